@@ -1,0 +1,24 @@
+// Windows bitmap files. The reader takes exactly one BMP file image from a stream
+// (file header, info header, colour table, pixel data) and leaves the stream right
+// after it, because the program's resource streams hold pictures back to back with
+// nothing marking where one ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+#include "platform/stream.h"
+
+namespace platform {
+
+// Reads one BMP file image at the stream's position into img (24-bit). On failure
+// returns false with a short reason in *error; img is then left empty and the
+// stream position is unspecified. Never allocates more than the stream can justify.
+bool ReadBmp(MemoryStream& in, Image& img, std::string* error = nullptr);
+
+// A complete 24-bit bottom-up BMP file of img.
+std::vector<uint8_t> EncodeBmp24(const Image& img);
+
+}  // namespace platform

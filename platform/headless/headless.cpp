@@ -1,0 +1,271 @@
+#include "platform/headless/headless.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+HeadlessWindow::HeadlessWindow(HeadlessSystem& sys, const WindowStyle& style) : sys_(sys), style_(style) {
+    title_ = style.title;
+    stayOnTop_ = style.stayOnTop;
+    SetBounds(0, 0, style.width, style.height);
+}
+
+HeadlessWindow::~HeadlessWindow() { sys_.Forget(this); }
+
+void HeadlessWindow::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    if (width != width_ || height != height_) {
+        width_ = width;
+        height_ = height;
+        canvas_.Create(std::max(0, width), std::max(0, height));
+        canvas_.TrackDamage(true);
+        paintPending_ = true;
+    }
+}
+
+bool HeadlessWindow::SetShape(ShapeKind kind, int l, int t, int r, int b, int ew, int eh) {
+    shape_ = {kind, l, t, r, b, ew, eh};
+    return true;
+}
+
+bool HeadlessWindow::InShape(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
+    switch (shape_.kind) {
+    case ShapeKind::None:
+        return true;
+    case ShapeKind::Rectangle:
+        return x >= shape_.left && x < shape_.right && y >= shape_.top && y < shape_.bottom;
+    case ShapeKind::RoundRectangle: {
+        if (!(x >= shape_.left && x < shape_.right && y >= shape_.top && y < shape_.bottom)) return false;
+        // Outside the quarter ellipse of a corner is outside the shape.
+        double rx = shape_.ew / 2.0, ry = shape_.eh / 2.0;
+        if (rx <= 0 || ry <= 0) return true;
+        double cx = x < shape_.left + rx ? shape_.left + rx : (x >= shape_.right - rx ? shape_.right - rx : x + 0.5);
+        double cy = y < shape_.top + ry ? shape_.top + ry : (y >= shape_.bottom - ry ? shape_.bottom - ry : y + 0.5);
+        double dx = (x + 0.5 - cx) / rx, dy = (y + 0.5 - cy) / ry;
+        return dx * dx + dy * dy <= 1.0;
+    }
+    }
+    return true;
+}
+
+void HeadlessWindow::Show() {
+    bool was = visible_;
+    visible_ = true;
+    closed_ = false;
+    if (!was) {
+        if (handler_) handler_->OnShow();
+        paintPending_ = true;
+    }
+}
+
+void HeadlessWindow::PaintNow() {
+    paintPending_ = false;
+    if (visible_ && handler_) handler_->OnPaint();
+}
+
+void HeadlessWindow::ShowModal() {
+    ++modalRuns_;
+    Show();
+    sys_.Pump();
+    inModal_ = true;
+    if (sys_.onModal) sys_.onModal(*this);
+    inModal_ = false;
+    if (visible_) {
+        // Nobody drove the modal loop: treat it as closed so the caller goes on.
+        visible_ = false;
+    }
+}
+
+void HeadlessWindow::Close() {
+    if (handler_ && !handler_->OnCloseQuery()) return;
+    visible_ = false;
+    closed_ = true;
+    if (handler_) handler_->OnClose();
+}
+
+HeadlessSystem::HeadlessSystem(int w, int h) : screenW_(w), screenH_(h) {}
+
+HeadlessSystem::~HeadlessSystem() {
+    for (auto* w : windows_) (void)w;
+}
+
+void HeadlessSystem::Forget(HeadlessWindow* w) { windows_.erase(std::remove(windows_.begin(), windows_.end(), w), windows_.end()); }
+
+void HeadlessSystem::Run(Window&) { Pump(); }
+
+void HeadlessSystem::MinimizeApp() {
+    if (minimized_) return;
+    minimized_ = true;
+    ++minimizeCount_;
+    if (onMinimize) onMinimize();
+}
+
+void HeadlessSystem::RestoreApp() {
+    if (!minimized_) return;
+    minimized_ = false;
+    if (onRestore) onRestore();
+    for (auto* w : windows_)
+        if (w->Visible()) w->Invalidate();
+    Pump();
+}
+
+uint32_t HeadlessSystem::Random(uint32_t range) {
+    seed_ = seed_ * 1103515245u + 12345u;
+    return range ? (seed_ >> 8) % range : 0;
+}
+
+unsigned HeadlessSystem::SetTimer(unsigned ms, std::function<void()> proc) {
+    unsigned id = nextTimer_++;
+    timers_[id] = {std::max(1u, ms), now_ + std::max(1u, ms), std::move(proc)};
+    return id;
+}
+
+void HeadlessSystem::KillTimer(unsigned id) { timers_.erase(id); }
+
+void HeadlessSystem::Advance(uint32_t ms) {
+    uint64_t end = now_ + ms;
+    for (;;) {
+        // The earliest due timer at or before the end, ties by identifier.
+        unsigned best = 0;
+        uint64_t due = 0;
+        for (auto& [id, t] : timers_)
+            if (t.due <= end && (best == 0 || t.due < due)) best = id, due = t.due;
+        if (!best) break;
+        now_ = std::max(now_, due);
+        Timer& t = timers_[best];
+        t.due += t.interval;
+        auto proc = t.proc;  // the procedure may kill its own timer
+        proc();
+        Pump();
+    }
+    now_ = end;
+}
+
+void HeadlessSystem::Pump() {
+    for (int round = 0; round < 4; ++round) {
+        bool any = false;
+        for (auto* w : std::vector<HeadlessWindow*>(windows_))
+            if (w->PaintPending() && w->Visible() && !minimized_) {
+                w->PaintNow();
+                any = true;
+            }
+        if (!any) break;
+    }
+}
+
+int HeadlessSystem::MessageBox(const std::string& text, const std::string& caption, MsgKind kind, MsgButtons buttons) {
+    messages_.push_back({text, caption, kind, buttons});
+    if (!answers_.empty()) {
+        int a = answers_.front();
+        answers_.pop_front();
+        return a;
+    }
+    return buttons == MsgButtons::YesNo ? kIdYes : kIdOk;
+}
+
+std::unique_ptr<Window> HeadlessSystem::CreateWindow(const WindowStyle& style) {
+    auto w = std::make_unique<HeadlessWindow>(*this, style);
+    windows_.push_back(w.get());
+    return w;
+}
+
+bool HeadlessSystem::RegisterCursor(int number, const Image&, const Image&, int, int) {
+    cursors_[number] = true;
+    return true;
+}
+
+int HeadlessSystem::ShellExecute(const std::string& file, const std::string& params, const std::string& dir) {
+    RecordedShell r{file, params, dir};
+    shell_.push_back(r);
+    return shellResult_ ? shellResult_(r) : 42;
+}
+
+void HeadlessSystem::Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy) {
+    Pump();
+    ev.target = &w;
+    ev.screenX = w.Left() + cx;
+    ev.screenY = w.Top() + cy;
+    if (messageHook && messageHook(ev)) {
+        Pump();
+        return;
+    }
+    WindowHandler* h = w.Handler();
+    // Outside the window's shape the window gets no mouse input.
+    bool mouse = ev.type != EventType::KeyDown && ev.type != EventType::KeyUp;
+    if (h && w.Visible() && (!mouse || ev.type == EventType::Wheel || w.InShape(cx, cy))) {
+        switch (ev.type) {
+        case EventType::MouseDown: h->OnMouseDown(ev.button, ev.shift, cx, cy); break;
+        case EventType::MouseUp: h->OnMouseUp(ev.button, ev.shift, cx, cy); break;
+        case EventType::MouseMove: h->OnMouseMove(ev.shift, cx, cy); break;
+        case EventType::Wheel: h->OnMouseWheel(ev.wheel, ev.shift, ev.screenX, ev.screenY); break;
+        case EventType::KeyDown: h->OnKeyDown(ev.key, ev.shift); break;
+        case EventType::KeyUp: h->OnKeyUp(ev.key, ev.shift); break;
+        }
+    }
+    Pump();
+}
+
+void HeadlessSystem::MouseDown(HeadlessWindow& w, int x, int y, Button b, ShiftState s) {
+    if (b == Button::Left) held_.left = true;
+    if (b == Button::Right) held_.right = true;
+    if (b == Button::Middle) held_.middle = true;
+    s.left = held_.left, s.right = held_.right, s.middle = held_.middle;
+    InputEvent ev;
+    ev.type = EventType::MouseDown;
+    ev.button = b;
+    ev.shift = s;
+    Dispatch(ev, w, x, y);
+}
+
+void HeadlessSystem::MouseUp(HeadlessWindow& w, int x, int y, Button b, ShiftState s) {
+    if (b == Button::Left) held_.left = false;
+    if (b == Button::Right) held_.right = false;
+    if (b == Button::Middle) held_.middle = false;
+    s.left = held_.left, s.right = held_.right, s.middle = held_.middle;
+    InputEvent ev;
+    ev.type = EventType::MouseUp;
+    ev.button = b;
+    ev.shift = s;
+    Dispatch(ev, w, x, y);
+}
+
+void HeadlessSystem::MouseMove(HeadlessWindow& w, int x, int y, ShiftState s) {
+    s.left = held_.left, s.right = held_.right, s.middle = held_.middle;
+    InputEvent ev;
+    ev.type = EventType::MouseMove;
+    ev.shift = s;
+    Dispatch(ev, w, x, y);
+}
+
+void HeadlessSystem::Click(HeadlessWindow& w, int x, int y, Button b) {
+    MouseDown(w, x, y, b);
+    MouseUp(w, x, y, b);
+}
+
+void HeadlessSystem::Wheel(HeadlessWindow& w, int x, int y, int delta) {
+    InputEvent ev;
+    ev.type = EventType::Wheel;
+    ev.wheel = delta;
+    Dispatch(ev, w, x, y);
+}
+
+void HeadlessSystem::KeyDown(HeadlessWindow& w, int key, ShiftState s) {
+    InputEvent ev;
+    ev.type = EventType::KeyDown;
+    ev.key = key;
+    ev.shift = s;
+    Dispatch(ev, w, 0, 0);
+}
+
+void HeadlessSystem::KeyUp(HeadlessWindow& w, int key, ShiftState s) {
+    InputEvent ev;
+    ev.type = EventType::KeyUp;
+    ev.key = key;
+    ev.shift = s;
+    Dispatch(ev, w, 0, 0);
+}
+
+}  // namespace platform

@@ -1,0 +1,187 @@
+// The test back end: no display. The screen size is chosen by the test, input is
+// injected and passes through the same message hook as on a desktop, timers run on
+// a virtual clock that the test advances, message boxes are answered from a script
+// and recorded, shell requests are recorded instead of run.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+
+namespace platform {
+
+class HeadlessSystem;
+
+class HeadlessWindow : public Window {
+public:
+    HeadlessWindow(HeadlessSystem& sys, const WindowStyle& style);
+    ~HeadlessWindow() override;
+    void SetHandler(WindowHandler* h) override { handler_ = h; }
+    WindowHandler* Handler() const { return handler_; }
+    void SetBounds(int left, int top, int width, int height) override;
+    int Left() const override { return left_; }
+    int Top() const override { return top_; }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    void SetStayOnTop(bool on) override { stayOnTop_ = on; }
+    bool StayOnTop() const override { return stayOnTop_; }
+    bool SetShape(ShapeKind kind, int l, int t, int r, int b, int ew, int eh) override;
+    void SetTitle(const std::string& t) override { title_ = t; }
+    void SetBackground(Rgb c) override { background_ = c; }
+    Image& Canvas() override { return canvas_; }
+    void Invalidate() override { paintPending_ = true; }
+    void Show() override;
+    void Hide() override { visible_ = false; }
+    bool Visible() const override { return visible_; }
+    void ShowModal() override;
+    void Close() override;
+    void SetCursor(int n) override { cursor_ = n; }
+    int Cursor() const override { return cursor_; }
+    void SetOverlay(const OverlayPanel& p) override { overlay_ = p; }
+    const OverlayPanel& Overlay() const override { return overlay_; }
+
+    // Test-side view.
+    const std::string& Title() const { return title_; }
+    Rgb Background() const { return background_; }
+    bool PaintPending() const { return paintPending_; }
+    void PaintNow();
+    bool Borderless() const { return style_.borderless; }
+    struct Shape {
+        ShapeKind kind = ShapeKind::None;
+        int left = 0, top = 0, right = 0, bottom = 0, ew = 0, eh = 0;
+    };
+    const Shape& CurrentShape() const { return shape_; }
+    bool InShape(int clientX, int clientY) const;
+    int ModalRuns() const { return modalRuns_; }
+    bool Closed() const { return closed_; }
+
+private:
+    HeadlessSystem& sys_;
+    WindowStyle style_;
+    WindowHandler* handler_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    bool stayOnTop_ = false;
+    Shape shape_;
+    std::string title_;
+    Rgb background_;
+    Image canvas_;
+    bool paintPending_ = false;
+    bool visible_ = false;
+    bool closed_ = false;
+    bool inModal_ = false;
+    int modalRuns_ = 0;
+    int cursor_ = 0;
+    OverlayPanel overlay_;
+};
+
+struct RecordedMessage {
+    std::string text, caption;  // Windows-1250
+    MsgKind kind;
+    MsgButtons buttons;
+};
+
+struct RecordedShell {
+    std::string file, params, dir;
+};
+
+class HeadlessSystem : public System {
+public:
+    HeadlessSystem(int screenW = 1024, int screenH = 768);
+    ~HeadlessSystem() override;
+
+    void SetAppTitle(const std::string& t) override { appTitle_ = t; }
+    void Run(Window& mainWindow) override;
+    void ProcessMessages() override { Pump(); }
+    void Terminate() override { terminated_ = true; }
+    bool Terminated() const override { return terminated_; }
+    void MinimizeApp() override;
+    void RestoreApp() override;
+    bool AppMinimized() const override { return minimized_; }
+    int ScreenWidth() const override { return screenW_; }
+    int ScreenHeight() const override { return screenH_; }
+    uint32_t TickCount() const override { return static_cast<uint32_t>(now_); }
+    Date Today() const override { return today_; }
+    uint32_t Random(uint32_t range) override;
+    unsigned SetTimer(unsigned ms, std::function<void()> proc) override;
+    void KillTimer(unsigned id) override;
+    int MessageBox(const std::string& text, const std::string& caption, MsgKind kind, MsgButtons buttons) override;
+    std::unique_ptr<Window> CreateWindow(const WindowStyle& style) override;
+    bool RegisterCursor(int number, const Image& picture, const Image& mask, int hx, int hy) override;
+    int ShellExecute(const std::string& file, const std::string& params, const std::string& dir) override;
+    bool IsFlashInstalled() const override { return flashVersion_ != 0; }
+    uint32_t FlashVersion() const override { return flashVersion_; }
+
+    // --- what a test sets ---
+    void SetScreen(int w, int h) { screenW_ = w, screenH_ = h; }
+    void SetToday(Date d) { today_ = d; }
+    void SetFlashVersion(uint32_t v) { flashVersion_ = v; }
+    // Answers for the next message boxes, in order; kIdOk (or kIdYes for a question)
+    // when the script is empty.
+    void ScriptAnswers(std::vector<int> answers) { answers_.assign(answers.begin(), answers.end()); }
+    // Result for the next shell requests (default 42, success).
+    void SetShellResult(std::function<int(const RecordedShell&)> f) { shellResult_ = std::move(f); }
+    // Runs while a window is shown modally; the window stays open until the script
+    // closes it (or, without a script, returns at once as if closed).
+    std::function<void(HeadlessWindow&)> onModal;
+
+    // --- what a test drives ---
+    // Moves the virtual clock forward, firing due timers in order.
+    void Advance(uint32_t ms);
+    // Delivers pending paints. Every injected event pumps before and after.
+    void Pump();
+    // Input in client coordinates of w (converted to screen positions, then routed
+    // through the message hook and on to the window under it).
+    void MouseDown(HeadlessWindow& w, int x, int y, Button b = Button::Left, ShiftState s = {});
+    void MouseUp(HeadlessWindow& w, int x, int y, Button b = Button::Left, ShiftState s = {});
+    void MouseMove(HeadlessWindow& w, int x, int y, ShiftState s = {});
+    void Click(HeadlessWindow& w, int x, int y, Button b = Button::Left);
+    void Wheel(HeadlessWindow& w, int x, int y, int delta);
+    void KeyDown(HeadlessWindow& w, int key, ShiftState s = {});
+    void KeyUp(HeadlessWindow& w, int key, ShiftState s = {});
+
+    // --- what a test reads ---
+    const std::vector<RecordedMessage>& Messages() const { return messages_; }
+    const std::vector<RecordedShell>& ShellRequests() const { return shell_; }
+    void ClearRecords() { messages_.clear(), shell_.clear(); }
+    const std::string& AppTitle() const { return appTitle_; }
+    int MinimizeCount() const { return minimizeCount_; }
+    bool CursorRegistered(int n) const { return cursors_.count(n) != 0; }
+    size_t ActiveTimers() const { return timers_.size(); }
+    std::vector<HeadlessWindow*> Windows() const { return windows_; }
+
+    void Forget(HeadlessWindow* w);
+
+private:
+    void Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy);
+
+    int screenW_, screenH_;
+    uint64_t now_ = 1000;
+    Date today_{2008, 1, 15};
+    uint32_t seed_ = 12345;
+    uint32_t flashVersion_ = 0;
+    bool terminated_ = false;
+    bool minimized_ = false;
+    int minimizeCount_ = 0;
+    std::string appTitle_;
+    struct Timer {
+        unsigned interval;
+        uint64_t due;
+        std::function<void()> proc;
+    };
+    std::map<unsigned, Timer> timers_;
+    unsigned nextTimer_ = 1;
+    std::deque<int> answers_;
+    std::vector<RecordedMessage> messages_;
+    std::vector<RecordedShell> shell_;
+    std::function<int(const RecordedShell&)> shellResult_;
+    std::map<int, bool> cursors_;
+    std::vector<HeadlessWindow*> windows_;
+    ShiftState held_;
+};
+
+}  // namespace platform

@@ -1,0 +1,187 @@
+// Everything the program asks of the window system: the application and its message
+// loop, windows, input, timers, the clock, message boxes, cursors and the shell.
+// The logic talks only to these types; platform/fltk is the real back end and
+// platform/headless the one the tests drive.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+
+namespace platform {
+
+enum class Button { None = 0, Left = 1, Right = 2, Middle = 3 };
+
+struct ShiftState {
+    bool shift = false, ctrl = false, alt = false;
+    bool left = false, right = false, middle = false;  // mouse buttons held
+};
+
+// Windows virtual-key codes: the program's key handling is written in them and each
+// back end translates its own key symbols.
+enum VirtualKey : int {
+    kVkBack = 8, kVkTab = 9, kVkReturn = 13, kVkShift = 16, kVkControl = 17, kVkMenu = 18,
+    kVkEscape = 27, kVkSpace = 32, kVkPrior = 33, kVkNext = 34, kVkEnd = 35, kVkHome = 36,
+    kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40,
+};
+
+// Cursor numbers of the program's cursor table.
+enum CursorNumber : int { kCursorDefault = 0, kCursorHourglass = -11, kCursorHand = 25 };
+
+class Window;
+
+enum class EventType { MouseDown, MouseUp, MouseMove, Wheel, KeyDown, KeyUp };
+
+// One input message as the message hook sees it, before it reaches any window.
+struct InputEvent {
+    EventType type = EventType::MouseMove;
+    Button button = Button::None;
+    bool doubleClick = false;
+    int screenX = 0, screenY = 0;
+    int wheel = 0;  // +1 one notch up (away from the user), -1 down
+    int key = 0;    // virtual-key code
+    ShiftState shift;
+    Window* target = nullptr;
+};
+
+// What a window tells its owner. Coordinates are client coordinates.
+class WindowHandler {
+public:
+    virtual ~WindowHandler() = default;
+    virtual void OnPaint() {}
+    virtual void OnShow() {}
+    virtual void OnMouseDown(Button, ShiftState, int /*x*/, int /*y*/) {}
+    virtual void OnMouseUp(Button, ShiftState, int /*x*/, int /*y*/) {}
+    virtual void OnMouseMove(ShiftState, int /*x*/, int /*y*/) {}
+    // delta > 0 is up. Returns handled.
+    virtual bool OnMouseWheel(int /*delta*/, ShiftState, int /*screenX*/, int /*screenY*/) { return false; }
+    virtual void OnKeyDown(int /*key*/, ShiftState) {}
+    virtual void OnKeyUp(int /*key*/, ShiftState) {}
+    virtual bool OnCloseQuery() { return true; }
+    virtual void OnClose() {}
+};
+
+struct WindowStyle {
+    bool borderless = true;
+    bool stayOnTop = false;
+    std::string title;  // Windows-1250
+    int width = 640, height = 480;
+};
+
+enum class ShapeKind { None, Rectangle, RoundRectangle };
+
+// A black panel with a one-line label laid over a window's client area; the
+// diagnostic panel is one.
+struct OverlayPanel {
+    bool visible = false;
+    int x = 0, y = 0, w = 0, h = 0;
+    std::string text;  // Windows-1250
+};
+
+class Window {
+public:
+    virtual ~Window() = default;
+    virtual void SetHandler(WindowHandler* h) = 0;
+    // Client size and the window's position on the screen; positions may be negative.
+    virtual void SetBounds(int left, int top, int width, int height) = 0;
+    virtual int Left() const = 0;
+    virtual int Top() const = 0;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual void SetStayOnTop(bool on) = 0;
+    virtual bool StayOnTop() const = 0;
+    // Outside the shape the window neither draws nor takes the mouse. right and
+    // bottom are exclusive; ew, eh size the corner ellipses of a round rectangle.
+    virtual bool SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew = 0, int eh = 0) = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual void SetBackground(Rgb c) = 0;
+    // The client area's frame buffer. Drawing on it records damage; the back end
+    // shows the damaged rectangles when control returns to the message loop.
+    virtual Image& Canvas() = 0;
+    // Asks for a full paint (OnPaint) from the message loop.
+    virtual void Invalidate() = 0;
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    virtual bool Visible() const = 0;
+    // Shows the window and runs a nested message loop until it is closed.
+    virtual void ShowModal() = 0;
+    // Asks OnCloseQuery, then hides the window and calls OnClose.
+    virtual void Close() = 0;
+    virtual void SetCursor(int number) = 0;
+    virtual int Cursor() const = 0;
+    virtual void SetOverlay(const OverlayPanel& panel) = 0;
+    virtual const OverlayPanel& Overlay() const = 0;
+    void ScreenToClient(int& x, int& y) const {
+        x -= Left();
+        y -= Top();
+    }
+};
+
+enum class MsgKind { Plain, Information, Error, Question };
+enum class MsgButtons { Ok, YesNo };
+enum MsgResult : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
+
+struct Date {
+    int year = 2000, month = 1, day = 1;
+};
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // The application.
+    virtual void SetAppTitle(const std::string& title) = 0;
+    // Runs the message loop until the main window closes or Terminate is called.
+    virtual void Run(Window& mainWindow) = 0;
+    virtual void ProcessMessages() = 0;
+    virtual void Terminate() = 0;
+    virtual bool Terminated() const = 0;
+    virtual void MinimizeApp() = 0;
+    virtual void RestoreApp() = 0;
+    virtual bool AppMinimized() const = 0;
+    std::function<void()> onMinimize, onRestore;
+    // Sees every input event before it is dispatched; returning true swallows it.
+    std::function<bool(const InputEvent&)> messageHook;
+
+    virtual int ScreenWidth() const = 0;
+    virtual int ScreenHeight() const = 0;
+
+    // Milliseconds since some start; wraps like a 32-bit tick count.
+    virtual uint32_t TickCount() const = 0;
+    virtual Date Today() const = 0;
+    virtual uint32_t Random(uint32_t range) = 0;  // 0 .. range-1
+
+    // Window-less timers: proc runs from the message loop every ms milliseconds until
+    // the timer is killed. The identifier returned is never 0.
+    virtual unsigned SetTimer(unsigned ms, std::function<void()> proc) = 0;
+    virtual void KillTimer(unsigned id) = 0;
+
+    // Texts in Windows-1250. Returns kIdOk, kIdYes or kIdNo.
+    virtual int MessageBox(const std::string& text, const std::string& caption, MsgKind kind,
+                           MsgButtons buttons = MsgButtons::Ok) = 0;
+
+    virtual std::unique_ptr<Window> CreateWindow(const WindowStyle& style) = 0;
+
+    // Installs a cursor picture under a number of the cursor table; mask white where
+    // the cursor is opaque.
+    virtual bool RegisterCursor(int number, const Image& picture, const Image& mask, int hotX, int hotY) = 0;
+
+    // The shell's "open": file is a host path or an address. Returns a value greater
+    // than 32 on success and 32 or less on failure, as the program expects.
+    virtual int ShellExecute(const std::string& file, const std::string& params, const std::string& hostDir) = 0;
+
+    // The embedded movie player; this build has none.
+    virtual bool IsFlashInstalled() const { return false; }
+    virtual uint32_t FlashVersion() const { return 0; }
+};
+
+// The one system object of the process, installed by the program's entry point or a test.
+System& Sys();
+void SetSystem(System* s);
+bool HasSystem();
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+// The program's strings are 8-bit Windows-1250 bytes, as on the disc. These
+// conversions are the only place where another encoding appears: UTF-8 at the edge
+// (window titles, message boxes, host file names) and OEM 852 for ZIP member names.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+std::string Cp1250ToUtf8(std::string_view s);
+// Characters that Windows-1250 cannot hold become '?'.
+std::string Utf8ToCp1250(std::string_view s);
+std::string Oem852ToCp1250(std::string_view s);
+std::string Cp1250ToOem852(std::string_view s);
+
+// Upper- and lower-casing by the Windows-1250 letters, Polish ones included.
+char UpperCp1250(char c);
+char LowerCp1250(char c);
+std::string UpperCp1250(std::string_view s);
+std::string LowerCp1250(std::string_view s);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+bool StartsWith(std::string_view s, std::string_view prefix);
+
+}  // namespace platform

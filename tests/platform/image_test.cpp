@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "platform/image.h"
+
+using platform::Image;
+using platform::RasterOp;
+using platform::Rgb;
+
+TEST(Image, RasterOperationsCombineAsTheFontCompositeNeeds) {
+    Image bg(4, 1), mask(4, 1), glyph(4, 1), a(4, 1), b(4, 1);
+    bg.FillAll({10, 20, 30});
+    glyph.FillAll({200, 100, 50});
+    mask.SetPixel(1, 0, {255, 255, 255});
+    mask.SetPixel(2, 0, {255, 255, 255});
+    a.CopyRect(0, 0, 4, 1, bg, 0, 0, RasterOp::Copy);
+    b.CopyRect(0, 0, 4, 1, mask, 0, 0, RasterOp::NotCopy);
+    a.CopyRect(0, 0, 4, 1, b, 0, 0, RasterOp::And);
+    b.CopyRect(0, 0, 4, 1, glyph, 0, 0, RasterOp::Copy);
+    b.CopyRect(0, 0, 4, 1, mask, 0, 0, RasterOp::And);
+    a.CopyRect(0, 0, 4, 1, b, 0, 0, RasterOp::Or);
+    EXPECT_EQ(a.Pixel(0, 0), (Rgb{10, 20, 30}));
+    EXPECT_EQ(a.Pixel(1, 0), (Rgb{200, 100, 50}));
+    EXPECT_EQ(a.Pixel(2, 0), (Rgb{200, 100, 50}));
+    EXPECT_EQ(a.Pixel(3, 0), (Rgb{10, 20, 30}));
+}
+
+TEST(Image, CopiesClipOnBothSides) {
+    Image src(3, 3), dst(4, 4);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) src.SetPixel(x, y, {uint8_t(x * 10 + y), 0, 0});
+    dst.FillAll({1, 1, 1});
+    // Source starts left of and above the source image; destination runs past the edge.
+    dst.CopyRect(2, 2, 5, 5, src, -1, -1, RasterOp::Copy);
+    EXPECT_EQ(dst.Pixel(2, 2), (Rgb{1, 1, 1}));  // came from (-1,-1): nothing copied
+    EXPECT_EQ(dst.Pixel(3, 3), (Rgb{0, 0, 0}));  // src (0,0)
+    EXPECT_EQ(dst.Pixel(1, 1), (Rgb{1, 1, 1}));
+    dst.FillAll({1, 1, 1});
+    dst.CopyRect(-1, -2, 3, 3, src, 0, 0, RasterOp::Copy);
+    EXPECT_EQ(dst.Pixel(0, 0), (Rgb{12, 0, 0}));  // src (1,2)
+    EXPECT_EQ(dst.Pixel(1, 0), (Rgb{22, 0, 0}));
+    EXPECT_EQ(dst.Pixel(0, 1), (Rgb{1, 1, 1}));
+}
+
+TEST(Image, LineLeavesOutItsEndPointAndFillsClip) {
+    Image img(10, 3);
+    img.Line(1, 1, 5, 1, {255, 0, 0});
+    EXPECT_EQ(img.Pixel(1, 1), (Rgb{255, 0, 0}));
+    EXPECT_EQ(img.Pixel(4, 1), (Rgb{255, 0, 0}));
+    EXPECT_EQ(img.Pixel(5, 1), (Rgb{0, 0, 0}));
+    img.Fill({8, -5, 100, 100}, {0, 9, 0});
+    EXPECT_EQ(img.Pixel(9, 2), (Rgb{0, 9, 0}));
+    EXPECT_EQ(img.Pixel(7, 2), (Rgb{0, 0, 0}));
+}
+
+TEST(Image, AbsurdSizesAreRefusedAndDamageIsRecorded) {
+    Image img;
+    EXPECT_FALSE(img.Create(100000, 100000));
+    EXPECT_TRUE(img.Empty());
+    EXPECT_FALSE(img.Create(-1, 5));
+    Image fb(100, 100);
+    fb.TrackDamage(true);
+    fb.Fill({10, 10, 5, 5}, {1, 2, 3});
+    fb.Fill({12, 12, 5, 5}, {1, 2, 3});
+    fb.Fill({80, 80, 200, 5}, {1, 2, 3});
+    auto d = fb.TakeDamage();
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0], (platform::Rect{10, 10, 7, 7}));
+    EXPECT_EQ(d[1], (platform::Rect{80, 80, 20, 5}));
+    EXPECT_TRUE(fb.Damage().empty());
+}

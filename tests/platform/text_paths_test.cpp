@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "support/test_support.h"
+
+using namespace platform;
+
+namespace {
+// "Zażółć gęślą jaźń" in Windows-1250.
+const std::string kPolish = "Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1";
+}  // namespace
+
+TEST(Text, Cp1250RoundTripsThroughUtf8AndUpperCasesPolishLetters) {
+    std::string u = Cp1250ToUtf8(kPolish);
+    EXPECT_EQ(u, "Zażółć gęślą jaźń");
+    EXPECT_EQ(Utf8ToCp1250(u), kPolish);
+    EXPECT_EQ(Cp1250ToUtf8(UpperCp1250(kPolish)), "ZAŻÓŁĆ GĘŚLĄ JAŹŃ");
+    EXPECT_EQ(Cp1250ToUtf8(LowerCp1250(UpperCp1250(kPolish))), "zażółć gęślą jaźń");
+    EXPECT_TRUE(EqualsIgnoreCase("\xa3\xd3\xaf" "KO", "\xb3\xf3\xbf" "ko"));  // ŁÓŻKO / łóżko
+    // Characters outside the code page do not stop the conversion.
+    EXPECT_EQ(Utf8ToCp1250("a€b日c"), "a\x80" "b?c");
+}
+
+TEST(Text, Oem852NamesBecomeWindows1250) {
+    // "łódź" in code page 852: ł=0x88 ó=0xA2 d ź=0xAB
+    EXPECT_EQ(Oem852ToCp1250("\x88\xa2" "d\xab"), "\xb3\xf3" "d\x9f");
+    EXPECT_EQ(Cp1250ToOem852("\xb3\xf3" "d\x9f"), "\x88\xa2" "d\xab");
+}
+
+TEST(Paths, FolderFileAndExtensionParts) {
+    EXPECT_EQ(ExtractFilePath("D:\\CDINST\\TXT\\X.TXT"), "D:\\CDINST\\TXT\\");
+    EXPECT_EQ(ExtractFileName("D:\\CDINST\\TXT\\X.TXT"), "X.TXT");
+    EXPECT_EQ(ExtractFileExt("D:\\PROG\\A.B\\SETUP.Zip"), ".Zip");
+    EXPECT_EQ(ExtractFileExt("D:\\PROG.D\\SETUP"), "");
+    EXPECT_EQ(ExtractFilePath("D:"), "D:");
+    EXPECT_EQ(ExtractFileName("file"), "file");
+    EXPECT_EQ(ExtractFilePath("file"), "");
+    EXPECT_EQ(ExcludeTrailingBackslash("D:\\A\\"), "D:\\A");
+}
+
+TEST(Paths, DriveTableMatchesEveryComponentIgnoringCase) {
+    testsupport::TempDir tmp;
+    std::filesystem::create_directories(tmp / "CDInst/Dat");
+    testsupport::WriteFile(tmp / "CDInst/Dat/main.Ndt", std::string("x"));
+    std::filesystem::create_directories(tmp / "Gry/Łódź");
+    DriveTable t;
+    t.Map('d', tmp.path());
+    EXPECT_EQ(*t.ToHost("D:\\cdinst\\DAT\\MAIN.NDT"), tmp / "CDInst/Dat/main.Ndt");
+    EXPECT_EQ(*t.ToHost("d:\\GRY\\\xa3\xd3" "D\x8f"), tmp / "Gry/Łódź");
+    // Missing components are taken as written; ".." never leaves the drive.
+    EXPECT_EQ(*t.ToHost("D:\\cdinst\\New\\a.txt"), tmp / "CDInst/New/a.txt");
+    EXPECT_EQ(*t.ToHost("D:\\..\\..\\etc"), tmp / "etc");
+    EXPECT_FALSE(t.ToHost("Q:\\x").has_value());
+    EXPECT_EQ(*t.ToWindows(tmp / "CDInst/Dat"), "D:\\CDInst\\Dat");
+    t.SetCurrentDir("D:\\CDInst");
+    EXPECT_EQ(*t.ToHost("dat\\main.ndt"), tmp / "CDInst/Dat/main.Ndt");
+}

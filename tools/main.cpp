@@ -1,0 +1,61 @@
+// vemi-disc: the disc authoring and inspection tool.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/command.h"
+
+namespace tool {
+
+std::vector<Command>& Registry() {
+    static std::vector<Command> r;
+    return r;
+}
+
+bool Register(Command c) {
+    Registry().push_back(std::move(c));
+    return true;
+}
+
+const std::vector<Command>& Commands() { return Registry(); }
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "vemi-disc: %s\n", message.c_str());
+    return 1;
+}
+
+}  // namespace tool
+
+static void Usage(FILE* out) {
+    std::fprintf(out, "usage: vemi-disc COMMAND [ARGS]\n\nCommands:\n");
+    for (const auto& c : tool::Commands()) std::fprintf(out, "  %-40s %s\n", c.usage.c_str(), c.help.c_str());
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        Usage(stderr);
+        return 2;
+    }
+    std::string cmd = argv[1];
+    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+        Usage(stdout);
+        return 0;
+    }
+    std::vector<std::string> args(argv + 2, argv + argc);
+    for (const auto& c : tool::Commands())
+        if (c.name == cmd) {
+            if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+                std::printf("usage: vemi-disc %s\n%s\n", c.usage.c_str(), c.help.c_str());
+                return 0;
+            }
+            try {
+                return c.run(args);
+            } catch (const std::exception& e) {
+                return tool::Fail(e.what());
+            }
+        }
+    std::fprintf(stderr, "vemi-disc: unknown command '%s'\n", cmd.c_str());
+    Usage(stderr);
+    return 2;
+}

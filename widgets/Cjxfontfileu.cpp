@@ -1,0 +1,128 @@
+#include "widgets/Cjxfontfileu.h"
+
+#include <cstring>
+
+#include "platform/bmp.h"
+
+using platform::Image;
+using platform::RasterOp;
+
+namespace {
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+// Short reads are not errors: bytes the stream does not supply keep the value they had.
+void ReadInto(platform::MemoryStream& s, uint8_t* dst, size_t n) { s.Read(dst, n); }
+}  // namespace
+
+int CJXFontFile::Load(platform::MemoryStream& stream) {
+    // The header arrives in three reads, as the record was written.
+    ReadInto(stream, header, 8);
+    ReadInto(stream, header + 8, 8);
+    ReadInto(stream, header + 16, 48);
+    version = U16(header + 14);
+    cellWidth = U16(header + 18);
+    cellHeight = U16(header + 20);
+
+    ReadInto(stream, charMap, 256);
+    uint8_t buf[1024];
+    std::memset(buf, 0, sizeof buf);
+    for (int g = 0; g < 256; ++g) {
+        buf[g * 4] = static_cast<uint8_t>(glyphMetrics[g].width);
+        buf[g * 4 + 1] = static_cast<uint8_t>(glyphMetrics[g].width >> 8);
+        buf[g * 4 + 2] = static_cast<uint8_t>(glyphMetrics[g].height);
+        buf[g * 4 + 3] = static_cast<uint8_t>(glyphMetrics[g].height >> 8);
+    }
+    ReadInto(stream, buf, 1024);
+    for (int g = 0; g < 256; ++g) glyphMetrics[g] = {U16(buf + g * 4), U16(buf + g * 4 + 2)};
+    if (version >= 258) {
+        for (int g = 0; g < 256; ++g) {
+            buf[g * 4] = static_cast<uint8_t>(pairFlags[g].joinLeft);
+            buf[g * 4 + 1] = static_cast<uint8_t>(pairFlags[g].joinLeft >> 8);
+            buf[g * 4 + 2] = static_cast<uint8_t>(pairFlags[g].joinRight);
+            buf[g * 4 + 3] = static_cast<uint8_t>(pairFlags[g].joinRight >> 8);
+        }
+        ReadInto(stream, buf, 1024);
+        for (int g = 0; g < 256; ++g) pairFlags[g] = {U16(buf + g * 4), U16(buf + g * 4 + 2)};
+    }
+
+    if (!platform::ReadBmp(stream, glyphImage)) return 1;
+    if (version >= 257 && !platform::ReadBmp(stream, maskImage)) return 1;
+    // The work images are sized once here so that drawing never allocates.
+    if (!workA.Create(cellWidth, cellHeight) || !workB.Create(cellWidth, cellHeight)) return 1;
+    return 0;
+}
+
+int CJXFontFile::Unload() {
+    glyphImage.Reset();
+    maskImage.Reset();
+    workA.Reset();
+    workB.Reset();
+    return 0;
+}
+
+void CJXFontFile::DrawChar(Image& surface, int x, int y, uint8_t ch) {
+    if (version < 256) return;
+    const int g = charMap[ch];
+    int w = glyphMetrics[g].width, h = glyphMetrics[g].height;
+    if (w <= 0 || h <= 0) return;
+    const int gx = g * cellWidth;
+    if (version == 256) {
+        surface.CopyRect(x, y, w, h, glyphImage, gx, 0);
+        return;
+    }
+    // The work images are one cell big; a glyph larger than its cell is cut to it.
+    if (w > workA.Width()) w = workA.Width();
+    if (h > workA.Height()) h = workA.Height();
+    if (w <= 0 || h <= 0) return;
+    // Start from black so that parts of the cell the surface cannot supply (a glyph
+    // hanging over the surface's edge) composite against something defined.
+    workA.Fill({0, 0, w, h}, {});
+    workA.CopyRect(0, 0, w, h, surface, x, y, RasterOp::Copy);
+    workB.CopyRect(0, 0, w, h, maskImage, gx, 0, RasterOp::NotCopy);
+    workA.CopyRect(0, 0, w, h, workB, 0, 0, RasterOp::And);
+    workB.CopyRect(0, 0, w, h, glyphImage, gx, 0, RasterOp::Copy);
+    workB.CopyRect(0, 0, w, h, maskImage, gx, 0, RasterOp::And);
+    workA.CopyRect(0, 0, w, h, workB, 0, 0, RasterOp::Or);
+    surface.CopyRect(x, y, w, h, workA, 0, 0);
+}
+
+void CJXFontFile::DrawText(Image& surface, int x, int y, std::string_view text) {
+    for (char c : text) {
+        uint8_t ch = static_cast<uint8_t>(c);
+        DrawChar(surface, x, y, ch);
+        x += glyphMetrics[charMap[ch]].width + 1;
+    }
+}
+
+namespace {
+bool Joined(const CJXFontFile& f, uint8_t left, uint8_t right) {
+    return f.pairFlags[f.charMap[left]].joinRight == 1 && f.pairFlags[f.charMap[right]].joinLeft == 1;
+}
+}  // namespace
+
+void CJXFontFile::DrawTextKerned(Image& surface, int x, int y, std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint8_t ch = static_cast<uint8_t>(text[i]);
+        DrawChar(surface, x, y, ch);
+        if (i + 1 < text.size()) {
+            x += glyphMetrics[charMap[ch]].width;
+            if (!Joined(*this, ch, static_cast<uint8_t>(text[i + 1]))) x += 1;
+        }
+    }
+}
+
+int CJXFontFile::TextWidth(std::string_view text) const {
+    int w = 0;
+    for (char c : text) w += glyphMetrics[charMap[static_cast<uint8_t>(c)]].width + 1;
+    return w;
+}
+
+int CJXFontFile::TextWidthKerned(std::string_view text) const {
+    int w = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint8_t ch = static_cast<uint8_t>(text[i]);
+        w += glyphMetrics[charMap[ch]].width;
+        if (i + 1 < text.size() && !Joined(*this, ch, static_cast<uint8_t>(text[i + 1]))) w += 1;
+    }
+    return w;
+}

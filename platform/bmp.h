@@ -18,7 +18,8 @@ namespace platform {
 // stream position is unspecified. Never allocates more than the stream can justify.
 bool ReadBmp(MemoryStream& in, Image& img, std::string* error = nullptr);
 
-// A complete 24-bit bottom-up BMP file of img.
+// A complete 24-bit bottom-up BMP file of img (nothing for an empty image, which
+// no BMP reader would take back).
 std::vector<uint8_t> EncodeBmp24(const Image& img);
 
 }  // namespace platform

@@ -1,0 +1,734 @@
+#include "install/Zipreaderu.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <unordered_map>
+
+#include "platform/hostfile.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace {
+
+// Big pieces keep the per-call costs (reads, inflate calls, writes, events) out of
+// the way; a megabyte is also a fine grain for the progress bars.
+constexpr size_t kChunk = 1 << 20;
+// Local headers are read through a smaller window so that opening a large archive
+// does not read its data.
+constexpr size_t kHeaderWindow = 64 << 10;
+
+constexpr uint32_t kLocalSig = 0x04034b50;
+constexpr uint32_t kCentralSig = 0x02014b50;
+constexpr uint32_t kEndSig = 0x06054b50;
+constexpr size_t kEndSize = 22;
+constexpr size_t kCentralSize = 46;
+constexpr size_t kLocalSize = 30;
+
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Get32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+bool IsAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// iconv is only worth starting for names that are not plain ASCII, which all three
+// code pages share; most names are ASCII and archives can hold thousands of them.
+std::string OemToAnsi(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Oem852ToCp1250(s); }
+std::string Utf8ToAnsi(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Utf8ToCp1250(s); }
+std::string AnsiToHost(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Cp1250ToUtf8(s); }
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+char Fold(char c) { return c == '/' ? '\\' : platform::UpperCp1250(c); }
+
+bool SamePath(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Fold(a[i]) != Fold(b[i])) return false;
+    return true;
+}
+
+std::string_view NamePart(std::string_view path) {
+    size_t i = path.size();
+    while (i > 0 && !IsSeparator(path[i - 1])) --i;
+    return path.substr(i);
+}
+
+std::string Shown(std::string_view name) {
+    std::string s(name);
+    std::replace(s.begin(), s.end(), '/', '\\');
+    return s;
+}
+
+bool Wild(std::string_view m, std::string_view s) {
+    size_t i = 0, j = 0, star = std::string_view::npos, mark = 0;
+    while (j < s.size()) {
+        if (i < m.size() && m[i] == '*') {
+            star = i++;
+            mark = j;
+        } else if (i < m.size() && (m[i] == '?' || Fold(m[i]) == Fold(s[j]))) {
+            ++i;
+            ++j;
+        } else if (star != std::string_view::npos) {
+            i = star + 1;
+            j = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (i < m.size() && m[i] == '*') ++i;
+    return i == m.size();
+}
+
+// The archive keeps local time, as the packing machine's clock showed it. Damaged
+// fields are pulled into range rather than refused: a wrong date is no reason to
+// lose a file.
+int64_t DosToUnix(uint16_t date, uint16_t time) {
+    std::tm tm{};
+    tm.tm_year = ((date >> 9) & 0x7F) + 80;
+    tm.tm_mon = std::clamp((date >> 5) & 15, 1, 12) - 1;
+    tm.tm_mday = std::clamp(date & 31, 1, 31);
+    tm.tm_hour = std::min(time >> 11, 23);
+    tm.tm_min = std::min((time >> 5) & 63, 59);
+    tm.tm_sec = std::min((time & 31) * 2, 59);
+    tm.tm_isdst = -1;
+    std::time_t t = std::mktime(&tm);
+    return t == static_cast<std::time_t>(-1) ? 0 : static_cast<int64_t>(t);
+}
+
+}  // namespace
+
+// The archive's bytes: a file read through a window of positioned reads, or a block
+// of memory. Views stay valid until the next call of View.
+class TJXZipReader::Source {
+public:
+    explicit Source(platform::HostFile file) : file_(std::move(file)), size_(file_.Size()) {}
+    explicit Source(std::vector<uint8_t> bytes) : memory_(std::move(bytes)), size_(memory_.size()), inMemory_(true) {}
+
+    uint64_t Size() const { return size_; }
+
+    // n bytes at the offset, or nullptr when they are not all in the file. A window
+    // read brings in at least `ahead` bytes, so that the small members that follow
+    // one another in an archive cost one read together.
+    const uint8_t* View(uint64_t offset, size_t n, size_t ahead) {
+        if (offset > size_ || n > size_ - offset) return nullptr;
+        if (inMemory_) return memory_.data() + offset;
+        if (offset >= start_ && offset - start_ + n <= length_) return window_.data() + (offset - start_);
+        size_t want = static_cast<size_t>(std::min<uint64_t>(std::max(n, ahead), size_ - offset));
+        if (window_.size() < want) window_.resize(want);
+        length_ = 0;
+        if (!file_.ReadAt(offset, window_.data(), want)) return nullptr;
+        start_ = offset;
+        length_ = want;
+        return window_.data();
+    }
+
+private:
+    platform::HostFile file_;
+    std::vector<uint8_t> memory_;
+    uint64_t size_ = 0;
+    bool inMemory_ = false;
+    std::vector<uint8_t> window_;
+    uint64_t start_ = 0;
+    size_t length_ = 0;
+};
+
+// Where a member's bytes go: a memory stream, a scratch vector or a file.
+class TJXZipReader::Sink {
+public:
+    platform::MemoryStream* stream = nullptr;
+    std::vector<uint8_t>* vector = nullptr;
+    platform::HostFile* file = nullptr;
+    std::string fileName;  // Windows path, for the message when writing fails
+
+    void Put(const uint8_t* data, size_t n) {
+        if (stream) stream->Write(data, n);
+        else if (vector) vector->insert(vector->end(), data, data + n);
+        else if (file && !file->Write(data, n))
+            throw EJXZipError("Cannot write " + fileName + ": " + platform::Utf8ToCp1250(platform::HostLastError()));
+    }
+};
+
+// One inflate state for the reader's whole life; resetting it per member is much
+// cheaper than setting it up again.
+struct TJXZipReader::Inflater {
+    z_stream z{};
+    bool ready = false;
+    ~Inflater() {
+        if (ready) inflateEnd(&z);
+    }
+    z_stream& Start() {
+        if (!ready) {
+            if (inflateInit2(&z, -MAX_WBITS) != Z_OK) throw EJXZipError("The inflater cannot be started");
+            ready = true;
+        } else {
+            inflateReset(&z);
+        }
+        return z;
+    }
+};
+
+// The folders below the base folder as ExtractFiles meets them. Names are matched
+// ignoring letter case, as the program's file system does; each folder is listed
+// once, so a folder of thousands of members costs no more per member than a small
+// one.
+class TJXZipReader::FolderCache {
+public:
+    FolderCache(std::string baseHost, std::string baseWin) : baseHost_(std::move(baseHost)), baseWin_(std::move(baseWin)) {}
+
+    // The host path of the folder made of the first `count` parts, missing levels
+    // created.
+    std::string Ensure(const std::vector<std::string>& parts, size_t count) {
+        if (count == 0) return baseHost_;
+        std::string key;
+        for (size_t i = 0; i < count; ++i) key += platform::UpperCp1250(parts[i]) + '\\';
+        auto known = resolved_.find(key);
+        if (known != resolved_.end()) return known->second;
+        std::string parent = Ensure(parts, count - 1);
+        Listing& names = ListingOf(parent);
+        const std::string& part = parts[count - 1];
+        std::string folded = platform::UpperCp1250(part);
+        std::string child;
+        auto it = names.find(folded);
+        if (it != names.end()) {
+            child = parent + "/" + it->second;
+            if (platform::HostTargetKind(child) != platform::HostKind::Directory)
+                throw EJXZipError("Cannot create the folder " + WinPath(parts, count) + ": a file of that name is in the way");
+        } else {
+            std::string host = AnsiToHost(part);
+            child = parent + "/" + host;
+            if (!platform::HostMakeDirectory(child))
+                throw EJXZipError("Cannot create the folder " + WinPath(parts, count) + ": " +
+                                  platform::Utf8ToCp1250(platform::HostLastError()));
+            names[folded] = host;
+        }
+        resolved_[key] = child;
+        return child;
+    }
+
+    // The host path for a new file in the folder. Whatever has the name now, in any
+    // letter case, goes first: a read-only file as well, and a link as a link, never
+    // the file it points to.
+    std::string PrepareFile(const std::string& folder, const std::string& name, const std::string& shownName) {
+        Listing& names = ListingOf(folder);
+        std::string folded = platform::UpperCp1250(name);
+        auto it = names.find(folded);
+        if (it != names.end()) {
+            std::string old = folder + "/" + it->second;
+            platform::HostKind kind = platform::HostPathKind(old);
+            if (kind == platform::HostKind::Directory)
+                throw EJXZipError("Cannot create " + baseWin_ + "\\" + shownName + ": a folder of that name is in the way");
+            if (kind != platform::HostKind::None && !platform::HostRemoveFile(old))
+                throw EJXZipError("Cannot replace " + baseWin_ + "\\" + shownName + ": " +
+                                  platform::Utf8ToCp1250(platform::HostLastError()));
+            names.erase(it);
+        }
+        std::string host = AnsiToHost(name);
+        names[folded] = host;
+        return folder + "/" + host;
+    }
+
+    std::string WinPath(const std::vector<std::string>& parts, size_t count) const {
+        std::string s = baseWin_;
+        for (size_t i = 0; i < count; ++i) s += "\\" + parts[i];
+        return s;
+    }
+
+private:
+    // Upper-cased Windows-1250 name -> the name on the host.
+    using Listing = std::unordered_map<std::string, std::string>;
+
+    Listing& ListingOf(const std::string& folder) {
+        auto it = listings_.find(folder);
+        if (it != listings_.end()) return it->second;
+        Listing& names = listings_[folder];
+        for (auto& n : platform::HostListNames(folder)) names.emplace(platform::UpperCp1250(Utf8ToAnsi(n)), n);
+        return names;
+    }
+
+    std::string baseHost_, baseWin_;
+    std::unordered_map<std::string, Listing> listings_;
+    std::unordered_map<std::string, std::string> resolved_;
+};
+
+TJXZipReader::TJXZipReader() = default;
+TJXZipReader::~TJXZipReader() = default;
+
+bool TJXZipReader::IsOpen() const { return source_ != nullptr; }
+
+void TJXZipReader::CloseArchive() {
+    source_.reset();
+    entries_.clear();
+}
+
+void TJXZipReader::OpenArchive(int mode) {
+    CloseArchive();
+    if (mode != 0) throw EJXZipError("Archives can only be opened for reading");
+    if (platform::ExtractFileName(fileName_).empty()) throw EJXZipError("The archive name has no file part: " + fileName_);
+    auto host = platform::Drives().ToHost(fileName_);
+    if (!host || platform::HostTargetKind(*host) != platform::HostKind::File)
+        throw EJXZipError("The archive does not exist: " + fileName_);
+    platform::HostFile file;
+    if (!file.OpenRead(*host))
+        throw EJXZipError("Cannot open the archive " + fileName_ + ": " + platform::Utf8ToCp1250(platform::HostLastError()));
+    source_ = std::make_unique<Source>(std::move(file));
+    try {
+        ReadDirectory();
+    } catch (...) {
+        CloseArchive();
+        throw;
+    }
+}
+
+void TJXZipReader::OpenArchiveFromMemory(std::vector<uint8_t> bytes) {
+    CloseArchive();
+    source_ = std::make_unique<Source>(std::move(bytes));
+    try {
+        ReadDirectory();
+    } catch (...) {
+        CloseArchive();
+        throw;
+    }
+}
+
+void TJXZipReader::ReadDirectory() {
+    const std::string notZip = "Not a readable ZIP archive: " + fileName_;
+    const uint64_t size = source_->Size();
+    if (size < kEndSize) throw EJXZipError(notZip);
+
+    // The end record sits behind the central directory and before a comment of up
+    // to 64 KiB. Its signature can turn up inside the comment too, so the search
+    // goes backwards and takes the first record whose directory is really there.
+    const size_t tailLen = static_cast<size_t>(std::min<uint64_t>(size, kEndSize + 0xFFFF));
+    const uint64_t tailStart = size - tailLen;
+    const uint8_t* view = source_->View(tailStart, tailLen, tailLen);
+    if (!view) throw EJXZipError(notZip);
+    const std::vector<uint8_t> tail(view, view + tailLen);
+
+    auto isCentral = [&](uint64_t at) {
+        const uint8_t* q = source_->View(at, 4, 4);
+        return q && Get32(q) == kCentralSig;
+    };
+
+    bool sawZip64 = false, sawSpanned = false;
+    uint64_t cdStart = 0, shift = 0;
+    uint32_t cdSize = 0;
+    uint16_t count = 0;
+    bool found = false;
+    for (size_t i = tailLen - kEndSize + 1; i-- > 0;) {
+        const uint8_t* p = tail.data() + i;
+        if (Get32(p) != kEndSig) continue;
+        const uint64_t endPos = tailStart + i;
+        const uint16_t disk = Get16(p + 4), cdDisk = Get16(p + 6), onDisk = Get16(p + 8), total = Get16(p + 10);
+        const uint32_t dirSize = Get32(p + 12), dirOffset = Get32(p + 16);
+        const uint16_t commentLen = Get16(p + 20);
+        if (endPos + kEndSize + commentLen > size) continue;
+        if (disk == 0xFFFF || cdDisk == 0xFFFF || onDisk == 0xFFFF || total == 0xFFFF || dirSize == 0xFFFFFFFF ||
+            dirOffset == 0xFFFFFFFF) {
+            sawZip64 = true;
+            continue;
+        }
+        if (disk != 0 || cdDisk != 0 || onDisk != total) {
+            sawSpanned = true;
+            continue;
+        }
+        if (dirSize > endPos) continue;
+        if (total == 0) {
+            cdStart = endPos - dirSize;
+            shift = 0;
+        } else if (uint64_t{dirOffset} + dirSize <= endPos && isCentral(dirOffset)) {
+            cdStart = dirOffset;
+            shift = 0;
+        } else if (endPos - dirSize > dirOffset && isCentral(endPos - dirSize)) {
+            // Something was put in front of the archive (a self-extractor's code):
+            // every offset in the directory is short by the same amount.
+            cdStart = endPos - dirSize;
+            shift = cdStart - dirOffset;
+        } else {
+            continue;
+        }
+        cdSize = dirSize;
+        count = total;
+        found = true;
+        break;
+    }
+    if (!found) {
+        if (sawZip64) throw EJXZipError("ZIP64 archives cannot be read: " + fileName_);
+        if (sawSpanned) throw EJXZipError("Archives split over several volumes cannot be read: " + fileName_);
+        throw EJXZipError(notZip);
+    }
+
+    view = source_->View(cdStart, cdSize, cdSize);
+    if (!view && cdSize) throw EJXZipError(notZip);
+    const std::vector<uint8_t> dir(view, view + cdSize);
+
+    const std::string damaged = "The directory of the archive is damaged: " + fileName_;
+    entries_.reserve(count);
+    size_t pos = 0;
+    for (unsigned k = 0; k < count; ++k) {
+        if (dir.size() - pos < kCentralSize) throw EJXZipError(damaged);
+        const uint8_t* p = dir.data() + pos;
+        if (Get32(p) != kCentralSig) throw EJXZipError(damaged);
+        const size_t nameLen = Get16(p + 28), extraLen = Get16(p + 30), commentLen = Get16(p + 32);
+        if (dir.size() - pos - kCentralSize < nameLen + extraLen + commentLen) throw EJXZipError(damaged);
+        TJXZipEntry e;
+        e.versionMadeBy = Get16(p + 4);
+        e.flags = Get16(p + 8);
+        e.method = Get16(p + 10);
+        e.dosTime = Get16(p + 12);
+        e.dosDate = Get16(p + 14);
+        e.crc = Get32(p + 16);
+        e.compressedSize = Get32(p + 20);
+        e.uncompressedSize = Get32(p + 24);
+        const uint16_t diskStart = Get16(p + 34);
+        e.externalAttrs = Get32(p + 38);
+        const uint32_t localOffset = Get32(p + 42);
+        std::string_view raw(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
+        // Bit 11 says the name is UTF-8; without it the name is in the OEM code page
+        // of the machine that packed it.
+        e.name = (e.flags & 0x800) ? Utf8ToAnsi(raw) : OemToAnsi(raw);
+        e.headerOffset = uint64_t{localOffset} + shift;
+
+        const unsigned host = e.versionMadeBy >> 8;
+        const uint32_t unixMode = e.externalAttrs >> 16;
+        const bool unixMade = host == 3 && unixMode != 0;
+        e.isFolder = (!e.name.empty() && IsSeparator(e.name.back())) || (e.externalAttrs & 0x10) ||
+                     (unixMade && (unixMode & 0170000) == 0040000);
+        e.readOnly = unixMade ? !(unixMode & 0200) : (e.externalAttrs & 1) != 0;
+
+        if (e.compressedSize == 0xFFFFFFFF || e.uncompressedSize == 0xFFFFFFFF || localOffset == 0xFFFFFFFF ||
+            diskStart == 0xFFFF)
+            e.problem = "uses ZIP64 extensions, which cannot be read";
+        else if (diskStart != 0)
+            e.problem = "lies on another volume";
+        else if (e.flags & 0x41)
+            e.problem = "is encrypted";
+        else if (e.method != 0 && e.method != 8)
+            e.problem = "is packed with method " + std::to_string(e.method) + ", which cannot be read";
+        else if (e.method == 0 && e.compressedSize != e.uncompressedSize)
+            e.problem = "is stored with two different sizes";
+        entries_.push_back(std::move(e));
+        pos += kCentralSize + nameLen + extraLen + commentLen;
+    }
+    CheckDataRanges(cdStart);
+}
+
+// Every member's bytes must lie inside the archive, before the directory, and no two
+// members may share bytes: overlapping members are how a small archive pretends to
+// hold far more than it does.
+void TJXZipReader::CheckDataRanges(uint64_t cdStart) {
+    struct Range {
+        uint64_t start, end;
+        size_t index;
+    };
+    std::vector<Range> ranges;
+    ranges.reserve(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        TJXZipEntry& e = entries_[i];
+        if (e.problem == "uses ZIP64 extensions, which cannot be read") continue;
+        const uint8_t* p = e.headerOffset + kLocalSize <= cdStart ? source_->View(e.headerOffset, kLocalSize, kHeaderWindow) : nullptr;
+        if (!p) {
+            e.problem = "lies outside the archive";
+            continue;
+        }
+        if (Get32(p) != kLocalSig) {
+            e.problem = "has a damaged local header";
+            continue;
+        }
+        e.dataOffset = e.headerOffset + kLocalSize + Get16(p + 26) + Get16(p + 28);
+        const uint64_t end = e.dataOffset + e.compressedSize;
+        if (end > cdStart) {
+            e.problem = "reaches beyond the archive's data";
+            continue;
+        }
+        ranges.push_back({e.headerOffset, end, i});
+    }
+    std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) { return a.start < b.start; });
+    uint64_t reach = 0;
+    size_t owner = SIZE_MAX;
+    for (const Range& r : ranges) {
+        if (owner != SIZE_MAX && r.start < reach) {
+            entries_[r.index].problem = "shares its data with another member";
+            entries_[owner].problem = "shares its data with another member";
+        }
+        if (owner == SIZE_MAX || r.end > reach) {
+            reach = r.end;
+            owner = r.index;
+        }
+    }
+}
+
+int TJXZipReader::FindMember(std::string_view name) const {
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (SamePath(entries_[i].name, name)) return static_cast<int>(i);
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (SamePath(NamePart(entries_[i].name), name)) return static_cast<int>(i);
+    return -1;
+}
+
+bool TJXZipReader::MatchesMask(std::string_view mask, std::string_view name) {
+    if (Wild(mask, name)) return true;
+    // "NAME.*" also stands for "NAME" without an extension, and so "*.*" for every
+    // name at all.
+    return mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" && Wild(mask.substr(0, mask.size() - 2), name);
+}
+
+void TJXZipReader::Fail(const TJXZipEntry& e, const std::string& why) const {
+    throw EJXZipError(Shown(e.name) + " in " + fileName_ + " " + why);
+}
+
+TJXZipReader::Outcome TJXZipReader::Decode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress) {
+    if (!e.problem.empty()) Fail(e, e.problem);
+    if (e.uncompressedSize > sizeLimit_) Fail(e, "is larger than allowed");
+    uint32_t crc = static_cast<uint32_t>(crc32_z(0, nullptr, 0));
+    uint64_t produced = 0;
+    const uint64_t size = e.uncompressedSize;
+
+    if (e.method == 0) {
+        uint64_t at = e.dataOffset, left = e.compressedSize;
+        while (left > 0) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
+            const uint8_t* p = source_->View(at, n, kChunk);
+            if (!p) Fail(e, "cannot be read from the archive");
+            crc = static_cast<uint32_t>(crc32_z(crc, p, n));
+            sink.Put(p, n);
+            at += n;
+            left -= n;
+            produced += n;
+            if (left > 0 && progress(produced)) return Outcome::Cancelled;
+        }
+    } else {
+        if (!inflater_) inflater_ = std::make_unique<Inflater>();
+        z_stream& z = inflater_->Start();
+        if (outBuf_.size() < kChunk) outBuf_.resize(kChunk);
+        uint8_t probe[64];
+        uint64_t at = e.dataOffset, inLeft = e.compressedSize;
+        z.next_in = nullptr;
+        z.avail_in = 0;
+        for (;;) {
+            if (z.avail_in == 0 && inLeft > 0) {
+                const size_t n = static_cast<size_t>(std::min<uint64_t>(inLeft, kChunk));
+                const uint8_t* p = source_->View(at, n, kChunk);
+                if (!p) Fail(e, "cannot be read from the archive");
+                z.next_in = const_cast<Bytef*>(p);
+                z.avail_in = static_cast<uInt>(n);
+                at += n;
+                inLeft -= n;
+            }
+            // Output is never allowed past the declared size. Once it is reached, a
+            // small probe tells a stream that really ends there from one that would
+            // go on (and fill the disk).
+            const uint64_t room = size - produced;
+            const bool probing = room == 0;
+            z.next_out = probing ? probe : outBuf_.data();
+            z.avail_out = probing ? static_cast<uInt>(sizeof probe) : static_cast<uInt>(std::min<uint64_t>(room, outBuf_.size()));
+            const uInt inBefore = z.avail_in, outBefore = z.avail_out;
+            const int r = inflate(&z, Z_NO_FLUSH);
+            const size_t got = outBefore - z.avail_out;
+            if (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR) Fail(e, "has damaged compressed data");
+            if (probing && got > 0) Fail(e, "unpacks to more than its declared size");
+            if (got > 0) {
+                crc = static_cast<uint32_t>(crc32_z(crc, outBuf_.data(), got));
+                sink.Put(outBuf_.data(), got);
+                produced += got;
+            }
+            if (r == Z_STREAM_END) break;
+            if (got == 0 && z.avail_in == inBefore) {
+                if (z.avail_in == 0 && inLeft == 0) Fail(e, "ends before its compressed data does");
+                Fail(e, "has damaged compressed data");
+            }
+            if (got > 0 && produced < size && progress(produced)) return Outcome::Cancelled;
+        }
+    }
+    if (produced != size) Fail(e, "does not have its declared size");
+    if (crc != e.crc) Fail(e, "fails its CRC check");
+    return Outcome::Done;
+}
+
+void TJXZipReader::ExtractToStream(std::string_view name, platform::MemoryStream& out) {
+    if (!IsOpen()) throw EJXZipError("No archive is open");
+    const int i = FindMember(name);
+    if (i < 0) throw EJXZipError("The archive " + fileName_ + " holds no member " + std::string(name));
+    const auto never = [](uint64_t) { return false; };
+    Sink sink;
+    if (out.Position() >= out.Size()) {
+        // Appending: a failure only has to cut the stream back.
+        const size_t pos = out.Position(), oldSize = out.Size();
+        sink.stream = &out;
+        try {
+            Decode(entries_[i], sink, never);
+        } catch (...) {
+            out.Bytes().resize(oldSize);
+            out.Seek(pos);
+            throw;
+        }
+    } else {
+        // Overwriting bytes the caller already has: nothing of them may be lost when
+        // the member turns out damaged, so it goes through a scratch buffer.
+        std::vector<uint8_t> bytes;
+        sink.vector = &bytes;
+        Decode(entries_[i], sink, never);
+        out.Write(bytes.data(), bytes.size());
+    }
+}
+
+bool TJXZipReader::RaiseFile(const std::string& name, double percent) {
+    bool cancel = false;
+    if (OnFileProgress) OnFileProgress(name, percent, cancel);
+    return cancel;
+}
+
+bool TJXZipReader::RaiseOverall(double percent) {
+    bool cancel = false;
+    if (OnOverallProgress) OnOverallProgress(percent, cancel);
+    return cancel;
+}
+
+namespace {
+
+// The member's path as folder names below the base folder. A name that could put a
+// file anywhere else (an absolute path, a drive, "..") is refused outright rather
+// than tidied up: such an archive is broken or hostile, either way not to be
+// trusted.
+std::vector<std::string> SafeParts(const std::string& name, std::string& why) {
+    std::vector<std::string> parts;
+    if (name.empty()) {
+        why = "has an empty name";
+        return parts;
+    }
+    if (IsSeparator(name[0])) {
+        why = "has an absolute path";
+        return parts;
+    }
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            why = "has a control character in its name";
+            return parts;
+        }
+        if (c == ':') {
+            why = "names a drive or a stream";
+            return parts;
+        }
+    }
+    std::string cur;
+    auto flush = [&] {
+        if (cur == "..") why = "climbs out of the target folder";
+        else if (!cur.empty() && cur != ".") parts.push_back(cur);
+        cur.clear();
+    };
+    for (char c : name) {
+        if (IsSeparator(c)) flush();
+        else cur += c;
+    }
+    flush();
+    return parts;
+}
+
+}  // namespace
+
+int TJXZipReader::ExtractFiles(const std::string& mask) {
+    if (!IsOpen()) throw EJXZipError("No archive is open");
+    if (baseDir_.empty()) throw EJXZipError("No target folder is set");
+    cancelled_ = false;
+    const std::string baseWin = platform::ExcludeTrailingBackslash(baseDir_);
+    auto baseHost = platform::Drives().ToHost(baseWin);
+    if (!baseHost) throw EJXZipError("The folder " + baseDir_ + " is on no known drive");
+    if (!platform::HostMakeDirectories(*baseHost)) throw EJXZipError("Cannot create the folder " + baseDir_);
+
+    std::vector<size_t> picked;
+    uint64_t total = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const TJXZipEntry& e = entries_[i];
+        if (!MatchesMask(mask, e.name) && !MatchesMask(mask, NamePart(e.name))) continue;
+        picked.push_back(i);
+        total += e.isFolder ? 1 : uint64_t{e.uncompressedSize} + 1;
+    }
+
+    if (RaiseOverall(0)) {
+        cancelled_ = true;
+        return 0;
+    }
+    FolderCache folders(*baseHost, baseWin);
+    int written = 0;
+    uint64_t done = 0;
+    for (size_t i : picked) {
+        const TJXZipEntry& e = entries_[i];
+        ExtractOne(e, folders, done, total);
+        if (cancelled_) return written;
+        ++written;
+        done += e.isFolder ? 1 : uint64_t{e.uncompressedSize} + 1;
+    }
+    RaiseOverall(100);
+    return written;
+}
+
+void TJXZipReader::ExtractOne(const TJXZipEntry& e, FolderCache& folders, uint64_t before, uint64_t total) {
+    const std::string shown = Shown(e.name);
+    auto overall = [&](uint64_t inMember) { return RaiseOverall(total ? 100.0 * double(before + inMember) / double(total) : 100.0); };
+    if (RaiseFile(shown, 0)) {
+        cancelled_ = true;
+        return;
+    }
+    if (!e.problem.empty()) Fail(e, e.problem);
+    std::string why;
+    std::vector<std::string> parts = SafeParts(e.name, why);
+    if (!why.empty()) Fail(e, why + "; it was not extracted");
+
+    if (e.isFolder) {
+        folders.Ensure(parts, parts.size());
+        bool cancel = RaiseFile(shown, 100);
+        cancel = overall(1) || cancel;
+        if (cancel) cancelled_ = true;
+        return;
+    }
+    if (parts.empty()) Fail(e, "has no file name");
+    if (e.uncompressedSize > sizeLimit_) Fail(e, "is larger than allowed");
+
+    const std::string folder = folders.Ensure(parts, parts.size() - 1);
+    const std::string target = folders.PrepareFile(folder, parts.back(), shown);
+    const std::string targetWin = folders.WinPath(parts, parts.size());
+    platform::HostFile file;
+    if (!file.CreateNew(target)) {
+        // Something took the name after the folder was listed: it goes the same way
+        // as a file that was there before.
+        bool again = file.LastCreateFoundExisting() && platform::HostPathKind(target) != platform::HostKind::Directory &&
+                     platform::HostRemoveFile(target) && file.CreateNew(target);
+        if (!again) throw EJXZipError("Cannot create " + targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError()));
+    }
+    try {
+        Sink sink;
+        sink.file = &file;
+        sink.fileName = targetWin;
+        const double size = e.uncompressedSize;
+        Outcome o = Decode(e, sink, [&](uint64_t produced) {
+            bool cancel = RaiseFile(shown, 100.0 * double(produced) / size);
+            return overall(produced) || cancel;
+        });
+        bool cancel = o == Outcome::Cancelled;
+        if (!cancel) {
+            cancel = RaiseFile(shown, 100);
+            cancel = overall(uint64_t{e.uncompressedSize} + 1) || cancel;
+        }
+        if (cancel) {
+            file.Close();
+            platform::HostRemoveFile(target);
+            cancelled_ = true;
+            return;
+        }
+        // A date the file system refuses is no reason to throw the file away.
+        file.SetTimes(DosToUnix(e.dosDate, e.dosTime));
+        if (e.readOnly) file.SetReadOnly(true);
+        if (!file.Close()) throw EJXZipError("Cannot write " + targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError()));
+    } catch (...) {
+        file.Close();
+        platform::HostRemoveFile(target);
+        throw;
+    }
+}

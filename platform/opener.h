@@ -1,0 +1,40 @@
+// Opening a file, folder or address the way a Linux desktop does. Everything the
+// menu launches comes from a catalogue on a disc, so nothing here ever goes through
+// a shell: every text reaches the started program as exactly one argument.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Result values in the manner of the shell's "open": above 32 means started.
+enum OpenResult : int {
+    kOpenFileNotFound = 2,
+    kOpenPathNotFound = 3,
+    kOpenNoOpener = 31,  // no program to open it with, or that program failed
+    kOpenStarted = 42,
+};
+
+// Opens hostFile (a host path, or an address such as "http://..." or "mailto:...")
+// in the working folder hostDir (may be empty):
+//  - an address, a folder or a document goes to xdg-open as its only argument;
+//  - a native program (execute bit and an ELF or "#!" header) is started directly
+//    with params split on blanks;
+//  - a Windows program (.exe, .bat, .com, .msi) goes to wine when it is on PATH.
+// Never waits for the started program; waits at most about 1.5 s for xdg-open's own
+// verdict. Leaves no child process behind to be reaped.
+int OpenWithDesktop(const std::string& hostFile, const std::string& params, const std::string& hostDir);
+
+// An address rather than a file: contains "://" or begins with "mailto:" (any case).
+bool IsAddress(std::string_view target);
+
+// Splits a command-line parameter text on blanks; double quotes group blanks into
+// one argument and are removed.
+std::vector<std::string> SplitParams(std::string_view params);
+
+// The full path of an executable named name on PATH; "" when there is none.
+std::string FindOnPath(const std::string& name);
+
+}  // namespace platform

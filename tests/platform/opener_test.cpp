@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/opener.h"
+#include "support/test_support.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+// PATH is replaced by folders of stand-in programs for the length of a test, so
+// that neither a real desktop opener nor wine can ever be reached.
+class PathGuard {
+public:
+    explicit PathGuard(const std::string& path) {
+        const char* old = std::getenv("PATH");
+        had_ = old != nullptr;
+        if (old) old_ = old;
+        setenv("PATH", path.c_str(), 1);
+    }
+    ~PathGuard() {
+        if (had_)
+            setenv("PATH", old_.c_str(), 1);
+        else
+            unsetenv("PATH");
+    }
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
+
+void WriteScript(const std::string& path, const std::string& body) {
+    testsupport::WriteFile(path, body);
+    chmod(path.c_str(), 0755);
+}
+
+// A stand-in opener that writes each argument on a line of its own, then a marker
+// line, to record; and exits with code.
+void WriteRecorder(const std::string& path, const std::string& record, int code = 0) {
+    WriteScript(path, "#!/bin/sh\n"
+                      "{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; printf '%s\\n' '--end--'; } >> '" +
+                          record + "'\nexit " + std::to_string(code) + "\n");
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// Started programs run on their own; wait for what they write to be complete.
+std::string WaitForRecord(const std::string& path, const std::string& endMarker = "--end--\n", int ms = 5000) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    std::string s;
+    while (std::chrono::steady_clock::now() < until) {
+        s = ReadText(path);
+        if (s.size() >= endMarker.size() && s.compare(s.size() - endMarker.size(), endMarker.size(), endMarker) == 0) return s;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return s;
+}
+
+bool NoChildLeft() {
+    errno = 0;
+    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+}  // namespace
+
+TEST(Opener, AddressesAndParamsAreSplitAsTheMenuExpects) {
+    EXPECT_TRUE(IsAddress("http://example.com"));
+    EXPECT_TRUE(IsAddress("FTP://example.com/x"));
+    EXPECT_TRUE(IsAddress("MailTo:redakcja@example.com"));
+    EXPECT_FALSE(IsAddress("mailto"));
+    EXPECT_FALSE(IsAddress("/disc/mailto:x"));
+    EXPECT_FALSE(IsAddress("/disc/CDINST/TXT/README.TXT"));
+
+    using V = std::vector<std::string>;
+    EXPECT_EQ(SplitParams(""), V{});
+    EXPECT_EQ(SplitParams("   \t "), V{});
+    EXPECT_EQ(SplitParams("/S  /D=C:\\x"), (V{"/S", "/D=C:\\x"}));
+    EXPECT_EQ(SplitParams("a \"b  c\" \"\" d"), (V{"a", "b  c", "", "d"}));
+    EXPECT_EQ(SplitParams("x\"y z\"w"), V{"xy zw"});
+    EXPECT_EQ(SplitParams("; rm -rf ~"), (V{";", "rm", "-rf", "~"}));
+}
+
+TEST(Opener, CatalogueTextsReachTheOpenerAsOneArgumentEach) {
+    testsupport::TempDir dir;
+    std::string bin = dir / "bin", record = dir / "record";
+    fs::create_directories(bin);
+    WriteRecorder(bin + "/xdg-open", record);
+    PathGuard path(bin);
+    EXPECT_EQ(FindOnPath("xdg-open"), bin + "/xdg-open");
+    EXPECT_EQ(FindOnPath("wine"), "");
+
+    // Names and addresses that a shell would take apart or run.
+    std::string folder = dir / "Program Files";
+    fs::create_directories(folder);
+    std::string doc = folder + "/read me; touch canary1 $(touch canary2) `touch canary3` \"q\" 'q'.txt";
+    std::string polish = folder + "/za\xc5\xbc\xc3\xb3\xc5\x82\xc4\x87.txt";  // "zażółć" in UTF-8
+    testsupport::WriteFile(doc, "x");
+    testsupport::WriteFile(polish, "x");
+    std::string url = "http://example.com/?q=a b; touch canary4 & touch canary5 | id";
+    std::string mail = "MAILTO:redakcja@example.com?subject=$(touch canary6)";
+
+    EXPECT_GT(OpenWithDesktop(url, "", dir.path()), 32);
+    EXPECT_GT(OpenWithDesktop(mail, "--param $(touch canary7)", dir.path()), 32);
+    EXPECT_GT(OpenWithDesktop(doc, "", dir.path()), 32);
+    EXPECT_GT(OpenWithDesktop(polish, "", ""), 32);
+    EXPECT_GT(OpenWithDesktop(folder, "", folder), 32);
+
+    EXPECT_EQ(ReadText(record), url + "\n--end--\n" + mail + "\n--end--\n" + doc + "\n--end--\n" + polish +
+                                    "\n--end--\n" + folder + "\n--end--\n");
+    for (int i = 1; i <= 7; ++i) {
+        std::string canary = "canary" + std::to_string(i);
+        EXPECT_FALSE(fs::exists(dir / canary)) << canary;
+        EXPECT_FALSE(fs::exists(folder + "/" + canary)) << canary;
+        EXPECT_FALSE(fs::exists(canary)) << canary;
+    }
+    EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(Opener, MissingTargetsFailWithoutStartingAnything) {
+    testsupport::TempDir dir;
+    std::string bin = dir / "bin", record = dir / "record";
+    fs::create_directories(bin);
+    WriteRecorder(bin + "/xdg-open", record);
+    testsupport::WriteFile(dir / "there.txt", "x");
+    PathGuard path(bin);
+
+    EXPECT_EQ(OpenWithDesktop(dir / "missing.txt", "", ""), kOpenFileNotFound);
+    EXPECT_EQ(OpenWithDesktop(dir / "no folder/missing.txt", "", ""), kOpenPathNotFound);
+    EXPECT_EQ(OpenWithDesktop(dir / "there.txt", "", dir / "no folder"), kOpenPathNotFound);
+    EXPECT_LE(OpenWithDesktop("", "", ""), 32);
+    EXPECT_FALSE(fs::exists(record));
+}
+
+TEST(Opener, TheOpenersOwnVerdictCountsButIsNotAwaitedLong) {
+    testsupport::TempDir dir;
+    std::string failing = dir / "failing", slow = dir / "slow", quick = dir / "quick", none = dir / "none";
+    for (const auto& f : {failing, slow, quick, none}) fs::create_directories(f);
+    WriteRecorder(failing + "/xdg-open", dir / "record", 1);
+    WriteScript(slow + "/xdg-open", "#!/bin/sh\nexec /bin/sleep 4\n");
+    WriteScript(quick + "/xdg-open", "#!/bin/sh\n/bin/sleep 0.2\nexit 0\n");
+    testsupport::WriteFile(dir / "doc.txt", "x");
+
+    {
+        PathGuard path(failing);
+        EXPECT_LE(OpenWithDesktop(dir / "doc.txt", "", ""), 32);
+        EXPECT_LE(OpenWithDesktop("http://example.com", "", ""), 32);
+        EXPECT_EQ(ReadText(dir / "record"), dir / "doc.txt" + "\n--end--\nhttp://example.com\n--end--\n");
+    }
+    {
+        PathGuard path(none);  // no opener installed at all
+        EXPECT_EQ(OpenWithDesktop(dir / "doc.txt", "", ""), kOpenNoOpener);
+    }
+    {
+        // An opener that keeps running has started something: success after the wait.
+        PathGuard path(slow);
+        auto t0 = std::chrono::steady_clock::now();
+        EXPECT_GT(OpenWithDesktop(dir / "doc.txt", "", ""), 32);
+        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_GE(ms, 1400);
+        EXPECT_LT(ms, 3000);
+    }
+    {
+        // One that answers quickly is not waited for any longer.
+        PathGuard path(quick);
+        auto t0 = std::chrono::steady_clock::now();
+        EXPECT_GT(OpenWithDesktop(dir / "doc.txt", "", ""), 32);
+        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_GE(ms, 150);
+        EXPECT_LT(ms, 1200);
+    }
+    EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(Opener, NativeProgramsStartDirectlyInTheirWorkingFolder) {
+    testsupport::TempDir dir;
+    std::string bin = dir / "bin", record = dir / "record", work = dir / "work folder", out = dir / "out";
+    fs::create_directories(bin);
+    fs::create_directories(work);
+    WriteRecorder(bin + "/xdg-open", record);
+    // Writes its folder, its arguments and what its standard input is.
+    std::string body = "#!/bin/sh\n{ printf '%s\\n' \"$PWD\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; "
+                       "/bin/readlink /proc/self/fd/0; printf '%s\\n' '--end--'; } > '" +
+                       out + "'\n";
+    WriteScript(dir / "run.sh", body);
+    PathGuard path(bin);
+
+    EXPECT_GT(OpenWithDesktop(dir / "run.sh", "one \"two  words\" $(touch canary) ;ls", work), 32);
+    EXPECT_EQ(WaitForRecord(out), work + "\none\ntwo  words\n$(touch\ncanary)\n;ls\n/dev/null\n--end--\n");
+    EXPECT_FALSE(fs::exists(work + "/canary"));
+
+    // The disc's exit program is a script under a Windows name: still native.
+    fs::remove(out);
+    WriteScript(dir / "OUTRO.EXE", body);
+    EXPECT_GT(OpenWithDesktop(dir / "OUTRO.EXE", "", dir.path()), 32);
+    EXPECT_EQ(WaitForRecord(out), dir.path() + "\n/dev/null\n--end--\n");
+
+    // Execute bits alone (as on some disc mounts) do not make a document a program.
+    WriteScript(dir / "notes.txt", "echo hi > canary\n");
+    EXPECT_GT(OpenWithDesktop(dir / "notes.txt", "", dir.path()), 32);
+    EXPECT_EQ(ReadText(record), dir / "notes.txt" + "\n--end--\n");
+
+    // Programs that ended are nobody's zombies here.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(Opener, WindowsProgramsNeedWine) {
+    testsupport::TempDir dir;
+    std::string bin = dir / "bin", record = dir / "record", wineRecord = dir / "wine-record";
+    fs::create_directories(bin);
+    WriteRecorder(bin + "/xdg-open", record);
+    std::string exe = dir / "Setup Programu.EXE", bat = dir / "install.Bat", msi = dir / "pakiet.msi";
+    for (const auto& f : {exe, bat, msi}) testsupport::WriteFile(f, "MZ\x90");
+    chmod(exe.c_str(), 0755);  // an execute bit does not make a Windows file native
+
+    {
+        PathGuard path(bin);
+        EXPECT_EQ(OpenWithDesktop(exe, "/S", dir.path()), kOpenNoOpener);
+        EXPECT_EQ(OpenWithDesktop(bat, "", dir.path()), kOpenNoOpener);
+        EXPECT_EQ(OpenWithDesktop(msi, "", dir.path()), kOpenNoOpener);
+        EXPECT_FALSE(fs::exists(record));  // nor are they handed to the desktop
+    }
+    WriteRecorder(bin + "/wine", wineRecord);
+    PathGuard path(bin);
+    EXPECT_GT(OpenWithDesktop(exe, "/S \"/D=C:\\Program Files\\X\"", dir.path()), 32);
+    EXPECT_EQ(WaitForRecord(wineRecord), exe + "\n/S\n/D=C:\\Program Files\\X\n--end--\n");
+    EXPECT_GT(OpenWithDesktop(msi, "", dir.path()), 32);
+    EXPECT_EQ(WaitForRecord(wineRecord, "--end--\nmsiexec\n/i\n" + msi + "\n--end--\n"),
+              exe + "\n/S\n/D=C:\\Program Files\\X\n--end--\nmsiexec\n/i\n" + msi + "\n--end--\n");
+    EXPECT_FALSE(fs::exists(record));
+}

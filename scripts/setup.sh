@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libjpeg62-turbo-dev libfreetype-dev fonts-dejavu-core
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev fonts-dejavu-core
   libfltk1.3-dev libx11-dev libxext-dev
   clang libclang-rt-14-dev
   unzip libarchive-tools xdg-utils

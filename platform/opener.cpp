@@ -239,8 +239,8 @@ std::string FindOnPath(const std::string& name) {
     for (;;) {
         size_t colon = path.find(':', start);
         std::string folder = path.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-        if (folder.empty()) folder = ".";
-        std::string candidate = folder + "/" + name;
+        // An empty entry means the current folder.
+        std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
         struct stat st;
         if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0) return candidate;
         if (colon == std::string::npos) break;

@@ -341,7 +341,10 @@ void TJXZipReader::ReadDirectory() {
         }
         if (dirSize > endPos) continue;
         if (total == 0) {
-            cdStart = endPos - dirSize;
+            // An empty archive is nothing but its end record; a record of zeros
+            // inside a comment must not pass for one.
+            if (dirSize != 0 || dirOffset != endPos) continue;
+            cdStart = endPos;
             shift = 0;
         } else if (uint64_t{dirOffset} + dirSize <= endPos && isCentral(dirOffset)) {
             cdStart = dirOffset;

@@ -1,0 +1,477 @@
+// The ZIP reader on archives made here, good and deliberately bad.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+#include <random>
+
+#include "install/Zipreaderu.h"
+#include "platform/paths.h"
+#include "support/test_support.h"
+#include "tools/lib/zipwriter.h"
+
+namespace {
+namespace fs = std::filesystem;
+using tool::ZipMemberOptions;
+using tool::ZipWriter;
+
+std::vector<uint8_t> Noise(size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> v(n);
+    for (auto& b : v) b = static_cast<uint8_t>(rng());
+    return v;
+}
+
+std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+ZipMemberOptions Stored() {
+    ZipMemberOptions o;
+    o.method = 0;
+    return o;
+}
+
+class ZipReader : public ::testing::Test {
+protected:
+    testsupport::TempDir tmp;
+    TJXZipReader zip;
+
+    void SetUp() override { platform::Drives().Map('T', tmp.path()); }
+    void TearDown() override {
+        zip.CloseArchive();
+        platform::Drives().Unmap('T');
+    }
+    // Saves the archive and opens it as the installer would, by its Windows path.
+    void Open(const std::vector<uint8_t>& bytes) {
+        testsupport::WriteFile(tmp / "a.zip", bytes);
+        zip.SetFileName("T:\\a.zip");
+        zip.OpenArchive(0);
+    }
+    void ExtractAll() {
+        zip.SetBaseDir("T:\\out");
+        zip.ExtractFiles("*.*");
+    }
+    std::string Out(const std::string& rel) const { return tmp / ("out/" + rel); }
+    bool Exists(const std::string& rel) const {
+        std::error_code ec;
+        return fs::symlink_status(Out(rel), ec).type() != fs::file_type::not_found;
+    }
+    std::string Stream(const std::string& name) {
+        platform::MemoryStream s;
+        zip.ExtractToStream(name, s);
+        return Text(s.Bytes());
+    }
+};
+
+TEST_F(ZipReader, PolishNamesInOem852AndUtf8BecomeTheRightFileNames) {
+    ZipWriter w;
+    // "Zażółć/gęślą.txt" in code page 852, as a DOS archiver writes it.
+    w.Add("Za\xBE\xA2\x88\x86/g\xA9\x98l\xA5.txt", "oem");
+    ZipMemberOptions utf8;
+    utf8.flags = 0x800;
+    w.Add("ja\xC5\xBA\xC5\x84.txt", "utf", utf8);  // "jaźń.txt" in UTF-8, flag bit 11
+    Open(w.Finish());
+
+    ASSERT_EQ(zip.Entries().size(), 2u);
+    EXPECT_EQ(zip.Entries()[0].name, "Za\xBF\xF3\xB3\xE6/g\xEA\x9Cl\xB9.txt");  // Windows-1250
+    EXPECT_EQ(zip.Entries()[1].name, "ja\x9F\xF1.txt");
+    ExtractAll();
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("Zażółć/gęślą.txt"))), "oem");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("jaźń.txt"))), "utf");
+    // Looked up by its Windows-1250 name, upper case, as the start-up would.
+    EXPECT_EQ(Stream("ZA\xAF\xD3\xA3\xC6\\G\xCA\x8CL\xA5.TXT"), "oem");
+}
+
+TEST_F(ZipReader, SubFoldersAreCreatedAndFolderEntriesMakeNoFile) {
+    ZipWriter w;
+    w.Add("sub/deeper/file.txt", "deep");
+    w.Add("empty/", "", Stored());
+    ZipMemberOptions dirAttr = Stored();
+    dirAttr.externalAttrs = 0x10;
+    w.Add("attrdir", "", dirAttr);
+    w.Add("sub\\back.txt", "backslash");  // written by an archiver that kept DOS separators
+    Open(w.Finish());
+    ExtractAll();
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("sub/deeper/file.txt"))), "deep");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("sub/back.txt"))), "backslash");
+    EXPECT_TRUE(fs::is_directory(Out("empty")));
+    EXPECT_TRUE(fs::is_directory(Out("attrdir")));
+}
+
+TEST_F(ZipReader, ExistingTargetsAreReplacedEvenReadOnlyButLinksAreNotFollowed) {
+    fs::create_directories(Out(""));
+    testsupport::WriteFile(Out("ro.txt"), "old");
+    ::chmod(Out("ro.txt").c_str(), 0444);
+    testsupport::WriteFile(Out("README.TXT"), "old upper");
+    testsupport::WriteFile(tmp / "outside.txt", "keep me");
+    fs::create_symlink(tmp / "outside.txt", Out("link.txt"));
+
+    ZipWriter w;
+    w.Add("ro.txt", "new");
+    w.Add("readme.txt", "new lower");
+    w.Add("link.txt", "through the link?");
+    Open(w.Finish());
+    ExtractAll();
+
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("ro.txt"))), "new");
+    // The program's file system ignores letter case: the old name is gone, not doubled.
+    EXPECT_FALSE(Exists("README.TXT"));
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("readme.txt"))), "new lower");
+    EXPECT_FALSE(fs::is_symlink(Out("link.txt")));
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("link.txt"))), "through the link?");
+    EXPECT_EQ(Text(testsupport::ReadFile(tmp / "outside.txt")), "keep me");
+}
+
+TEST_F(ZipReader, AlteredDataFailsItsCrcAndLeavesNoFile) {
+    for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
+        SCOPED_TRACE(method);
+        ZipMemberOptions o;
+        o.method = method;
+        ZipWriter w;
+        w.Add("first.txt", "first member", o);
+        size_t bad = w.Add("second.txt", std::string(5000, 'x') + "tail", o);
+        w.Add("third.txt", "third member", o);
+        std::vector<uint8_t> bytes = w.Finish();
+        // The last byte of the data: for deflate, the literal of "tail" changes but
+        // the stream stays well-formed, so only the CRC can tell.
+        const auto& m = w.Members()[bad];
+        size_t at = method == 0 ? m.dataOffset + m.compressedSize - 1 : m.dataOffset + m.compressedSize / 2;
+        bytes[at] ^= 0x01;
+        Open(bytes);
+
+        EXPECT_THROW(ExtractAll(), EJXZipError);
+        EXPECT_EQ(Text(testsupport::ReadFile(Out("first.txt"))), "first member");
+        EXPECT_FALSE(Exists("second.txt"));
+        EXPECT_FALSE(Exists("third.txt"));
+
+        platform::MemoryStream s;
+        s.Write("abc", 3);
+        EXPECT_THROW(zip.ExtractToStream("second.txt", s), EJXZipError);
+        EXPECT_EQ(Text(s.Bytes()), "abc");
+        EXPECT_EQ(s.Position(), 3u);
+        fs::remove_all(Out(""));
+    }
+}
+
+TEST_F(ZipReader, CancelLeavesNoPartialFileAndKeepsEarlierMembers) {
+    const std::vector<uint8_t> big = Noise(3 << 20, 7);  // several pieces of data
+    ZipWriter w;
+    w.Add("early.txt", "stays");
+    w.Add("big.bin", big);
+    w.Add("late.txt", "never reached");
+    Open(w.Finish());
+
+    std::vector<double> bigEvents;
+    zip.OnFileProgress = [&](const std::string& name, double p, bool& cancel) {
+        if (name != "big.bin") return;
+        bigEvents.push_back(p);
+        // Only once some of it is on the disk, so a partial file exists to be removed.
+        if (p > 0 && p < 100) cancel = true;
+    };
+    zip.SetBaseDir("T:\\out");
+    EXPECT_EQ(zip.ExtractFiles("*.*"), 1);
+    EXPECT_TRUE(zip.Cancelled());
+    ASSERT_EQ(bigEvents.size(), 2u);  // stopped right after the piece that was cancelled
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("early.txt"))), "stays");
+    EXPECT_FALSE(Exists("big.bin"));
+    EXPECT_FALSE(Exists("late.txt"));
+
+    // A cancel at a member's very start stops before anything is created.
+    zip.OnFileProgress = [&](const std::string& name, double, bool& cancel) { cancel = name == "late.txt"; };
+    fs::remove_all(Out(""));
+    EXPECT_EQ(zip.ExtractFiles("*.*"), 2);
+    EXPECT_TRUE(zip.Cancelled());
+    EXPECT_TRUE(Exists("big.bin"));
+    EXPECT_FALSE(Exists("late.txt"));
+}
+
+TEST_F(ZipReader, HostileNamesAreRefusedAndNothingIsWrittenOutside) {
+    fs::create_directories(tmp / "deep/er");
+    platform::Drives().Map('T', tmp / "deep/er");
+    const char* names[] = {"..\\..\\x", "../../x", "/etc/x", "\\x", "C:\\x", "C:x", "ok/../../x", "a\x01name"};
+    for (const char* hostile : names) {
+        SCOPED_TRACE(hostile);
+        ZipWriter w;
+        w.Add("fine.txt", "fine");
+        w.Add(hostile, "evil");
+        testsupport::WriteFile(tmp / "deep/er/a.zip", w.Finish());
+        zip.SetFileName("T:\\a.zip");
+        zip.OpenArchive(0);
+        zip.SetBaseDir("T:\\out");
+        EXPECT_THROW(zip.ExtractFiles("*.*"), EJXZipError);
+        EXPECT_TRUE(fs::exists(tmp / "deep/er/out/fine.txt"));
+        for (auto& e : fs::recursive_directory_iterator(tmp.path()))
+            EXPECT_NE(e.path().filename().string().back(), 'x') << e.path();
+        EXPECT_FALSE(fs::exists("/etc/x"));
+        EXPECT_FALSE(fs::exists("/x"));
+        fs::remove_all(tmp / "deep/er/out");
+    }
+}
+
+TEST_F(ZipReader, MembersThatInflateBeyondTheirDeclaredSizeAreRefused) {
+    const std::vector<uint8_t> zeros(8 << 20, 0);
+    const std::vector<uint8_t> packed = ZipWriter::Deflate(zeros.data(), zeros.size(), 9);
+    ASSERT_LT(packed.size(), 64u << 10);
+    ZipWriter w;
+    // Claims 4 KiB (with the CRC of those 4 KiB, so only the size can give it away).
+    w.AddRaw("bomb.bin", packed, 8, ZipWriter::Crc32(zeros.data(), 4096), 4096);
+    // And the opposite lie: more declared than the stream holds.
+    std::vector<uint8_t> small = ZipWriter::Deflate("short", 5);
+    w.AddRaw("short.txt", small, 8, ZipWriter::Crc32("short", 5), 6);
+    Open(w.Finish());
+
+    platform::MemoryStream s;
+    try {
+        zip.ExtractToStream("bomb.bin", s);
+        ADD_FAILURE() << "the bomb was unpacked";
+    } catch (const EJXZipError& e) {
+        // Caught as soon as the output passes the declared size, not after all of it
+        // was unpacked and merely counted.
+        EXPECT_NE(std::string(e.what()).find("more than its declared size"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(s.Size(), 0u);
+    EXPECT_THROW(zip.ExtractToStream("short.txt", s), EJXZipError);
+    EXPECT_THROW(ExtractAll(), EJXZipError);
+    EXPECT_FALSE(Exists("bomb.bin"));
+}
+
+TEST_F(ZipReader, OverlappingAndOutOfRangeMembersAreRefused) {
+    ZipWriter w;
+    w.Add("a.txt", "aaaa", Stored());
+    w.Add("b.txt", "bbbb", Stored());
+    w.Add("c.txt", "cccc", Stored());
+    w.Add("d.txt", "dddd", Stored());
+    w.Add("e.txt", "eeee", Stored());
+    std::vector<uint8_t> bytes = w.Finish();
+    const auto& m = w.Members();
+    // b's directory entry points at a's local header: both would read the same bytes.
+    ZipWriter::Put32(bytes, m[1].centralOffset + 42, static_cast<uint32_t>(m[0].headerOffset));
+    // c's header lies beyond the end of the file, d's data runs into the directory.
+    ZipWriter::Put32(bytes, m[2].centralOffset + 42, 0x7FFFFFF0);
+    ZipWriter::Put32(bytes, m[3].centralOffset + 20, 0x10000);
+    ZipWriter::Put32(bytes, m[3].centralOffset + 24, 0x10000);
+    Open(bytes);
+
+    for (const char* refused : {"a.txt", "b.txt", "c.txt", "d.txt"}) {
+        SCOPED_TRACE(refused);
+        EXPECT_FALSE(zip.Entries()[zip.FindMember(refused)].problem.empty());
+        EXPECT_THROW(Stream(refused), EJXZipError);
+    }
+    EXPECT_EQ(Stream("e.txt"), "eeee");
+}
+
+TEST_F(ZipReader, DamagedDirectoriesFailToOpen) {
+    ZipWriter w;
+    w.Add("a.txt", "some text to pack");
+    w.Add("b.txt", "more text to pack");
+    const std::vector<uint8_t> good = w.Finish();
+    const size_t end = w.EndRecordOffset(), dir = w.CentralDirectoryOffset();
+
+    auto openFails = [&](std::vector<uint8_t> bytes, const char* why) {
+        SCOPED_TRACE(why);
+        EXPECT_THROW(Open(bytes), EJXZipError);
+        EXPECT_FALSE(zip.IsOpen());
+    };
+    std::vector<uint8_t> b = good;
+    ZipWriter::Put32(b, end + 16, 0x7FFFFFFF);
+    openFails(b, "directory offset beyond the file");
+    b = good;
+    ZipWriter::Put32(b, end + 12, static_cast<uint32_t>(end + 100));
+    openFails(b, "directory larger than the file");
+    b = good;
+    ZipWriter::Put16(b, end + 8, 3);
+    ZipWriter::Put16(b, end + 10, 3);
+    openFails(b, "more members counted than the directory holds");
+    b = good;
+    ZipWriter::Put16(b, dir + 28, 0xFFFF);
+    openFails(b, "a name running past the directory");
+    openFails(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(end) - 10), "cut short");
+    openFails(Noise(5000, 3), "not an archive at all");
+    openFails({}, "empty file");
+}
+
+TEST_F(ZipReader, ArchivesFromOtherWritersStillOpen) {
+    // Data descriptors, a comment hiding a false end record, and a program in front
+    // of the archive (a self-extractor) that shifts every offset.
+    ZipMemberOptions desc;
+    desc.flags = 0x08;
+    ZipWriter w;
+    w.Add("desc.txt", "sizes come after the data", desc);
+    w.Add("plain.txt", "plain");
+    w.SetComment(std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    std::vector<uint8_t> bytes = w.Finish();
+    std::vector<uint8_t> sfx(3000 + bytes.size(), 0x90);
+    std::copy(bytes.begin(), bytes.end(), sfx.begin() + 3000);
+    Open(sfx);
+    EXPECT_EQ(Stream("desc.txt"), "sizes come after the data");
+    EXPECT_EQ(Stream("plain.txt"), "plain");
+}
+
+TEST_F(ZipReader, UnreadableMembersFailAloneWhileOthersStillRead) {
+    ZipWriter w;
+    w.AddRaw("bzip2.bin", {1, 2, 3}, 12, 0, 3);
+    ZipMemberOptions enc;
+    enc.flags = 0x01;
+    w.Add("secret.txt", "not really secret", enc);
+    size_t big = w.Add("zip64.txt", "z");
+    w.Add("fine.txt", "fine");
+    std::vector<uint8_t> bytes = w.Finish();
+    ZipWriter::Put32(bytes, w.Members()[big].centralOffset + 24, 0xFFFFFFFF);
+    Open(bytes);
+    for (const char* bad : {"bzip2.bin", "secret.txt", "zip64.txt"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(Stream(bad), EJXZipError);
+    }
+    EXPECT_EQ(Stream("fine.txt"), "fine");
+    EXPECT_THROW(ExtractAll(), EJXZipError);
+    EXPECT_FALSE(Exists("bzip2.bin"));
+}
+
+TEST_F(ZipReader, ExtractToStreamFindsByPathThenByNameIgnoringCase) {
+    ZipWriter w;
+    w.Add("data/fdata.jxs", "in the folder");
+    w.Add("FDATA.JXS", "at the root");
+    w.Add("other/fdata.jxs", "second in the folder");
+    w.Add("pics/bdata.jxs", "pictures");
+    Open(w.Finish());
+    EXPECT_EQ(Stream("fdata.jxs"), "at the root");  // a whole path wins over name parts
+    EXPECT_EQ(Stream("DATA\\FDATA.JXS"), "in the folder");
+    EXPECT_EQ(Stream("other/FData.jxs"), "second in the folder");
+    EXPECT_EQ(Stream("BDATA.JXS"), "pictures");  // by its name part
+    EXPECT_THROW(Stream("missing.jxs"), EJXZipError);
+    EXPECT_THROW(Stream("data"), EJXZipError);
+
+    // The bytes go in at the stream's position and leave it after them.
+    platform::MemoryStream s;
+    s.Write("0123456789", 10);
+    s.Seek(2);
+    zip.ExtractToStream("bdata.jxs", s);
+    EXPECT_EQ(Text(s.Bytes()), "01pictures");
+    EXPECT_EQ(s.Position(), 10u);
+}
+
+TEST_F(ZipReader, ProgressEventsRunFromZeroToHundredPerMemberAndOverall) {
+    ZipWriter w;
+    w.Add("small.txt", "x");
+    w.Add("dir/big.bin", Noise(5 << 20, 11));
+    w.Add("dir/", "", Stored());
+    w.Add("empty.txt", "");
+    Open(w.Finish());
+
+    std::vector<std::pair<std::string, double>> files;
+    std::vector<double> overall;
+    zip.OnFileProgress = [&](const std::string& n, double p, bool&) { files.emplace_back(n, p); };
+    zip.OnOverallProgress = [&](double p, bool&) { overall.push_back(p); };
+    zip.SetBaseDir("T:\\out");
+    EXPECT_EQ(zip.ExtractFiles(), 4);
+
+    std::vector<std::string> order;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const auto& [name, p] = files[i];
+        if (order.empty() || order.back() != name) {
+            order.push_back(name);
+            EXPECT_EQ(p, 0.0) << name;
+        } else {
+            EXPECT_GT(p, files[i - 1].second) << name;
+        }
+        if (i + 1 == files.size() || files[i + 1].first != name) {
+            EXPECT_EQ(p, 100.0) << name;
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"small.txt", "dir\\big.bin", "dir\\", "empty.txt"}));
+    size_t bigEvents = std::count_if(files.begin(), files.end(), [](auto& f) { return f.first == "dir\\big.bin"; });
+    EXPECT_GE(bigEvents, 6u);  // 0, something in between for each megabyte, 100
+
+    ASSERT_GE(overall.size(), 2u);
+    EXPECT_EQ(overall.front(), 0.0);
+    EXPECT_EQ(overall.back(), 100.0);
+    EXPECT_TRUE(std::is_sorted(overall.begin(), overall.end()));
+}
+
+TEST_F(ZipReader, DatesAndReadOnlyAttributesAreApplied) {
+    ZipMemberOptions dos;
+    dos.dosDate = ZipWriter::DosDate(2003, 4, 5);
+    dos.dosTime = ZipWriter::DosTime(6, 7, 8);
+    dos.externalAttrs = 0x21;  // archive + read-only
+    ZipMemberOptions unixRo, unixRw, dosRw;
+    unixRo.versionMadeBy = unixRw.versionMadeBy = 3 << 8 | 30;
+    unixRo.externalAttrs = 0100444u << 16;
+    unixRw.externalAttrs = (0100644u << 16) | 0x01;  // the Unix mode decides, not the DOS bit
+    ZipWriter w;
+    w.Add("dos-ro.txt", "a", dos);
+    w.Add("unix-ro.txt", "b", unixRo);
+    w.Add("unix-rw.txt", "c", unixRw);
+    w.Add("dos-rw.txt", "d", dosRw);
+    Open(w.Finish());
+    ExtractAll();
+
+    std::tm tm{};
+    tm.tm_year = 103;
+    tm.tm_mon = 3;
+    tm.tm_mday = 5;
+    tm.tm_hour = 6;
+    tm.tm_min = 7;
+    tm.tm_sec = 8;
+    tm.tm_isdst = -1;
+    struct stat st;
+    ASSERT_EQ(::stat(Out("dos-ro.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, std::mktime(&tm));
+    auto writable = [&](const char* n) {
+        struct stat s2;
+        EXPECT_EQ(::stat(Out(n).c_str(), &s2), 0);
+        return (s2.st_mode & 0222) != 0;
+    };
+    EXPECT_FALSE(writable("dos-ro.txt"));
+    EXPECT_FALSE(writable("unix-ro.txt"));
+    EXPECT_TRUE(writable("unix-rw.txt"));
+    EXPECT_TRUE(writable("dos-rw.txt"));
+}
+
+TEST_F(ZipReader, MasksMatchPathsOrNamesIgnoringCase) {
+    EXPECT_TRUE(TJXZipReader::MatchesMask("*.*", "README"));
+    EXPECT_TRUE(TJXZipReader::MatchesMask("*.*", "a.b.c"));
+    EXPECT_TRUE(TJXZipReader::MatchesMask("*.TXT", "notes.txt"));
+    EXPECT_FALSE(TJXZipReader::MatchesMask("*.txt", "notes.txt.bak"));
+    EXPECT_TRUE(TJXZipReader::MatchesMask("setup.*", "SETUP"));
+    EXPECT_TRUE(TJXZipReader::MatchesMask("?b*c", "abxxc"));
+    EXPECT_FALSE(TJXZipReader::MatchesMask("?b*c", "bxxc"));
+    EXPECT_TRUE(TJXZipReader::MatchesMask("\xA5*", "\xB9la"));  // Ą matches ą
+
+    ZipWriter w;
+    w.Add("doc/read.txt", "t");
+    w.Add("doc/pic.bmp", "b");
+    w.Add("top.TXT", "T");
+    Open(w.Finish());
+    zip.SetBaseDir("T:\\out");
+    EXPECT_EQ(zip.ExtractFiles("*.txt"), 2);
+    EXPECT_TRUE(Exists("doc/read.txt"));
+    EXPECT_TRUE(Exists("top.TXT"));
+    EXPECT_FALSE(Exists("doc/pic.bmp"));
+}
+
+TEST_F(ZipReader, OpeningChecksTheNameAndReplacesTheArchiveBefore) {
+    zip.SetFileName("T:\\");
+    EXPECT_THROW(zip.OpenArchive(0), EJXZipError);
+    zip.SetFileName("T:\\missing.zip");
+    EXPECT_THROW(zip.OpenArchive(0), EJXZipError);
+    zip.SetFileName("Q:\\nodrive.zip");
+    EXPECT_THROW(zip.OpenArchive(0), EJXZipError);
+
+    ZipWriter a, b;
+    a.Add("from-a.txt", "a");
+    b.Add("from-b.txt", "b");
+    testsupport::WriteFile(tmp / "b.zip", b.Finish());
+    Open(a.Finish());
+    EXPECT_THROW(zip.OpenArchive(1), EJXZipError);
+    EXPECT_FALSE(zip.IsOpen());
+    zip.OpenArchive(0);
+    zip.SetFileName("t:\\B.ZIP");  // the drive's own case-blind lookup
+    zip.OpenArchive(0);
+    ASSERT_EQ(zip.Entries().size(), 1u);
+    EXPECT_EQ(zip.Entries()[0].name, "from-b.txt");
+    zip.CloseArchive();
+    EXPECT_THROW(Stream("from-b.txt"), EJXZipError);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// Unpacking an archive the way the installer does: through the ZIP reader and the
+// program's own drive table, so a disc maker sees exactly what a user's machine
+// would get from it.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "install/Zipreaderu.h"
+#include "platform/paths.h"
+#include "platform/stream.h"
+#include "platform/text.h"
+#include "tools/command.h"
+
+namespace tool {
+namespace {
+namespace fs = std::filesystem;
+
+const char kExtractUsage[] = "extract ARCHIVE DIR [MEMBER]";
+
+// A drive letter nobody uses yet; the host folders are reached through it as the
+// program would reach them.
+char FreeLetter(const platform::DriveTable& drives) {
+    for (char c = 'Y'; c >= 'E'; --c)
+        if (!drives.HostFolder(c)) return c;
+    return 0;
+}
+
+std::string NamePartOf(const std::string& stored) {
+    size_t cut = stored.find_last_of("/\\");
+    return cut == std::string::npos ? stored : stored.substr(cut + 1);
+}
+
+int RunExtract(const std::vector<std::string>& a) {
+    if (a.size() < 2 || a.size() > 3) {
+        std::fprintf(stderr, "usage: vemi-disc %s\n", kExtractUsage);
+        return 2;
+    }
+    std::error_code ec;
+    const fs::path archive = fs::absolute(a[0], ec);
+    const fs::path dir = fs::absolute(a[1], ec);
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir)) return Fail("cannot create the folder " + a[1]);
+
+    platform::DriveTable& drives = platform::Drives();
+    const char archiveDrive = FreeLetter(drives);
+    if (!archiveDrive) return Fail("no free drive letter");
+    drives.Map(archiveDrive, archive.parent_path().string());
+    const char dirDrive = FreeLetter(drives);
+    if (!dirDrive) return Fail("no free drive letter");
+    drives.Map(dirDrive, dir.string());
+    const std::string archiveWin = std::string(1, archiveDrive) + ":\\" + platform::Utf8ToCp1250(archive.filename().string());
+    const std::string dirWin = std::string(1, dirDrive) + ":\\";
+
+    TJXZipReader zip;
+    zip.SetFileName(archiveWin);
+    try {
+        zip.OpenArchive(0);
+        if (a.size() == 3) {
+            const std::string member = platform::Utf8ToCp1250(a[2]);
+            platform::MemoryStream stream;
+            zip.ExtractToStream(member, stream);
+            const std::string name = NamePartOf(zip.Entries()[zip.FindMember(member)].name);
+            if (name.empty() || name == "." || name == "..") return Fail("'" + a[2] + "' is a folder, not a file");
+            if (!platform::WriteWholeFile(dirWin + name, stream.Bytes()))
+                return Fail("cannot write " + (dir / platform::Cp1250ToUtf8(name)).string());
+            std::printf("%s\n", platform::Cp1250ToUtf8(name).c_str());
+            return 0;
+        }
+        const bool tty = ::isatty(STDOUT_FILENO);
+        int shownPercent = -1;
+        zip.OnFileProgress = [&](const std::string& name, double percent, bool&) {
+            if (percent >= 100) {
+                std::printf(tty ? "\r\033[K%s\n" : "%s\n", platform::Cp1250ToUtf8(name).c_str());
+                shownPercent = -1;
+            } else if (tty && static_cast<int>(percent) != shownPercent) {
+                shownPercent = static_cast<int>(percent);
+                std::printf("\r\033[K%3d%% %s", shownPercent, platform::Cp1250ToUtf8(name).c_str());
+                std::fflush(stdout);
+            }
+        };
+        zip.SetBaseDir(dirWin);
+        const int n = zip.ExtractFiles("*.*");
+        std::printf("%d member%s extracted\n", n, n == 1 ? "" : "s");
+    } catch (const EJXZipError& e) {
+        std::fflush(stdout);
+        return Fail(platform::Cp1250ToUtf8(e.what()));
+    }
+    return 0;
+}
+
+VEMI_REGISTER_COMMAND("extract", kExtractUsage,
+                      "unpack ARCHIVE into DIR as the installer does (or only MEMBER, found as the start-up finds it)",
+                      RunExtract);
+
+}  // namespace
+}  // namespace tool

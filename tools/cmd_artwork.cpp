@@ -12,6 +12,7 @@
 #include "tools/command.h"
 #include "tools/lib/artwork.h"
 #include "tools/lib/fontcompiler.h"
+#include "tools/lib/screenshots.h"
 #include "widgets/Cjxfontfileu.h"
 
 namespace {
@@ -101,6 +102,16 @@ int RunArtwork(const std::vector<std::string>& args) {
     }
     ok = ok && Save(dir + "/preview-cover.bmp", Preview(false, pal, roles)) &&
          Save(dir + "/preview-program.bmp", Preview(true, pal, roles));
+    uint32_t seed = 1;
+    for (const std::string& name : art::SceneNames()) {
+        art::ScreenshotSpec spec;
+        art::SceneFromName(name, spec.scene);
+        spec.title = name;
+        spec.seed = seed++;
+        ok = ok && Save(dir + "/scene-" + name + ".bmp", art::DrawScreenshot(spec, 800, 600)) &&
+             Save(dir + "/scene-" + name + "-small.bmp", art::DrawScreenshot(spec, 256, 192));
+    }
+    ok = ok && Save(dir + "/RSMALL.bmp", art::DrawGenericPreview(256, 192)) && Save(dir + "/RLARGE.bmp", art::DrawGenericPreview(1024, 768));
     if (!ok) return tool::Fail("cannot write into " + dir);
     std::printf("hand cursor hot spot: %d, %d\n", hand.hotX, hand.hotY);
     return 0;
@@ -108,7 +119,8 @@ int RunArtwork(const std::vector<std::string>& args) {
 
 VEMI_REGISTER_COMMAND("artwork", kUsage,
                       "write the menu's drawn artwork (skins, notice, cursor, buttons, scroll bars) as BMP files into DIR, "
-                      "with two previews of the skins dressed as the menu shows them",
+                      "with two previews of the skins dressed as the menu shows them, one picture of every screenshot scene and "
+                      "the disc's generic preview pair",
                       RunArtwork);
 
 }  // namespace

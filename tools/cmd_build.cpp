@@ -1,0 +1,107 @@
+// vemi-disc build: makes a whole disc from its readable sources.
+// vemi-disc resources: writes the C++ source that carries the program's own
+// pictures (the skins, the update notice, the hand cursor) into the executable.
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/bmp.h"
+#include "platform/jpeg.h"
+#include "tools/command.h"
+#include "tools/lib/artwork.h"
+#include "tools/lib/discbuilder.h"
+#include "tools/lib/fontcompiler.h"
+
+namespace {
+
+constexpr const char* kBuildUsage = "build SRC OUT";
+constexpr const char* kResourcesUsage = "resources OUT.cpp";
+
+int RunBuild(const std::vector<std::string>& args) {
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: vemi-disc %s\n", kBuildUsage);
+        return 2;
+    }
+    tool::BuildSummary s = tool::BuildDisc(args[0], args[1]);
+    std::printf("%s: %d records (%d programs), %d in the alphabetical list, %d pictures, %d information files, "
+                "%d archives, %d other files\n",
+                args[1].c_str(), s.records, s.programs, s.alphabetical, s.pictures, s.infoFiles, s.archives, s.files);
+    return 0;
+}
+
+struct Resource {
+    const char* type;
+    const char* name;
+    std::vector<uint8_t> data;
+};
+
+// The skins are pictures with fine lines and solid panels that the program's
+// fonts are smoothed against; a high quality keeps those panels clean.
+constexpr int kSkinQuality = 95;
+
+std::vector<Resource> ProgramResources() {
+    const art::SkinPalette pal = art::PaletteFromFonts(tool::MenuFontRoles());
+    art::HandCursor hand = art::DrawHandCursor();
+    return {
+        {"JPEG", "TLO_IM1", platform::EncodeJpeg(art::DrawCoverSkin(pal), kSkinQuality)},
+        {"JPEG", "TLO_IM2", platform::EncodeJpeg(art::DrawProgramSkin(pal), kSkinQuality)},
+        {"BMP", "NWFTPIM", platform::EncodeBmp24(art::DrawUpdateNotice(pal))},
+        {"CURSOR", "RACZKA", platform::EncodeBmp24(hand.picture)},
+        {"CURSOR", "RACZKA_MASK", platform::EncodeBmp24(hand.mask)},
+        {"CURSOR", "RACZKA_HOTSPOT", {static_cast<uint8_t>(hand.hotX), static_cast<uint8_t>(hand.hotY)}},
+    };
+}
+
+std::string ResourceSource(const std::vector<Resource>& resources) {
+    std::string out =
+        "// Written by `vemi-disc resources`: the program's own pictures, drawn by the tool's\n"
+        "// artwork code. Change that code and rebuild rather than editing this file.\n"
+        "#include <cstddef>\n#include <cstdint>\n#include <iterator>\n\n"
+        "#include \"platform/resources.h\"\n#include \"program_resources.h\"\n\nnamespace {\n\n";
+    for (size_t i = 0; i < resources.size(); ++i) {
+        out += "const uint8_t kData" + std::to_string(i) + "[] = {  // " + resources[i].type + " " + resources[i].name + "\n";
+        const std::vector<uint8_t>& d = resources[i].data;
+        for (size_t k = 0; k < d.size(); ++k) {
+            out += std::to_string(d[k]);
+            out += k + 1 == d.size() ? "\n" : (k % 24 == 23 ? ",\n" : ",");
+        }
+        out += "};\n\n";
+    }
+    out += "const platform::ResourceEntry kEntries[] = {\n";
+    for (size_t i = 0; i < resources.size(); ++i)
+        out += std::string("    {\"") + resources[i].type + "\", \"" + resources[i].name + "\", kData" + std::to_string(i) +
+               ", sizeof kData" + std::to_string(i) + "},\n";
+    out += "};\n\n}  // namespace\n\n"
+           "void RegisterProgramResources() { platform::RegisterResources(kEntries, std::size(kEntries)); }\n";
+    return out;
+}
+
+int RunResources(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: vemi-disc %s\n", kResourcesUsage);
+        return 2;
+    }
+    const std::string source = ResourceSource(ProgramResources());
+    // Write beside and rename, so an interrupted run never leaves half a file that
+    // the build would then take as up to date.
+    const std::string temp = args[0] + ".part";
+    {
+        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        f << source;
+        if (!f) return tool::Fail("cannot write " + temp);
+    }
+    if (std::rename(temp.c_str(), args[0].c_str()) != 0) return tool::Fail("cannot write " + args[0]);
+    return 0;
+}
+
+VEMI_REGISTER_COMMAND("build", kBuildUsage,
+                      "build a disc from readable sources (catalogue.txt, screenshots.txt, txt/, disc/) into OUT, which must "
+                      "be missing, empty or a disc built before",
+                      RunBuild);
+VEMI_REGISTER_COMMAND("resources", kResourcesUsage,
+                      "write the C++ source of the program's own resources: the skins TLO_IM1 and TLO_IM2 (JPEG), the "
+                      "update notice NWFTPIM (BMP) and the hand cursor RACZKA with its mask and hot spot",
+                      RunResources);
+
+}  // namespace

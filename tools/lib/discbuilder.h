@@ -1,0 +1,42 @@
+// Turns the readable sources of a disc into the disc itself: enciphered
+// catalogues, the two resource archives, screenshots, information files, program
+// folders and archives, exactly where the menu looks for them.
+//
+// The source folder holds:
+//   catalogue.txt    the catalogue (format in discsource.h)
+//   screenshots.txt  one line per picture: name, scene, small size, large size,
+//                    window caption ("malarz-1.jpg paint 256x192 1024x768 Malarz 3")
+//   txt/             information files, UTF-8 (written in Windows-1250, CR LF)
+//   disc/            everything else, as it lies on the disc; a folder whose name
+//                    ends in ".zip" becomes a ZIP archive of its contents
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+
+namespace tool {
+
+struct BuildSummary {
+    int records = 0;
+    int programs = 0;
+    int alphabetical = 0;
+    int pictures = 0;     // screenshot names (each written small and large)
+    int infoFiles = 0;
+    int archives = 0;     // program archives made from ".zip" folders
+    int files = 0;        // other files copied
+};
+
+// The 44 pictures of the picture stream in stream order: 30 buttons, the list
+// bar's seven, the description bar's seven.
+std::vector<platform::Image> PictureStreamImages();
+// The picture stream itself: those pictures as BMP files back to back.
+std::vector<uint8_t> PictureStream();
+
+// Builds the disc in outDir. outDir must be missing, empty, or a disc this tool
+// built before (then it is emptied first). Throws std::runtime_error with a
+// readable message for anything wrong in the sources, naming file and line.
+BuildSummary BuildDisc(const std::string& sourceDir, const std::string& outDir);
+
+}  // namespace tool

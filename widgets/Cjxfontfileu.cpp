@@ -1,5 +1,6 @@
 #include "widgets/Cjxfontfileu.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/bmp.h"
@@ -47,8 +48,13 @@ int CJXFontFile::Load(platform::MemoryStream& stream) {
 
     if (!platform::ReadBmp(stream, glyphImage)) return 1;
     if (version >= 257 && !platform::ReadBmp(stream, maskImage)) return 1;
-    // The work images are sized once here so that drawing never allocates.
-    if (!workA.Create(cellWidth, cellHeight) || !workB.Create(cellWidth, cellHeight)) return 1;
+    // The work images are sized once here so that drawing never allocates. A glyph
+    // never takes more from the pictures than they hold, so the work images need not
+    // be larger than the glyph picture: a damaged header asking for huge cells then
+    // costs nothing.
+    const int workW = std::min<int>(cellWidth, glyphImage.Width());
+    const int workH = std::min<int>(cellHeight, glyphImage.Height());
+    if (!workA.Create(workW, workH) || !workB.Create(workW, workH)) return 1;
     return 0;
 }
 
@@ -70,9 +76,11 @@ void CJXFontFile::DrawChar(Image& surface, int x, int y, uint8_t ch) {
         surface.CopyRect(x, y, w, h, glyphImage, gx, 0);
         return;
     }
-    // The work images are one cell big; a glyph larger than its cell is cut to it.
-    if (w > workA.Width()) w = workA.Width();
-    if (h > workA.Height()) h = workA.Height();
+    // The work images are one cell big; a glyph larger than its cell is cut to it,
+    // and so is one that runs past the end of the glyph or mask picture (a damaged
+    // record): the work images would otherwise keep the previous glyph there.
+    w = std::min({w, workA.Width(), glyphImage.Width() - gx, maskImage.Width() - gx});
+    h = std::min({h, workA.Height(), glyphImage.Height(), maskImage.Height()});
     if (w <= 0 || h <= 0) return;
     // Start from black so that parts of the cell the surface cannot supply (a glyph
     // hanging over the surface's edge) composite against something defined.

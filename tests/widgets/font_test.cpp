@@ -369,6 +369,61 @@ TEST(FontFile, ShortReadsLeaveEarlierValuesInPlace) {
     EXPECT_EQ(fresh.charMap[0], 0);
 }
 
+TEST(FontFile, AHugeCellInATinyRecordCostsNoMemory) {
+    // A damaged header may claim cells of thousands of pixels; the work images
+    // never need to be larger than the glyph picture the record really holds.
+    Record r(257, 4, 3);
+    r.SetGlyph(1, 4, 3);
+    r.map[static_cast<uint8_t>('a')] = 1;
+    std::vector<uint8_t> bytes = r.Bytes();
+    bytes[18] = 0x40;  // cellWidth 8000
+    bytes[19] = 0x1F;
+    bytes[20] = 0x40;  // cellHeight 8000
+    bytes[21] = 0x1F;
+    CJXFontFile f;
+    EXPECT_EQ(LoadFrom(f, bytes), 0);
+    EXPECT_EQ(f.cellWidth, 8000);
+    EXPECT_LE(f.workA.Width(), f.glyphImage.Width());
+    EXPECT_LE(f.workA.Height(), f.glyphImage.Height());
+    EXPECT_LE(f.workB.Width(), f.glyphImage.Width());
+    EXPECT_LE(f.workB.Height(), f.glyphImage.Height());
+    // Glyph 0 stands where it always did; glyph 1 would start far outside the picture.
+    Image s = Patterned(10, 5);
+    f.DrawText(s, 1, 1, std::string("\x00" "a", 2));
+    EXPECT_EQ(s.Pixel(1, 1), Record::Ink(0));
+}
+
+TEST(FontFile, GlyphsBeyondThePicturesLeaveTheSurfaceAlone) {
+    // The pictures hold 8 cells; a map entry pointing past them draws nothing, also
+    // right after a glyph that filled the work images.
+    Record r(257, 10, 3);
+    r.map[static_cast<uint8_t>('a')] = 1;
+    r.map[static_cast<uint8_t>('z')] = 9;
+    r.width[9] = 5;
+    r.height[9] = 3;
+    r.map[static_cast<uint8_t>('y')] = 7;
+    r.width[7] = 10;
+    CJXFontFile f;
+    ASSERT_EQ(LoadFrom(f, r.Bytes()), 0);
+    const Image before = Patterned(20, 5);
+    Image s = before.Clone();
+    f.DrawChar(s, 0, 0, 'a');
+    Image afterA = s.Clone();
+    f.DrawChar(s, 0, 0, 'z');
+    EXPECT_TRUE(SamePixels(s, afterA));
+    // A mask picture narrower than the glyph picture cuts the glyph too.
+    Record m(257, 10, 3);
+    m.map[static_cast<uint8_t>('y')] = 7;
+    m.mask.Create(75, 3);
+    m.mask.FillAll(kWhite);
+    CJXFontFile n;
+    ASSERT_EQ(LoadFrom(n, m.Bytes()), 0);
+    Image t = before.Clone();
+    n.DrawChar(t, 0, 0, 'y');
+    EXPECT_EQ(t.Pixel(4, 1), Record::Paper(7));
+    EXPECT_EQ(t.Pixel(5, 1), before.Pixel(5, 1));
+}
+
 TEST(FontFile, ElevenRecordsAreReadToTheExactEndOfTheStream) {
     std::vector<uint8_t> stream;
     std::vector<size_t> ends;

@@ -1,0 +1,776 @@
+#include "platform/fltk/Fltksystem.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
+#include <time.h>
+// fl_draw.H brings Xlib in, whose None macro would eat the program's enumerators.
+#ifdef None
+#undef None
+#endif
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <map>
+#include <random>
+#include <stdexcept>
+
+#include "platform/fltk/Fltkinput.h"
+#include "platform/fltk/Fltkx11.h"
+#include "platform/opener.h"
+#include "platform/text.h"
+
+namespace platform::fltk {
+namespace {
+
+class FltkSystem;
+class FltkWindow;
+
+// The one system object; FLTK's callbacks are plain functions and find it here.
+FltkSystem* g_sys = nullptr;
+
+// The X window behind a platform window: it only shows the frame buffer.
+class CanvasWindow : public Fl_Window {
+public:
+    CanvasWindow(FltkWindow& owner, int w, int h) : Fl_Window(0, 0, w, h), owner_(owner) { end(); }
+    void draw() override;
+    FltkWindow& Owner() const { return owner_; }
+
+private:
+    FltkWindow& owner_;
+};
+
+class FltkWindow : public Window {
+public:
+    FltkWindow(FltkSystem& sys, const WindowStyle& style);
+    ~FltkWindow() override;
+
+    void SetHandler(WindowHandler* h) override { handler_ = h; }
+    void SetBounds(int left, int top, int width, int height) override;
+    int Left() const override { return left_; }
+    int Top() const override { return top_; }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    void SetStayOnTop(bool on) override;
+    bool StayOnTop() const override { return stayOnTop_; }
+    bool SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) override;
+    void SetTitle(const std::string& title) override;
+    void SetBackground(Rgb c) override;
+    Image& Canvas() override { return canvas_; }
+    void Invalidate() override { paintPending_ = true; }
+    void Show() override;
+    void Hide() override;
+    bool Visible() const override { return visible_; }
+    void ShowModal() override;
+    void Close() override;
+    void SetCursor(int number) override;
+    int Cursor() const override { return cursor_; }
+    void SetOverlay(const OverlayPanel& panel) override;
+    const OverlayPanel& Overlay() const override { return overlay_; }
+
+    // --- the back end's side ---
+    WindowHandler* Handler() const { return handler_; }
+    bool PaintPending() const { return paintPending_; }
+    void PaintNow();
+    // Hands the canvas's new damage to FLTK, which draws it at the next flush.
+    void QueueDamage();
+    void Draw(int flDamage);
+    void ApplyCursor();
+    void SetIconLabel(const std::string& utf8);
+    void Iconize();
+    void Deiconify();
+    bool Hiding() const { return hiding_; }
+    Fl_Window* Native() const { return win_.get(); }
+    bool iconified = false;
+
+private:
+    void AfterShow(bool justMapped);
+    void PutCanvas(Rect r);
+    void DrawOverlay();
+
+    FltkSystem& sys_;
+    std::unique_ptr<CanvasWindow> win_;
+    WindowHandler* handler_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = -1, height_ = -1;
+    bool stayOnTop_ = false;
+    ShapeKind shapeKind_ = ShapeKind::None;
+    std::vector<Rect> shape_;
+    std::string label_, iconLabel_;
+    Image canvas_;
+    std::vector<Rect> pending_;  // canvas rectangles FLTK still has to show
+    bool paintPending_ = false;
+    bool visible_ = false;
+    bool hiding_ = false;
+    FltkWindow* modalOwner_ = nullptr;  // while shown modally: the window it blocks
+    int cursor_ = kCursorDefault;
+    OverlayPanel overlay_;
+    std::string overlayText_;  // UTF-8
+};
+
+struct CursorPicture {
+    std::vector<unsigned char> rgba;
+    std::unique_ptr<Fl_RGB_Image> image;
+    int hotX = 0, hotY = 0;
+};
+
+struct Timer {
+    double seconds = 0.001;
+    std::function<void()> proc;
+};
+
+class FltkSystem : public System {
+public:
+    FltkSystem(int argc, char** argv);
+    ~FltkSystem() override;
+
+    void SetAppTitle(const std::string& title) override;
+    void Run(Window& mainWindow) override;
+    void ProcessMessages() override { Fl::check(); }
+    void Terminate() override { terminated_ = true; }
+    bool Terminated() const override { return terminated_; }
+    void MinimizeApp() override;
+    void RestoreApp() override;
+    bool AppMinimized() const override { return minimized_; }
+    int ScreenWidth() const override { return ScreenWidthPx(); }
+    int ScreenHeight() const override { return ScreenHeightPx(); }
+    uint32_t TickCount() const override;
+    Date Today() const override;
+    uint32_t Random(uint32_t range) override;
+    unsigned SetTimer(unsigned ms, std::function<void()> proc) override;
+    void KillTimer(unsigned id) override;
+    int MessageBox(const std::string& text, const std::string& caption, MsgKind kind, MsgButtons buttons) override;
+    std::unique_ptr<Window> CreateWindow(const WindowStyle& style) override;
+    bool RegisterCursor(int number, const Image& picture, const Image& mask, int hotX, int hotY) override;
+    int ShellExecute(const std::string& file, const std::string& params, const std::string& hostDir) override {
+        return OpenWithDesktop(file, params, hostDir);
+    }
+
+    // --- for the windows and FLTK's callbacks ---
+    void Forget(FltkWindow* w);
+    void PushModal(FltkWindow* w) { modal_.push_back(w); }
+    void PopModal(FltkWindow* w) { modal_.erase(std::remove(modal_.begin(), modal_.end(), w), modal_.end()); }
+    // The window a new modal window blocks: the modal window open now, or else the
+    // first window on the screen.
+    FltkWindow* ModalOwnerFor(FltkWindow* w) const {
+        if (!modal_.empty()) return modal_.back();
+        for (FltkWindow* o : windows_)
+            if (o != w && o->Visible()) return o;
+        return nullptr;
+    }
+    const CursorPicture* FindCursor(int number) const {
+        auto it = cursors_.find(number);
+        return it == cursors_.end() ? nullptr : it->second.get();
+    }
+    const std::string& IconLabel() const { return appTitleUtf8_; }
+    // Runs the pending paints and shows every window's new damage.
+    void Pump();
+    int Dispatch(int event, Fl_Window* w);
+    void FireTimer(unsigned id, void* data);
+    void ReportError(const char* what);
+
+private:
+    void Input(int event, FltkWindow& w);
+    void NoticeIconified();
+    bool DialogOpen() const;
+
+    bool terminated_ = false;
+    bool minimized_ = false;
+    bool painting_ = false;
+    std::string appTitle_, appTitleUtf8_;
+    std::vector<FltkWindow*> windows_;
+    std::vector<FltkWindow*> modal_;
+    std::map<int, std::unique_ptr<CursorPicture>> cursors_;
+    std::map<unsigned, std::shared_ptr<Timer>> timers_;
+    unsigned nextTimer_ = 1;
+    std::mt19937 random_;
+};
+
+// ---------------------------------------------------------------------------
+// FLTK's entry points
+
+int DispatchThunk(int event, Fl_Window* w) { return g_sys ? g_sys->Dispatch(event, w) : Fl::handle_(event, w); }
+
+void CheckThunk(void*) {
+    if (g_sys) g_sys->Pump();
+}
+
+void TimerThunk(void* data) {
+    if (g_sys) g_sys->FireTimer(static_cast<unsigned>(reinterpret_cast<uintptr_t>(data)), data);
+}
+
+// A common dialog is a window of FLTK's own; while the menu has windows that stay
+// on top it would open behind them, so once it is mapped it is put above too.
+void RaiseDialogThunk(void*) {
+    Fl_Window* m = Fl::modal();
+    if (m && m->shown() && !dynamic_cast<CanvasWindow*>(m)) SetStayOnTop(m, true, true);
+}
+
+void CloseThunk(Fl_Widget* w, void*) {
+    if (auto* cw = dynamic_cast<CanvasWindow*>(w)) cw->Owner().Close();
+}
+
+void CanvasWindow::draw() { owner_.Draw(damage()); }
+
+// ---------------------------------------------------------------------------
+// FltkWindow
+
+FltkWindow::FltkWindow(FltkSystem& sys, const WindowStyle& style) : sys_(sys), stayOnTop_(style.stayOnTop) {
+    win_ = std::make_unique<CanvasWindow>(*this, std::max(1, style.width), std::max(1, style.height));
+    if (style.borderless) win_->border(0);
+    win_->color(FL_BLACK);
+    win_->callback(CloseThunk);
+    SetTitle(style.title);
+    SetIconLabel(sys.IconLabel());
+    SetBounds(0, 0, style.width, style.height);
+}
+
+FltkWindow::~FltkWindow() {
+    sys_.PopModal(this);
+    sys_.Forget(this);
+    hiding_ = true;
+    win_.reset();
+}
+
+void FltkWindow::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    if (width != width_ || height != height_) {
+        width_ = width;
+        height_ = height;
+        canvas_.Create(std::max(0, width), std::max(0, height));
+        canvas_.TrackDamage(true);
+        pending_.clear();
+        paintPending_ = true;
+    }
+    win_->resize(left, top, std::max(1, width), std::max(1, height));
+    // FLTK moves a shown window only when it believes the position changed, and
+    // it may still hold the place it clamped the window to; say it to X directly.
+    if (win_->shown()) MoveWindowTo(win_.get(), left, top);
+}
+
+void FltkWindow::SetStayOnTop(bool on) {
+    stayOnTop_ = on;
+    if (win_->shown()) fltk::SetStayOnTop(win_.get(), on, false);
+}
+
+bool FltkWindow::SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) {
+    shapeKind_ = kind;
+    shape_ = ShapeRectangles(kind, left, top, right, bottom, ew, eh);
+    if (!win_->shown()) return true;
+    return ApplyShape(win_.get(), shape_, kind == ShapeKind::None);
+}
+
+void FltkWindow::SetTitle(const std::string& title) {
+    label_ = Cp1250ToUtf8(title);
+    win_->copy_label(label_.c_str());
+}
+
+void FltkWindow::SetIconLabel(const std::string& utf8) {
+    iconLabel_ = utf8;
+    win_->iconlabel(iconLabel_.empty() ? nullptr : iconLabel_.c_str());
+}
+
+void FltkWindow::SetBackground(Rgb c) {
+    win_->color(fl_rgb_color(c.r, c.g, c.b));
+    if (win_->shown()) win_->redraw();
+}
+
+void FltkWindow::Show() {
+    if (visible_) {
+        if (win_->shown()) win_->show();  // raises it
+        return;
+    }
+    visible_ = true;
+    // The owner places and sizes the window as it appears, before it is mapped.
+    if (handler_) handler_->OnShow();
+    if (!visible_) return;
+    win_->show();
+    AfterShow(true);
+    paintPending_ = true;
+}
+
+void FltkWindow::AfterShow(bool justMapped) {
+    // FLTK keeps a new window on the screen; the menu's windows may hang over its
+    // edges, so the place is set again now that the window exists.
+    MoveWindowTo(win_.get(), left_, top_);
+    if (shapeKind_ != ShapeKind::None) ApplyShape(win_.get(), shape_, false);
+    if (justMapped) ShowInTaskbar(win_.get(), true);
+    if (stayOnTop_) fltk::SetStayOnTop(win_.get(), true, justMapped);
+    // A window manager may put a window that fills the screen above all others
+    // once it is clicked; knowing the modal window as that window's dialog, it
+    // keeps the dialog above it and gives it the focus instead.
+    if (modalOwner_) SetModalOwner(win_.get(), modalOwner_->Native(), justMapped);
+    ApplyCursor();
+    FlushDisplay();
+}
+
+void FltkWindow::Hide() {
+    visible_ = false;
+    iconified = false;
+    if (win_->shown()) {
+        hiding_ = true;
+        win_->hide();
+        hiding_ = false;
+    }
+}
+
+void FltkWindow::Iconize() {
+    if (win_->shown()) win_->iconize();
+}
+
+void FltkWindow::Deiconify() {
+    if (!win_->shown()) return;
+    win_->show();
+    AfterShow(false);
+}
+
+void FltkWindow::ShowModal() {
+    modalOwner_ = sys_.ModalOwnerFor(this);
+    sys_.PushModal(this);
+    Show();
+    while (visible_ && !sys_.Terminated()) Fl::wait(1.0);
+    sys_.PopModal(this);
+    modalOwner_ = nullptr;
+}
+
+void FltkWindow::Close() {
+    if (handler_ && !handler_->OnCloseQuery()) return;
+    Hide();
+    if (handler_) handler_->OnClose();
+}
+
+void FltkWindow::SetCursor(int number) {
+    cursor_ = number;
+    ApplyCursor();
+}
+
+void FltkWindow::ApplyCursor() {
+    if (!win_->shown()) return;
+    if (const CursorPicture* c = sys_.FindCursor(cursor_)) {
+        win_->cursor(c->image.get(), c->hotX, c->hotY);
+        return;
+    }
+    // The window system's own cursors, by the program's numbers.
+    Fl_Cursor fc = FL_CURSOR_DEFAULT;
+    switch (cursor_) {
+    case kCursorHourglass:
+    case -19: fc = FL_CURSOR_WAIT; break;
+    case kCursorHand:
+    case -21: fc = FL_CURSOR_HAND; break;
+    case -2: fc = FL_CURSOR_ARROW; break;
+    case -3: fc = FL_CURSOR_CROSS; break;
+    case -4: fc = FL_CURSOR_INSERT; break;
+    case -20: fc = FL_CURSOR_HELP; break;
+    case -22: fc = FL_CURSOR_MOVE; break;
+    default: break;
+    }
+    win_->cursor(fc);
+}
+
+void FltkWindow::SetOverlay(const OverlayPanel& panel) {
+    Rect old{overlay_.x, overlay_.y, overlay_.w, overlay_.h};
+    bool wasVisible = overlay_.visible;
+    overlay_ = panel;
+    overlayText_ = Cp1250ToUtf8(panel.text);
+    if (!win_->shown()) return;
+    // Where the panel was, the canvas shows again; where it is, it is drawn anew.
+    if (wasVisible) pending_.push_back(old);
+    if (panel.visible) pending_.push_back({panel.x, panel.y, panel.w, panel.h});
+    if (!pending_.empty()) win_->damage(FL_DAMAGE_USER1);
+}
+
+void FltkWindow::PaintNow() {
+    paintPending_ = false;
+    if (visible_ && handler_) handler_->OnPaint();
+}
+
+void FltkWindow::QueueDamage() {
+    std::vector<Rect> d = canvas_.TakeDamage();
+    // A window that is not on the screen gets everything with its first expose.
+    if (d.empty() || !win_->shown()) return;
+    pending_.insert(pending_.end(), d.begin(), d.end());
+    if (pending_.size() > 64) {
+        Rect all = pending_[0];
+        for (const Rect& r : pending_) all = Union(all, r);
+        pending_.assign(1, all);
+    }
+    win_->damage(FL_DAMAGE_USER1);
+}
+
+void FltkWindow::PutCanvas(Rect r) {
+    r = Intersect(r, {0, 0, canvas_.Width(), canvas_.Height()});
+    if (r.Empty()) return;
+    fl_draw_image(canvas_.Row(r.y) + static_cast<size_t>(r.x) * 3, r.x, r.y, r.w, r.h, 3, canvas_.Width() * 3);
+}
+
+void FltkWindow::Draw(int flDamage) {
+    // The damaged rectangles are drawn whatever region an expose set for clipping.
+    if (!pending_.empty()) {
+        fl_push_no_clip();
+        for (const Rect& r : pending_) PutCanvas(r);
+        fl_pop_clip();
+        pending_.clear();
+    }
+    if (flDamage & ~FL_DAMAGE_USER1) {
+        PutCanvas({0, 0, canvas_.Width(), canvas_.Height()});
+        // A window made larger than its canvas by the window manager shows black.
+        fl_color(FL_BLACK);
+        if (win_->w() > canvas_.Width()) fl_rectf(canvas_.Width(), 0, win_->w() - canvas_.Width(), win_->h());
+        if (win_->h() > canvas_.Height()) fl_rectf(0, canvas_.Height(), win_->w(), win_->h() - canvas_.Height());
+    }
+    if (overlay_.visible) DrawOverlay();
+}
+
+void FltkWindow::DrawOverlay() {
+    const OverlayPanel& p = overlay_;
+    if (p.w <= 0 || p.h <= 0) return;
+    fl_push_no_clip();
+    fl_push_clip(p.x, p.y, p.w, p.h);
+    fl_color(FL_BLACK);
+    fl_rectf(p.x, p.y, p.w, p.h);
+    // A lowered bevel: the shadow along the top and left, the light along the
+    // bottom and right.
+    fl_color(fl_rgb_color(128, 128, 128));
+    fl_xyline(p.x, p.y, p.x + p.w - 1);
+    fl_yxline(p.x, p.y, p.y + p.h - 1);
+    fl_color(FL_WHITE);
+    fl_xyline(p.x, p.y + p.h - 1, p.x + p.w - 1);
+    fl_yxline(p.x + p.w - 1, p.y, p.y + p.h - 1);
+    fl_font(FL_HELVETICA, 11);
+    fl_draw(overlayText_.c_str(), p.x + 8, p.y + 8 + fl_height() - fl_descent());
+    fl_pop_clip();
+    fl_pop_clip();
+}
+
+// ---------------------------------------------------------------------------
+// FltkSystem
+
+FltkSystem::FltkSystem(int argc, char** argv) : random_(std::random_device{}()) {
+    if (g_sys) throw std::logic_error("only one window system per process");
+    OpenDisplay();
+    Fl::visual(FL_RGB);
+    if (argc > 0 && argv && argv[0]) {
+        std::string name = argv[0];
+        size_t slash = name.find_last_of('/');
+        static std::string xclass;
+        xclass = slash == std::string::npos ? name : name.substr(slash + 1);
+        Fl_Window::default_xclass(xclass.c_str());
+    }
+    // The menu speaks Polish; FLTK's dialogs get its buttons.
+    fl_ok = "OK";
+    fl_close = "OK";
+    fl_yes = "Tak";
+    fl_no = "Nie";
+    fl_cancel = "Anuluj";
+    g_sys = this;
+    Fl::event_dispatch(DispatchThunk);
+    Fl::add_check(CheckThunk);
+}
+
+FltkSystem::~FltkSystem() {
+    for (auto& [id, t] : timers_) Fl::remove_timeout(TimerThunk, reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
+    timers_.clear();
+    Fl::remove_check(CheckThunk);
+    Fl::event_dispatch(nullptr);
+    g_sys = nullptr;
+}
+
+void FltkSystem::SetAppTitle(const std::string& title) {
+    appTitle_ = title;
+    appTitleUtf8_ = Cp1250ToUtf8(title);
+    for (FltkWindow* w : windows_) w->SetIconLabel(appTitleUtf8_);
+}
+
+void FltkSystem::Run(Window& mainWindow) {
+    if (!mainWindow.Visible()) mainWindow.Show();
+    while (!terminated_ && mainWindow.Visible()) Fl::wait(1.0);
+}
+
+void FltkSystem::MinimizeApp() {
+    if (minimized_) return;
+    minimized_ = true;
+    for (FltkWindow* w : std::vector<FltkWindow*>(windows_))
+        if (w->Visible()) {
+            w->iconified = true;
+            w->Iconize();
+        }
+    FlushDisplay();
+    if (onMinimize) onMinimize();
+}
+
+void FltkSystem::RestoreApp() {
+    if (!minimized_) return;
+    minimized_ = false;
+    for (FltkWindow* w : std::vector<FltkWindow*>(windows_))
+        if (w->Visible() && w->iconified) {
+            w->iconified = false;
+            w->Deiconify();
+        }
+    if (onRestore) onRestore();
+    for (FltkWindow* w : windows_)
+        if (w->Visible()) w->Invalidate();
+    Pump();
+}
+
+void FltkSystem::NoticeIconified() {
+    if (minimized_) return;
+    minimized_ = true;
+    if (onMinimize) onMinimize();
+}
+
+uint32_t FltkSystem::TickCount() const {
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+Date FltkSystem::Today() const {
+    time_t now = time(nullptr);
+    struct tm t{};
+    localtime_r(&now, &t);
+    return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday};
+}
+
+uint32_t FltkSystem::Random(uint32_t range) {
+    if (range == 0) return 0;
+    return std::uniform_int_distribution<uint32_t>(0, range - 1)(random_);
+}
+
+unsigned FltkSystem::SetTimer(unsigned ms, std::function<void()> proc) {
+    unsigned id = nextTimer_++;
+    if (nextTimer_ == 0) nextTimer_ = 1;
+    auto t = std::make_shared<Timer>();
+    t->seconds = std::max(1u, ms) / 1000.0;
+    t->proc = std::move(proc);
+    timers_[id] = t;
+    Fl::add_timeout(t->seconds, TimerThunk, reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
+    return id;
+}
+
+void FltkSystem::KillTimer(unsigned id) {
+    if (timers_.erase(id)) Fl::remove_timeout(TimerThunk, reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
+}
+
+void FltkSystem::FireTimer(unsigned id, void* data) {
+    auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    std::shared_ptr<Timer> t = it->second;  // the procedure may kill its own timer
+    Fl::repeat_timeout(t->seconds, TimerThunk, data);
+    try {
+        t->proc();
+    } catch (const std::exception& e) {
+        ReportError(e.what());
+    }
+    Pump();
+}
+
+void FltkSystem::ReportError(const char* what) { MessageBox(what ? what : "", appTitle_, MsgKind::Error, MsgButtons::Ok); }
+
+int FltkSystem::MessageBox(const std::string& text, const std::string& caption, MsgKind kind, MsgButtons buttons) {
+    std::string body = Cp1250ToUtf8(text);
+    std::string title = Cp1250ToUtf8(caption.empty() ? appTitle_ : caption);
+    Pump();
+    fl_message_title(title.c_str());
+    Fl::add_timeout(0.0, RaiseDialogThunk);
+    int result = kIdOk;
+    if (buttons == MsgButtons::YesNo) {
+        // Escape and closing the box answer "Nie"; Enter answers "Tak".
+        result = fl_choice("%s", "Nie", "Tak", nullptr, body.c_str()) == 1 ? kIdYes : kIdNo;
+    } else if (kind == MsgKind::Error) {
+        fl_alert("%s", body.c_str());
+    } else {
+        fl_message("%s", body.c_str());
+    }
+    Fl::remove_timeout(RaiseDialogThunk);
+    return result;
+}
+
+std::unique_ptr<Window> FltkSystem::CreateWindow(const WindowStyle& style) {
+    auto w = std::make_unique<FltkWindow>(*this, style);
+    windows_.push_back(w.get());
+    return w;
+}
+
+void FltkSystem::Forget(FltkWindow* w) { windows_.erase(std::remove(windows_.begin(), windows_.end(), w), windows_.end()); }
+
+bool FltkSystem::RegisterCursor(int number, const Image& picture, const Image& mask, int hotX, int hotY) {
+    if (picture.Empty()) return false;
+    auto c = std::make_unique<CursorPicture>();
+    int w = picture.Width(), h = picture.Height();
+    bool useMask = mask.Width() == w && mask.Height() == h;
+    c->rgba.resize(static_cast<size_t>(w) * h * 4);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            Rgb p = picture.Pixel(x, y);
+            Rgb m = useMask ? mask.Pixel(x, y) : Rgb{255, 255, 255};
+            unsigned char* o = &c->rgba[(static_cast<size_t>(y) * w + x) * 4];
+            o[0] = p.r, o[1] = p.g, o[2] = p.b;
+            o[3] = (m.r + m.g + m.b) >= 3 * 128 ? 255 : 0;
+        }
+    c->image = std::make_unique<Fl_RGB_Image>(c->rgba.data(), w, h, 4);
+    c->hotX = std::clamp(hotX, 0, w - 1);
+    c->hotY = std::clamp(hotY, 0, h - 1);
+    cursors_[number] = std::move(c);
+    for (FltkWindow* win : windows_)
+        if (win->Cursor() == number) win->ApplyCursor();
+    return true;
+}
+
+void FltkSystem::Pump() {
+    if (!painting_) {
+        painting_ = true;
+        for (int round = 0; round < 4; ++round) {
+            bool any = false;
+            for (FltkWindow* w : std::vector<FltkWindow*>(windows_))
+                if (w->PaintPending() && w->Visible() && !minimized_) {
+                    w->PaintNow();
+                    any = true;
+                }
+            if (!any) break;
+        }
+        painting_ = false;
+    }
+    for (FltkWindow* w : windows_) w->QueueDamage();
+    Fl::flush();
+}
+
+bool FltkSystem::DialogOpen() const {
+    Fl_Window* m = Fl::modal();
+    return m && !dynamic_cast<CanvasWindow*>(m);
+}
+
+int FltkSystem::Dispatch(int event, Fl_Window* window) {
+    auto* cw = dynamic_cast<CanvasWindow*>(window);
+    if (!cw) return Fl::handle_(event, window);
+    FltkWindow& w = cw->Owner();
+    try {
+        switch (event) {
+        case FL_PUSH:
+        case FL_RELEASE:
+        case FL_MOVE:
+        case FL_DRAG:
+        case FL_MOUSEWHEEL:
+        case FL_KEYBOARD:
+        case FL_KEYUP:
+            Input(event, w);
+            Pump();
+            return 1;
+        case FL_CLOSE:
+            if (!DialogOpen() && (modal_.empty() || modal_.back() == &w)) w.Close();
+            Pump();
+            return 1;
+        case FL_HIDE:
+            // Unmapped while the program still shows it: the window manager
+            // minimised it.
+            if (w.Visible() && !w.Hiding()) {
+                w.iconified = true;
+                NoticeIconified();
+            }
+            break;
+        case FL_SHOW:
+            if (w.iconified) {
+                w.iconified = false;
+                if (minimized_) RestoreApp();
+            }
+            break;
+        default: break;
+        }
+    } catch (const std::exception& e) {
+        ReportError(e.what());
+    }
+    return Fl::handle_(event, window);
+}
+
+void FltkSystem::Input(int event, FltkWindow& w) {
+    InputEvent ev;
+    ev.target = &w;
+    ev.screenX = Fl::event_x_root();
+    ev.screenY = Fl::event_y_root();
+    ev.shift = ShiftFromFltk(Fl::event_state());
+    auto setHeld = [&](Button b, bool down) {
+        if (b == Button::Left) ev.shift.left = down;
+        if (b == Button::Right) ev.shift.right = down;
+        if (b == Button::Middle) ev.shift.middle = down;
+    };
+    auto button = [] {
+        switch (Fl::event_button()) {
+        case FL_LEFT_MOUSE: return Button::Left;
+        case FL_MIDDLE_MOUSE: return Button::Middle;
+        case FL_RIGHT_MOUSE: return Button::Right;
+        default: return Button::None;
+        }
+    };
+    int steps = 1;
+    switch (event) {
+    case FL_PUSH:
+        ev.type = EventType::MouseDown;
+        ev.button = button();
+        if (ev.button == Button::None) return;
+        setHeld(ev.button, true);
+        // Without a window manager a minimised window stays on the screen; a
+        // press on it is the user taking it back.
+        if (minimized_) RestoreApp();
+        break;
+    case FL_RELEASE:
+        ev.type = EventType::MouseUp;
+        ev.button = button();
+        if (ev.button == Button::None) return;
+        setHeld(ev.button, false);
+        break;
+    case FL_MOVE:
+    case FL_DRAG: ev.type = EventType::MouseMove; break;
+    case FL_MOUSEWHEEL:
+        if (Fl::event_dy() == 0) return;
+        ev.type = EventType::Wheel;
+        ev.wheel = Fl::event_dy() < 0 ? 1 : -1;  // FLTK counts downwards
+        steps = std::min(std::abs(Fl::event_dy()), 16);
+        break;
+    case FL_KEYBOARD:
+    case FL_KEYUP: {
+        ev.type = event == FL_KEYBOARD ? EventType::KeyDown : EventType::KeyUp;
+        ev.key = VirtualKeyFromFltk(Fl::event_key());
+        if (ev.key == 0) return;
+        // X reports the modifiers as they were before this key; the program
+        // expects them as they are after it.
+        bool down = event == FL_KEYBOARD;
+        if (ev.key == kVkShift) ev.shift.shift = down;
+        if (ev.key == kVkControl) ev.shift.ctrl = down;
+        if (ev.key == kVkMenu) ev.shift.alt = down;
+        break;
+    }
+    default: return;
+    }
+    // While one of FLTK's own boxes is open the menu's windows rest, and the box's
+    // loop, like the system's, passes nothing through the program's hook.
+    if (DialogOpen()) return;
+    int cx = Fl::event_x(), cy = Fl::event_y();
+    for (int i = 0; i < steps; ++i) {
+        if (messageHook && messageHook(ev)) continue;
+        // A modal window takes all input; the others see only the hook.
+        if (!modal_.empty() && modal_.back() != &w) continue;
+        if (!w.Visible()) continue;
+        WindowHandler* h = w.Handler();
+        if (!h) continue;
+        switch (ev.type) {
+        case EventType::MouseDown: h->OnMouseDown(ev.button, ev.shift, cx, cy); break;
+        case EventType::MouseUp: h->OnMouseUp(ev.button, ev.shift, cx, cy); break;
+        case EventType::MouseMove: h->OnMouseMove(ev.shift, cx, cy); break;
+        case EventType::Wheel: h->OnMouseWheel(ev.wheel, ev.shift, ev.screenX, ev.screenY); break;
+        case EventType::KeyDown: h->OnKeyDown(ev.key, ev.shift); break;
+        case EventType::KeyUp: h->OnKeyUp(ev.key, ev.shift); break;
+        }
+    }
+}
+
+}  // namespace
+
+}  // namespace platform::fltk
+
+std::unique_ptr<platform::System> CreateFltkSystem(int argc, char** argv) {
+    return std::make_unique<platform::fltk::FltkSystem>(argc, argv);
+}

@@ -1,0 +1,163 @@
+#include "platform/fltk/Fltkx11.h"
+
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+
+namespace platform::fltk {
+namespace {
+
+// The window named by a WINDOW-typed property, or 0.
+::Window WindowProperty(Display* d, ::Window w, Atom prop) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ::Window result = 0;
+    if (XGetWindowProperty(d, w, prop, 0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data) == Success) {
+        if (type == XA_WINDOW && format == 32 && count == 1 && data) result = *reinterpret_cast<::Window*>(data);
+    }
+    if (data) XFree(data);
+    return result;
+}
+
+int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+void OpenDisplay() {
+    if (fl_display) return;
+    Display* d = XOpenDisplay(nullptr);
+    // FLTK would end the process itself; the program wants to say why first.
+    if (!d) throw std::runtime_error("cannot open the X display");
+    fl_open_display(d);
+    // A held key repeats as presses only, as the program knows it: without this
+    // X sends a release before every repeated press, and the diagnostic panel,
+    // which goes away at the first release, would flicker.
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(d, True, &supported);
+}
+
+int ScreenWidthPx() { return DisplayWidth(fl_display, fl_screen); }
+int ScreenHeightPx() { return DisplayHeight(fl_display, fl_screen); }
+void FlushDisplay() {
+    if (fl_display) XFlush(fl_display);
+}
+
+bool WindowManagerRunning() {
+    Display* d = fl_display;
+    Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
+    ::Window root = DefaultRootWindow(d);
+    ::Window child = WindowProperty(d, root, check);
+    if (!child) return false;
+    // A manager that died leaves the root property behind; its check window is
+    // then gone, which must not raise an error that ends the program.
+    XSync(d, False);
+    auto old = XSetErrorHandler(IgnoreErrors);
+    ::Window self = WindowProperty(d, child, check);
+    XSync(d, False);
+    XSetErrorHandler(old);
+    return self == child;
+}
+
+namespace {
+
+// Adds or removes one _NET_WM_STATE entry of a shown window.
+void ChangeWindowState(Fl_Window* win, const char* name, bool on, bool justMapped) {
+    Display* d = fl_display;
+    ::Window w = fl_xid(win);
+    if (!w) return;
+    Atom state = XInternAtom(d, "_NET_WM_STATE", False);
+    Atom atom = XInternAtom(d, name, False);
+    bool wm = WindowManagerRunning();
+    if (justMapped || !wm) {
+        // The property as FLTK left it, with this one state added or taken out.
+        std::vector<Atom> atoms;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, w, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) == Success && data &&
+            type == XA_ATOM && format == 32) {
+            auto* list = reinterpret_cast<Atom*>(data);
+            for (unsigned long i = 0; i < count; ++i)
+                if (list[i] != atom) atoms.push_back(list[i]);
+        }
+        if (data) XFree(data);
+        if (on) atoms.push_back(atom);
+        XChangeProperty(d, w, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(atoms.data()),
+                        static_cast<int>(atoms.size()));
+    }
+    if (wm) {
+        XEvent ev{};
+        ev.xclient.type = ClientMessage;
+        ev.xclient.window = w;
+        ev.xclient.message_type = state;
+        ev.xclient.format = 32;
+        ev.xclient.data.l[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD or _REMOVE
+        ev.xclient.data.l[1] = static_cast<long>(atom);
+        ev.xclient.data.l[2] = 0;
+        ev.xclient.data.l[3] = 1;  // from an application
+        XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+    }
+    XFlush(d);
+}
+
+}  // namespace
+
+void SetStayOnTop(Fl_Window* win, bool on, bool justMapped) {
+    ChangeWindowState(win, "_NET_WM_STATE_ABOVE", on, justMapped);
+    if (on && !WindowManagerRunning() && fl_xid(win)) {
+        XRaiseWindow(fl_display, fl_xid(win));
+        XFlush(fl_display);
+    }
+}
+
+void ShowInTaskbar(Fl_Window* win, bool justMapped) { ChangeWindowState(win, "_NET_WM_STATE_SKIP_TASKBAR", false, justMapped); }
+
+void SetModalOwner(Fl_Window* win, Fl_Window* owner, bool justMapped) {
+    ::Window w = fl_xid(win), o = owner ? fl_xid(owner) : 0;
+    if (!w || !o) return;
+    XSetTransientForHint(fl_display, w, o);
+    ChangeWindowState(win, "_NET_WM_STATE_MODAL", true, justMapped);
+}
+
+void MoveWindowTo(Fl_Window* win, int x, int y) {
+    ::Window w = fl_xid(win);
+    if (!w) return;
+    XMoveWindow(fl_display, w, x, y);
+    XFlush(fl_display);
+}
+
+bool ApplyShape(Fl_Window* win, const std::vector<Rect>& rects, bool whole) {
+    Display* d = fl_display;
+    ::Window w = fl_xid(win);
+    if (!w) return false;
+    int event = 0, error = 0;
+    if (!XShapeQueryExtension(d, &event, &error)) return false;
+    if (whole) {
+        XShapeCombineMask(d, w, ShapeBounding, 0, 0, None, ShapeSet);
+    } else {
+        std::vector<XRectangle> xr;
+        for (const Rect& r : rects) {
+            if (r.Empty()) continue;
+            // X rectangles are 16-bit; the menu's shapes are far inside that.
+            if (r.x < SHRT_MIN || r.y < SHRT_MIN || r.x > SHRT_MAX || r.y > SHRT_MAX) continue;
+            xr.push_back({static_cast<short>(r.x), static_cast<short>(r.y), static_cast<unsigned short>(std::min(r.w, 65535)),
+                          static_cast<unsigned short>(std::min(r.h, 65535))});
+        }
+        // An empty list is a legitimate shape: nothing of the window shows.
+        XShapeCombineRectangles(d, w, ShapeBounding, 0, 0, xr.data(), static_cast<int>(xr.size()), ShapeSet, Unsorted);
+    }
+    XFlush(d);
+    return true;
+}
+
+}  // namespace platform::fltk

@@ -1,0 +1,45 @@
+// What FLTK does not offer and the menu needs of X11 directly: window shapes,
+// the stay-on-top state, placing a window where FLTK would not (off the screen's
+// edges), and telling whether a window manager runs. Kept apart so that the X
+// headers (whose macros such as None clash with the program's names) stay here.
+#pragma once
+
+#include <vector>
+
+#include "platform/image.h"
+
+class Fl_Window;
+
+namespace platform::fltk {
+
+// Opens the display for FLTK; throws std::runtime_error when there is none.
+void OpenDisplay();
+int ScreenWidthPx();
+int ScreenHeightPx();
+void FlushDisplay();
+
+// True when an EWMH window manager announces itself on the root window.
+bool WindowManagerRunning();
+
+// Asks for (or drops) the stay-on-top state of a shown window. justMapped: the
+// window was mapped in this same batch of requests, so the state is also written
+// as the window's own property, which a manager that has not read it yet takes
+// as the initial state. Without a manager the window is simply raised.
+void SetStayOnTop(Fl_Window* w, bool on, bool justMapped);
+
+// FLTK keeps borderless windows out of the taskbar; the menu's main window must be
+// there to be brought back after it was minimised.
+void ShowInTaskbar(Fl_Window* w, bool justMapped);
+
+// Makes a shown window the modal dialog of owner: the window manager keeps it above
+// its owner and sends the owner's activation to it.
+void SetModalOwner(Fl_Window* w, Fl_Window* owner, bool justMapped);
+
+// Puts a shown window's top-left corner at (x, y), which may be off the screen.
+void MoveWindowTo(Fl_Window* w, int x, int y);
+
+// Gives a shown window the union of rects as its shape (drawing and mouse input);
+// whole = true takes the shape away. False when the server has no Shape extension.
+bool ApplyShape(Fl_Window* w, const std::vector<Rect>& rects, bool whole);
+
+}  // namespace platform::fltk

@@ -1,0 +1,295 @@
+// A small program on the desktop back end for the end-to-end tests: one borderless
+// window placed and shaped from the command line, painted with a pattern from
+// which every client pixel can be told (red = x mod 256, green = y mod 256, blue
+// 0x80), a green "close" rectangle, and a line on stdout for every event it gets.
+//
+//   e2e_demo [--pos X Y] [--size W H] [--top] [--title T]
+//            [--shape rect L T R B | --shape round L T R B EW EH]
+//            [--close X Y W H] [--swallow X Y W H] [--timer MS COUNT]
+//            [--message TEXT CAPTION yesno|ok|error]...
+//
+// Keys: M minimises the application; V opens a small modal window (a click in it
+// closes it); Ctrl+Shift+Alt+D shows the overlay panel until a key is released.
+// Texts on the command line are UTF-8. Exit code 0 after a click in the close
+// rectangle; 2 on a bad command line.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/fltk/Fltksystem.h"
+#include "platform/system.h"
+#include "platform/text.h"
+
+using namespace platform;
+
+namespace {
+
+void Say(const char* fmt, auto... args) {
+    std::printf(fmt, args...);
+    std::putchar('\n');
+    std::fflush(stdout);
+}
+
+const char* ButtonName(Button b) {
+    switch (b) {
+    case Button::Left: return "left";
+    case Button::Right: return "right";
+    case Button::Middle: return "middle";
+    default: return "none";
+    }
+}
+
+std::string Shift(const ShiftState& s) {
+    std::string r;
+    if (s.shift) r += "S";
+    if (s.ctrl) r += "C";
+    if (s.alt) r += "A";
+    if (s.left) r += "l";
+    if (s.right) r += "r";
+    if (s.middle) r += "m";
+    return r.empty() ? "-" : r;
+}
+
+bool Inside(const Rect& r, int x, int y) { return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h; }
+
+struct Message {
+    std::string text, caption;
+    MsgKind kind = MsgKind::Information;
+    MsgButtons buttons = MsgButtons::Ok;
+};
+
+struct Options {
+    int x = 0, y = 0, w = 1024, h = 768;
+    bool top = false;
+    std::string title = "e2e_demo";
+    ShapeKind shape = ShapeKind::None;
+    int sl = 0, st = 0, sr = 0, sb = 0, ew = 0, eh = 0;
+    Rect close{20, 20, 40, 40};
+    Rect swallow{0, 0, 0, 0};
+    int timerMs = 0, timerCount = 0;
+    std::vector<Message> messages;
+};
+
+void PaintPattern(Image& c, const Rect& close) {
+    for (int y = 0; y < c.Height(); ++y) {
+        uint8_t* row = c.Row(y);
+        for (int x = 0; x < c.Width(); ++x) {
+            row[x * 3] = static_cast<uint8_t>(x);
+            row[x * 3 + 1] = static_cast<uint8_t>(y);
+            row[x * 3 + 2] = 0x80;
+        }
+    }
+    c.MarkDamaged({0, 0, c.Width(), c.Height()});
+    c.Fill(close, {0, 255, 0});
+}
+
+class ModalHandler : public WindowHandler {
+public:
+    explicit ModalHandler(Window& w) : w_(w) {}
+    void OnPaint() override { w_.Canvas().FillAll({255, 255, 255}); }
+    void OnMouseUp(Button b, ShiftState, int x, int y) override {
+        Say("modal up %s %d %d", ButtonName(b), x, y);
+        w_.Close();
+    }
+
+private:
+    Window& w_;
+};
+
+class DemoHandler : public WindowHandler {
+public:
+    DemoHandler(System& sys, Window& w, const Options& o) : sys_(sys), w_(w), o_(o) {}
+
+    void OnPaint() override {
+        PaintPattern(w_.Canvas(), o_.close);
+        if (!painted_) {
+            painted_ = true;
+            Say("ready %d %d %d %d screen %d %d", w_.Left(), w_.Top(), w_.Width(), w_.Height(), sys_.ScreenWidth(),
+                sys_.ScreenHeight());
+            // The boxes come from the loop, as they would from any handler.
+            if (!o_.messages.empty()) msgTimer_ = sys_.SetTimer(50, [this] { ShowMessages(); });
+            if (o_.timerMs > 0) tickTimer_ = sys_.SetTimer(o_.timerMs, [this] { Tick(); });
+        } else {
+            Say("paint");
+        }
+    }
+    void OnMouseDown(Button b, ShiftState s, int x, int y) override {
+        Say("down %s %d %d %s", ButtonName(b), x, y, Shift(s).c_str());
+        w_.SetCursor(Inside(o_.close, x, y) ? kCursorHand : kCursorDefault);
+    }
+    void OnMouseUp(Button b, ShiftState s, int x, int y) override {
+        Say("up %s %d %d %s", ButtonName(b), x, y, Shift(s).c_str());
+        if (b == Button::Left && Inside(o_.close, x, y)) {
+            Say("close");
+            w_.Close();
+        }
+    }
+    void OnMouseMove(ShiftState s, int x, int y) override {
+        if (s.left || s.right || s.middle) Say("drag %d %d %s", x, y, Shift(s).c_str());
+    }
+    bool OnMouseWheel(int delta, ShiftState, int sx, int sy) override {
+        Say("wheel %d %d %d", delta, sx, sy);
+        return true;
+    }
+    void OnKeyDown(int key, ShiftState s) override {
+        Say("keydown %d %s", key, Shift(s).c_str());
+        if (key == 'D' && s.ctrl && s.shift && s.alt) {
+            w_.SetOverlay({true, 280, 143, 441, 33, "FlashVersion = not installed \xa3\xf3\x9f"});  // "Łóź"
+            Say("overlay on");
+        } else if (key == 'M' && !s.ctrl) {
+            sys_.MinimizeApp();
+        } else if (key == 'V' && !s.ctrl) {
+            OpenModal();
+        }
+    }
+    void OnKeyUp(int key, ShiftState s) override {
+        Say("keyup %d %s", key, Shift(s).c_str());
+        if (w_.Overlay().visible) {
+            w_.SetOverlay({});
+            Say("overlay off");
+        }
+    }
+    void OnClose() override { sys_.Terminate(); }
+
+    void Minimized() { Say("minimized"); }
+    void Restored() { Say("restored"); }
+
+private:
+    void ShowMessages() {
+        sys_.KillTimer(msgTimer_);
+        for (const Message& m : o_.messages) {
+            int r = sys_.MessageBox(m.text, m.caption, m.kind, m.buttons);
+            Say("message %d", r);
+        }
+    }
+    void Tick() {
+        Say("tick %d", ++ticks_);
+        if (ticks_ >= o_.timerCount) sys_.KillTimer(tickTimer_);
+    }
+    void OpenModal() {
+        auto m = sys_.CreateWindow({true, true, "e2e_modal", 200, 100});
+        ModalHandler h(*m);
+        m->SetHandler(&h);
+        m->SetBounds(600, 500, 200, 100);
+        Say("modal open");
+        m->ShowModal();
+        Say("modal done");
+    }
+
+    System& sys_;
+    Window& w_;
+    const Options& o_;
+    bool painted_ = false;
+    unsigned msgTimer_ = 0, tickTimer_ = 0;
+    int ticks_ = 0;
+};
+
+bool ParseInts(int argc, char** argv, int& i, std::initializer_list<int*> out) {
+    for (int* p : out) {
+        if (i + 1 >= argc) return false;
+        char* end = nullptr;
+        long v = std::strtol(argv[++i], &end, 10);
+        if (!end || *end) return false;
+        *p = static_cast<int>(v);
+    }
+    return true;
+}
+
+bool Parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--pos") {
+            if (!ParseInts(argc, argv, i, {&o.x, &o.y})) return false;
+        } else if (a == "--size") {
+            if (!ParseInts(argc, argv, i, {&o.w, &o.h})) return false;
+        } else if (a == "--top") {
+            o.top = true;
+        } else if (a == "--title" && i + 1 < argc) {
+            o.title = argv[++i];
+        } else if (a == "--shape" && i + 1 < argc) {
+            std::string k = argv[++i];
+            if (k == "rect") {
+                o.shape = ShapeKind::Rectangle;
+                if (!ParseInts(argc, argv, i, {&o.sl, &o.st, &o.sr, &o.sb})) return false;
+            } else if (k == "round") {
+                o.shape = ShapeKind::RoundRectangle;
+                if (!ParseInts(argc, argv, i, {&o.sl, &o.st, &o.sr, &o.sb, &o.ew, &o.eh})) return false;
+            } else {
+                return false;
+            }
+        } else if (a == "--close") {
+            if (!ParseInts(argc, argv, i, {&o.close.x, &o.close.y, &o.close.w, &o.close.h})) return false;
+        } else if (a == "--swallow") {
+            if (!ParseInts(argc, argv, i, {&o.swallow.x, &o.swallow.y, &o.swallow.w, &o.swallow.h})) return false;
+        } else if (a == "--timer") {
+            if (!ParseInts(argc, argv, i, {&o.timerMs, &o.timerCount})) return false;
+        } else if (a == "--message" && i + 3 < argc) {
+            Message m;
+            m.text = Utf8ToCp1250(argv[++i]);
+            m.caption = Utf8ToCp1250(argv[++i]);
+            std::string k = argv[++i];
+            if (k == "yesno") {
+                m.kind = MsgKind::Question;
+                m.buttons = MsgButtons::YesNo;
+            } else if (k == "error") {
+                m.kind = MsgKind::Error;
+            } else if (k != "ok") {
+                return false;
+            }
+            o.messages.push_back(m);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!Parse(argc, argv, o)) {
+        std::fprintf(stderr, "e2e_demo: bad command line\n");
+        return 2;
+    }
+    auto sys = CreateFltkSystem(argc, argv);
+    SetSystem(sys.get());
+    sys->SetAppTitle("e2e_demo");
+    auto win = sys->CreateWindow({true, o.top, Utf8ToCp1250(o.title), o.w, o.h});
+    DemoHandler handler(*sys, *win, o);
+    win->SetHandler(&handler);
+    win->SetBounds(o.x, o.y, o.w, o.h);
+    if (o.shape != ShapeKind::None) win->SetShape(o.shape, o.sl, o.st, o.sr, o.sb, o.ew, o.eh);
+    win->SetBackground({0, 0, 0});
+
+    // A hand cursor of our own: a filled square with a transparent border.
+    Image pic(16, 16), mask(16, 16);
+    pic.FillAll({255, 255, 255});
+    mask.Fill({2, 2, 12, 12}, {255, 255, 255});
+    sys->RegisterCursor(kCursorHand, pic, mask, 8, 8);
+
+    Rect swallow = o.swallow;
+    Window* main = win.get();
+    sys->messageHook = [main, swallow](const InputEvent& ev) {
+        static const char* names[] = {"down", "up", "move", "wheel", "keydown", "keyup"};
+        int cx = ev.screenX, cy = ev.screenY;
+        main->ScreenToClient(cx, cy);
+        bool eat = ev.type != EventType::KeyDown && ev.type != EventType::KeyUp && Inside(swallow, cx, cy);
+        if (ev.type != EventType::MouseMove || eat)
+            Say("hook %s %s %d %d key %d%s%s", names[static_cast<int>(ev.type)], ButtonName(ev.button), ev.screenX, ev.screenY,
+                ev.key, ev.target == main ? "" : " other", eat ? " swallowed" : "");
+        return eat;
+    };
+    sys->onMinimize = [&handler] { handler.Minimized(); };
+    sys->onRestore = [&handler] { handler.Restored(); };
+
+    win->Show();
+    sys->Run(*win);
+    Say("exit");
+    win.reset();
+    SetSystem(nullptr);
+    return 0;
+}

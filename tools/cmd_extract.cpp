@@ -3,7 +3,6 @@
 // would get from it.
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>

@@ -1,0 +1,84 @@
+// vemi-disc extract, run as the real program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/test_support.h"
+#include "tools/lib/zipwriter.h"
+
+namespace {
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::RunCommand;
+using testsupport::TempDir;
+
+std::string Q(const std::string& s) { return "'" + s + "'"; }
+std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+// Exit status, with standard output and standard error kept apart.
+int Extract(const std::string& args, std::string* out, std::string* err, const TempDir& tmp) {
+    int rc = RunCommand(Q(testsupport::ToolPath()) + " extract " + args + " 2>" + Q(tmp / "stderr"), out);
+    *err = Text(ReadFile(tmp / "stderr"));
+    return rc;
+}
+
+std::vector<uint8_t> SampleArchive(bool damaged) {
+    tool::ZipWriter w;
+    w.Add("prog/readme.txt", "read me");
+    w.Add("prog/", "");
+    w.Add("prog/dane/\xA2""d\x97.bin", std::string(3000, 'q'));  // "ódŚ" in OEM 852
+    size_t last = w.Add("last.txt", "the last member");
+    std::vector<uint8_t> bytes = w.Finish();
+    if (damaged) bytes[w.Members()[last].dataOffset] ^= 0x40;
+    return bytes;
+}
+
+TEST(ExtractTool, UnpacksEveryMemberBelowTheFolder) {
+    TempDir tmp;
+    // A host name with a space and Polish letters, reached through the drive table.
+    const std::string archive = tmp / "archiwum źródła.zip";
+    testsupport::WriteFile(archive, SampleArchive(false));
+    std::string out, err;
+    ASSERT_EQ(Extract(Q(archive) + " " + Q(tmp / "out"), &out, &err, tmp), 0) << err;
+    EXPECT_EQ(Text(ReadFile(tmp / "out/prog/readme.txt")), "read me");
+    EXPECT_EQ(Text(ReadFile(tmp / "out/prog/dane/ódŚ.bin")), std::string(3000, 'q'));
+    EXPECT_EQ(Text(ReadFile(tmp / "out/last.txt")), "the last member");
+    // Not a terminal: one line per member, names as the program shows them.
+    EXPECT_NE(out.find("prog\\dane\\ódŚ.bin\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("4 members extracted"), std::string::npos) << out;
+    EXPECT_TRUE(err.empty()) << err;
+}
+
+TEST(ExtractTool, OneMemberFoundAsTheStartUpFindsIt) {
+    TempDir tmp;
+    testsupport::WriteFile(tmp / "a.zip", SampleArchive(false));
+    std::string out, err;
+    ASSERT_EQ(Extract(Q(tmp / "a.zip") + " " + Q(tmp / "one") + " README.TXT", &out, &err, tmp), 0) << err;
+    EXPECT_EQ(Text(ReadFile(tmp / "one/readme.txt")), "read me");  // under its file-name part
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "one"), fs::directory_iterator()), 1);
+
+    EXPECT_NE(Extract(Q(tmp / "a.zip") + " " + Q(tmp / "none") + " missing.txt", &out, &err, tmp), 0);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("missing.txt"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(tmp / "none/missing.txt"));
+}
+
+TEST(ExtractTool, FailuresExitNonZeroWithOneLine) {
+    TempDir tmp;
+    testsupport::WriteFile(tmp / "bad.zip", SampleArchive(true));
+    std::string out, err;
+    EXPECT_EQ(Extract(Q(tmp / "bad.zip") + " " + Q(tmp / "out"), &out, &err, tmp), 1);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("last.txt"), std::string::npos) << err;
+    EXPECT_TRUE(fs::exists(tmp / "out/prog/readme.txt"));  // extracted before the failure
+    EXPECT_FALSE(fs::exists(tmp / "out/last.txt"));
+
+    EXPECT_EQ(Extract(Q(tmp / "nothing.zip") + " " + Q(tmp / "out2"), &out, &err, tmp), 1);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    testsupport::WriteFile(tmp / "text.zip", "this is no archive");
+    EXPECT_EQ(Extract(Q(tmp / "text.zip") + " " + Q(tmp / "out3"), &out, &err, tmp), 1);
+    EXPECT_NE(Extract(Q(tmp / "text.zip"), &out, &err, tmp), 0);  // DIR missing: usage
+}
+
+}  // namespace

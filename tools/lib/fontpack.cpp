@@ -12,7 +12,6 @@
 #include "platform/image.h"
 #include "platform/stream.h"
 #include "platform/text.h"
-#include "tools/lib/fontcompiler.h"
 
 namespace tool {
 namespace fs = std::filesystem;

@@ -195,7 +195,10 @@ void HeadlessSystem::Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy) 
     WindowHandler* h = w.Handler();
     // Outside the window's shape the window gets no mouse input.
     bool mouse = ev.type != EventType::KeyDown && ev.type != EventType::KeyUp;
-    if (h && w.Visible() && (!mouse || ev.type == EventType::Wheel || w.InShape(cx, cy))) {
+    // While a button is held the window has the pointer grabbed, as on a desktop:
+    // moves and the release reach it wherever the pointer is.
+    bool grabbed = ev.type == EventType::MouseUp || (ev.type == EventType::MouseMove && (held_.left || held_.right || held_.middle));
+    if (h && w.Visible() && (!mouse || ev.type == EventType::Wheel || grabbed || w.InShape(cx, cy))) {
         switch (ev.type) {
         case EventType::MouseDown: h->OnMouseDown(ev.button, ev.shift, cx, cy); break;
         case EventType::MouseUp: h->OnMouseUp(ev.button, ev.shift, cx, cy); break;

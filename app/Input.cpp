@@ -40,13 +40,7 @@ void TMN_FRM::FormMouseDown(Button, ShiftState s, int x, int y) {
 
 void TMN_FRM::FormMouseUp(Button, ShiftState, int x, int y) {
     if (inputReady) {
-        if (!busy && showmaps::HitTest(x, y) == pressId) {
-            try {
-                DispatchAction(x, y);
-            } catch (const std::exception& e) {
-                Sys().MessageBox(e.what(), "VEMI32", platform::MsgKind::Error);
-            }
-        }
+        if (!busy && showmaps::HitTest(x, y) == pressId) Guard([&] { DispatchAction(x, y); });
         // The window may be gone (the close button) or busy elsewhere; the bars only
         // need to hear that the button is up.
         if (MN_FRM == this) {
@@ -108,7 +102,10 @@ void TMN_FRM::FormMouseMove(ShiftState, int x, int y) {
     app.topBanners.MouseMove(x, y);
 }
 
-bool TMN_FRM::OnMouseWheel(int delta, ShiftState, int sx, int sy) { return FormMouseWheel(delta > 0, sx, sy); }
+bool TMN_FRM::OnMouseWheel(int delta, ShiftState, int sx, int sy) {
+    Guard([&] { FormMouseWheel(delta > 0, sx, sy); });
+    return true;
+}
 
 bool TMN_FRM::FormMouseWheel(bool up, int screenX, int screenY) {
     if (inputReady) {

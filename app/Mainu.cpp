@@ -29,11 +29,9 @@ void BannerHint(const std::string& t, int index) {
     if (MN_FRM) MN_FRM->ShowBannerHint(t, index);
 }
 
-// The standard error box of the window system, for an error that escapes a handler.
-void ShowErrorBox(const std::exception& e) {
-    Sys().MessageBox(e.what(), "VEMI32", platform::MsgKind::Error);
-}
 }  // namespace
+
+void TMN_FRM::ReportError(const std::exception& e) { Sys().MessageBox(e.what(), "VEMI32", platform::MsgKind::Error); }
 
 Application& App() {
     if (!g_app) throw std::logic_error("the application objects do not exist");
@@ -55,7 +53,7 @@ TMN_FRM::TMN_FRM(const std::vector<std::string>& args) : args_(args) {
     } catch (const std::exception& e) {
         // A catalogue fault ends start-up here; the window comes up with what was
         // built so far and the error is reported the standard way.
-        ShowErrorBox(e);
+        ReportError(e);
     }
 }
 

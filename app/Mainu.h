@@ -72,14 +72,38 @@ public:
     std::vector<std::string> DescriptionLines(int record);
 
     // --- input ---
-    void OnPaint() override { PaintWindow(); }
-    void OnMouseDown(platform::Button b, platform::ShiftState s, int x, int y) override { FormMouseDown(b, s, x, y); }
-    void OnMouseUp(platform::Button b, platform::ShiftState s, int x, int y) override { FormMouseUp(b, s, x, y); }
-    void OnMouseMove(platform::ShiftState s, int x, int y) override { FormMouseMove(s, x, y); }
+    // Every handler runs guarded: an error that escapes one (a damaged catalogue met
+    // while showing a selection) is shown in the standard error box and the program
+    // goes on.
+    void OnPaint() override {
+        Guard([&] { PaintWindow(); });
+    }
+    void OnMouseDown(platform::Button b, platform::ShiftState s, int x, int y) override {
+        Guard([&] { FormMouseDown(b, s, x, y); });
+    }
+    void OnMouseUp(platform::Button b, platform::ShiftState s, int x, int y) override {
+        Guard([&] { FormMouseUp(b, s, x, y); });
+    }
+    void OnMouseMove(platform::ShiftState s, int x, int y) override {
+        Guard([&] { FormMouseMove(s, x, y); });
+    }
     bool OnMouseWheel(int delta, platform::ShiftState s, int sx, int sy) override;
-    void OnKeyDown(int key, platform::ShiftState s) override { FormKeyDown(key, s); }
-    void OnKeyUp(int key, platform::ShiftState s) override { FormKeyUp(key, s); }
+    void OnKeyDown(int key, platform::ShiftState s) override {
+        Guard([&] { FormKeyDown(key, s); });
+    }
+    void OnKeyUp(int key, platform::ShiftState s) override {
+        Guard([&] { FormKeyUp(key, s); });
+    }
     void OnClose() override;
+    template <class F>
+    void Guard(F&& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            ReportError(e);
+        }
+    }
+    static void ReportError(const std::exception& e);
 
     void FormMouseDown(platform::Button b, platform::ShiftState s, int x, int y);
     void FormMouseUp(platform::Button b, platform::ShiftState s, int x, int y);
@@ -148,6 +172,7 @@ private:
     platform::MemoryStream* fontStream_ = nullptr;
     platform::MemoryStream* pictureStream_ = nullptr;
     bool released_ = false;
+    std::string lastPaintError_;
 };
 
 extern TMN_FRM* MN_FRM;

@@ -230,14 +230,20 @@ void TMN_FRM::PaintWindow() {
         descScrollBar.Redraw();
         app.opisWin.Paint();
     }
+    // A damaged record is reported once, not at every paint (a box over the window
+    // brings the next paint), and the rest of the window is still painted.
     try {
         if (app.selectedRecord != -1) {
             SelectRecord(app.selectedRecord);
             if (app.entryKind == kKindProgram || app.entryKind == kKindNoDescription) DrawActionButtons();
             if (app.entryKind == kKindProgram) ShowProgramInfo(app.selectedRecord);
         }
+        lastPaintError_.clear();
     } catch (const std::exception& e) {
-        platform::Sys().MessageBox(e.what(), "VEMI32", platform::MsgKind::Error);
+        if (lastPaintError_ != e.what()) {
+            lastPaintError_ = e.what();
+            ReportError(e);
+        }
     }
     ApplyHover(hoverId, 0);
     app.leftBanners.Draw();

@@ -1,8 +1,30 @@
-// Program entry of the menu. The main window is being built; until then the program
-// only says so.
-#include <cstdio>
+// Program entry of the menu on the desktop: the FLTK back end, the drive table, the
+// program's own resources, then the program itself. The exit code is always 0.
+#include <string>
+#include <vector>
 
-int main() {
-    std::puts("vemi32: the main window is not built yet");
+#include "app/Mainu.h"
+#include "assets/program_resources.h"
+#include "platform/fltk/Fltksystem.h"
+#include "platform/paths.h"
+#include "platform/system.h"
+#include "platform/text.h"
+
+int main(int argc, char** argv) {
+    try {
+        auto sys = CreateFltkSystem(argc, argv);
+        platform::SetSystem(sys.get());
+        platform::Drives().SetUpDefaults(platform::ExecutableFolder());
+        RegisterProgramResources();
+        std::vector<std::string> args;
+        for (int i = 1; i < argc; ++i) args.push_back(platform::Utf8ToCp1250(argv[i]));
+        {
+            Program program(args);
+            if (program.Start()) program.Run();
+        }
+        platform::SetSystem(nullptr);
+    } catch (...) {
+        // Nothing escapes to the desktop; the menu simply ends.
+    }
     return 0;
 }

@@ -2,6 +2,7 @@
 // the resource archives and their fallback.
 #include <filesystem>
 
+#include "app/Showmapsu.h"
 #include "app/Texts.h"
 #include "install/Zipreaderu.h"
 #include "menu_fixture.h"
@@ -156,4 +157,23 @@ TEST_F(MenuTest, ACatalogueFaultIsReportedAndTheProgramGoesOn) {
     EXPECT_TRUE(Start());
     ASSERT_FALSE(sys_->Messages().empty());
     EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Error);
+}
+
+TEST_F(MenuTest, ACatalogueFaultMetLaterIsReportedAndTheMenuGoesOn) {
+    auto second = SmallCatalogue();
+    second[1].f[13] = "x";  // the alphabetical list is damaged
+    MakeDisc(SmallCatalogue(), &second);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(sys_->Messages().empty());
+    const auto* tab10 = showmaps::RectOf(10);
+    ClickAt(tab10->x + 5, tab10->y + 5);
+    ASSERT_EQ(sys_->Messages().size(), 1u);
+    EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Error);
+    EXPECT_NE(sys_->Messages()[0].text.find("not a valid integer"), std::string::npos);
+    // The menu still answers: the grouped view comes back whole.
+    const auto* tab9 = showmaps::RectOf(9);
+    ClickAt(tab9->x + 5, tab9->y + 5);
+    EXPECT_EQ(Frm().programList.VisibleCount(), 5);
+    EXPECT_EQ(App().selectedRecord, 1);
+    EXPECT_EQ(sys_->Messages().size(), 1u);
 }

@@ -628,8 +628,14 @@ void FltkSystem::Pump() {
             bool any = false;
             for (FltkWindow* w : std::vector<FltkWindow*>(windows_))
                 if (w->PaintPending() && w->Visible() && !minimized_) {
-                    w->PaintNow();
                     any = true;
+                    // As with any handler, an error while painting is shown and the
+                    // program goes on.
+                    try {
+                        w->PaintNow();
+                    } catch (const std::exception& e) {
+                        ReportError(e.what());
+                    }
                 }
             if (!any) break;
         }

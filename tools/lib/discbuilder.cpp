@@ -80,7 +80,7 @@ bool ParseSize(const std::string& s, int& w, int& h) {
         size_t a = 0, b = 0;
         w = std::stoi(s.substr(0, x), &a);
         h = std::stoi(s.substr(x + 1), &b);
-        return a == x && b == s.size() - x - 1 && w > 0 && h > 0 && w <= 4096 && h <= 4096;
+        return a == x && b == s.size() - x - 1 && w >= 16 && h >= 16 && w <= 4096 && h <= 4096;
     } catch (const std::exception&) {
         return false;
     }
@@ -111,7 +111,7 @@ std::map<std::string, PictureLine> ReadPictureList(const fs::path& file) {
         p.spec.title.erase(0, std::min(p.spec.title.size(), p.spec.title.find_first_not_of(" \t")));
         if (large.empty()) fault("expected: name scene WxH WxH caption");
         if (!art::SceneFromName(scene, p.spec.scene)) fault("unknown scene \"" + scene + "\"");
-        if (!ParseSize(small, p.smallW, p.smallH) || !ParseSize(large, p.largeW, p.largeH)) fault("sizes are written WxH");
+        if (!ParseSize(small, p.smallW, p.smallH) || !ParseSize(large, p.largeW, p.largeH)) fault("sizes are written WxH, each side from 16 to 4096");
         if (p.name.find_first_of("/\\,") != std::string::npos) fault("a picture name is a plain file name");
         p.spec.seed = NameSeed(p.name);
         if (!out.emplace(p.name, p).second) fault("\"" + p.name + "\" listed twice");

@@ -39,27 +39,27 @@ const char kFontUsage[] = "font TTF SIZE OUT.jxf [--ink RRGGBB] [--background RR
 
 int RunFont(const std::vector<std::string>& a) {
     if (a.size() < 3) return Usage(kFontUsage);
-    FontSpec spec;
-    spec.ttfPath = a[0];
-    if (!ParseInt(a[1], 4, 200, spec.pixelSize)) return Fail("SIZE must be a pixel size from 4 to 200, not '" + a[1] + "'");
+    FontSpec want;
+    want.ttfPath = a[0];
+    if (!ParseInt(a[1], 4, 200, want.pixelSize)) return Fail("SIZE must be a pixel size from 4 to 200, not '" + a[1] + "'");
     for (size_t i = 3; i < a.size(); ++i) {
         const std::string& o = a[i];
         bool hasValue = i + 1 < a.size();
         if (o == "--tree-lines") {
-            spec.treeLines = true;
+            want.treeLines = true;
         } else if ((o == "--ink" || o == "--background") && hasValue) {
-            if (!ParseColour(a[++i], o == "--ink" ? spec.ink : spec.background)) return Fail(o + " wants a colour RRGGBB, not '" + a[i] + "'");
+            if (!ParseColour(a[++i], o == "--ink" ? want.ink : want.background)) return Fail(o + " wants a colour RRGGBB, not '" + a[i] + "'");
         } else if (o == "--version" && hasValue) {
             int v = 0;
             if (!ParseInt(a[++i], 256, 65535, v)) return Fail("--version wants 256 to 65535, not '" + a[i] + "'");
-            spec.version = static_cast<uint16_t>(v);
+            want.version = static_cast<uint16_t>(v);
         } else if (o == "--cell-height" && hasValue) {
-            if (!ParseInt(a[++i], 1, 400, spec.cellHeight)) return Fail("--cell-height wants 1 to 400, not '" + a[i] + "'");
+            if (!ParseInt(a[++i], 1, 400, want.cellHeight)) return Fail("--cell-height wants 1 to 400, not '" + a[i] + "'");
         } else {
             return Usage(kFontUsage);
         }
     }
-    WriteHostFile(a[2], CompileFont(spec));
+    WriteHostFile(a[2], CompileFont(want));
     return 0;
 }
 

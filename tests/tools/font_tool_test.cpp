@@ -279,9 +279,9 @@ TEST_F(MenuFonts, TreeLinesJoinFromRowToRowAndGroupsHaveTheirBox) {
 
 TEST_F(MenuFonts, TreeLinesReplaceOnlyTheirOwnCodes) {
     // Ł and Ą sit between the tree-line codes and must stay letters.
-    tool::FontSpec plainSpec = (*roles_)[7];
-    plainSpec.treeLines = false;
-    std::vector<uint8_t> bytes = tool::CompileFont(plainSpec);
+    tool::FontSpec plainRole = (*roles_)[7];
+    plainRole.treeLines = false;
+    std::vector<uint8_t> bytes = tool::CompileFont(plainRole);
     MemoryStream s(bytes);
     CJXFontFile plain;
     ASSERT_EQ(plain.Load(s), 0);
@@ -300,14 +300,14 @@ TEST_F(MenuFonts, TreeLinesReplaceOnlyTheirOwnCodes) {
 
 TEST(FontCompiler, VersionsDecideWhatTheRecordCarries) {
     if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
-    tool::FontSpec spec;
-    spec.ttfPath = kDejaVu + "/DejaVuSans.ttf";
-    spec.pixelSize = 9;
-    spec.background = {0, 0, 0x40};
+    tool::FontSpec want;
+    want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
+    want.pixelSize = 9;
+    want.background = {0, 0, 0x40};
     size_t sizes[3] = {};
     for (uint16_t v : {256, 257, 258}) {
-        spec.version = v;
-        std::vector<uint8_t> r = tool::CompileFont(spec);
+        want.version = v;
+        std::vector<uint8_t> r = tool::CompileFont(want);
         sizes[v - 256] = r.size();
         MemoryStream s(r);
         CJXFontFile f;
@@ -320,7 +320,7 @@ TEST(FontCompiler, VersionsDecideWhatTheRecordCarries) {
             Image img(30, f.cellHeight);
             img.FillAll({255, 0, 0});
             f.DrawChar(img, 0, 0, 'o');
-            EXPECT_EQ(img.Pixel(0, 0), spec.background);
+            EXPECT_EQ(img.Pixel(0, 0), want.background);
         }
     }
     const size_t tables = 64 + 256 + 1024;
@@ -328,11 +328,11 @@ TEST(FontCompiler, VersionsDecideWhatTheRecordCarries) {
     EXPECT_EQ(sizes[1], tables + 2 * picture);
     EXPECT_EQ(sizes[2], tables + 1024 + 2 * picture);
 
-    spec.version = 255;
-    EXPECT_THROW(tool::CompileFont(spec), std::exception);
-    spec.version = 258;
-    spec.ttfPath = "/nonexistent/font.ttf";
-    EXPECT_THROW(tool::CompileFont(spec), std::runtime_error);
+    want.version = 255;
+    EXPECT_THROW(tool::CompileFont(want), std::exception);
+    want.version = 258;
+    want.ttfPath = "/nonexistent/font.ttf";
+    EXPECT_THROW(tool::CompileFont(want), std::runtime_error);
 }
 
 // ---- the vemi-disc commands ----
@@ -411,20 +411,20 @@ TEST(FontTool, FontCommandWritesARecordWithTheAskedColours) {
 TEST(FontTool, UnpackAndPackGiveTheStreamBackByteForByte) {
     if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
     TempDir dir;
-    tool::FontSpec spec;
-    spec.ttfPath = kDejaVu + "/DejaVuSans.ttf";
-    spec.pixelSize = 8;
+    tool::FontSpec want;
+    want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
+    want.pixelSize = 8;
     std::vector<uint8_t> stream;
     for (uint16_t v : {256, 257, 258}) {
-        spec.version = v;
-        spec.treeLines = v == 258;
-        auto r = tool::CompileFont(spec);
+        want.version = v;
+        want.treeLines = v == 258;
+        auto r = tool::CompileFont(want);
         stream.insert(stream.end(), r.begin(), r.end());
     }
     // A fourth record with every kind of byte in its reserved fields, an odd map
     // and pair flags other than 0 and 1.
-    spec.version = 258;
-    auto r = tool::CompileFont(spec);
+    want.version = 258;
+    auto r = tool::CompileFont(want);
     for (int i = 0; i < 64; ++i)
         if (i < 14 || i == 16 || i == 17 || i >= 22) r[i] = static_cast<uint8_t>(i * 37 + 5);
     for (int c = 0; c < 256; ++c) r[64 + c] = static_cast<uint8_t>(255 - c);
@@ -493,10 +493,10 @@ TEST(FontTool, UnpackAndPackGiveTheStreamBackByteForByte) {
 TEST(FontTool, DamagedStreamsAreRefusedWithTheRecordNamed) {
     if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
     TempDir dir;
-    tool::FontSpec spec;
-    spec.ttfPath = kDejaVu + "/DejaVuSans.ttf";
-    spec.pixelSize = 8;
-    std::vector<uint8_t> one = tool::CompileFont(spec), stream;
+    tool::FontSpec want;
+    want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
+    want.pixelSize = 8;
+    std::vector<uint8_t> one = tool::CompileFont(want), stream;
     for (int i = 0; i < 3; ++i) stream.insert(stream.end(), one.begin(), one.end());
 
     int st = -1;

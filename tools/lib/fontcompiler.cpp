@@ -224,8 +224,8 @@ private:
     Rgb line_, sign_, background_;
 };
 
-void DrawTreeLines(std::array<Cell, 256>& cells, int height, const FontSpec& spec) {
-    auto art = [&](int code) { return TreeArtist(cells[code], height, spec.lineColour, spec.ink, spec.background); };
+void DrawTreeLines(std::array<Cell, 256>& cells, int height, const FontSpec& want) {
+    auto art = [&](int code) { return TreeArtist(cells[code], height, want.lineColour, want.ink, want.background); };
     using V = TreeArtist::Vertical;
     art(169).Program(V::kUpAndDown, false);  // line passing by
     art(170).Program(V::kUpAndDown, true);   // branch, more below
@@ -252,25 +252,25 @@ void Put16(std::vector<uint8_t>& out, size_t at, unsigned v) {
 
 }  // namespace
 
-std::vector<uint8_t> CompileFont(const FontSpec& spec) {
-    if (spec.version < 256) throw std::invalid_argument("a font record needs version 256 or more");
-    if (spec.pixelSize < 4 || spec.pixelSize > 200) throw std::invalid_argument("pixel size out of range (4..200)");
-    if (spec.cellHeight < 0 || spec.cellHeight > 400) throw std::invalid_argument("cell height out of range");
+std::vector<uint8_t> CompileFont(const FontSpec& want) {
+    if (want.version < 256) throw std::invalid_argument("a font record needs version 256 or more");
+    if (want.pixelSize < 4 || want.pixelSize > 200) throw std::invalid_argument("pixel size out of range (4..200)");
+    if (want.cellHeight < 0 || want.cellHeight > 400) throw std::invalid_argument("cell height out of range");
     FtLibrary lib;
-    FtFace face(lib.get(), spec.ttfPath);
-    if (FT_Set_Pixel_Sizes(face.get(), 0, static_cast<FT_UInt>(spec.pixelSize)))
-        throw std::runtime_error("the font " + spec.ttfPath + " has no size " + std::to_string(spec.pixelSize));
-    const LineMetrics lm = MeasureLines(face.get(), spec.cellHeight);
-    if (lm.cellHeight <= 0) throw std::runtime_error("the font " + spec.ttfPath + " has no line height");
+    FtFace face(lib.get(), want.ttfPath);
+    if (FT_Set_Pixel_Sizes(face.get(), 0, static_cast<FT_UInt>(want.pixelSize)))
+        throw std::runtime_error("the font " + want.ttfPath + " has no size " + std::to_string(want.pixelSize));
+    const LineMetrics lm = MeasureLines(face.get(), want.cellHeight);
+    if (lm.cellHeight <= 0) throw std::runtime_error("the font " + want.ttfPath + " has no line height");
 
-    Blender blend(spec.ink, spec.background);
+    Blender blend(want.ink, want.background);
     std::array<Cell, 256> cells;
     for (int code = 0; code < 256; ++code)
-        RenderGlyph(face.get(), CodePoint(static_cast<uint8_t>(code)), lm, blend, spec.background, cells[code]);
-    if (spec.treeLines) DrawTreeLines(cells, lm.cellHeight, spec);
+        RenderGlyph(face.get(), CodePoint(static_cast<uint8_t>(code)), lm, blend, want.background, cells[code]);
+    if (want.treeLines) DrawTreeLines(cells, lm.cellHeight, want);
     // The list draws the end-of-paragraph mark as an ordinary character; it must
     // leave no trace.
-    cells[8].Resize(0, lm.cellHeight, spec.background);
+    cells[8].Resize(0, lm.cellHeight, want.background);
 
     int cellWidth = 1;
     for (const Cell& c : cells) cellWidth = std::max(cellWidth, c.width);
@@ -278,7 +278,7 @@ std::vector<uint8_t> CompileFont(const FontSpec& spec) {
         throw std::runtime_error("glyphs too wide for one picture row (pixel size too large)");
 
     Image glyphs(cellWidth * 256, lm.cellHeight), mask(cellWidth * 256, lm.cellHeight);
-    glyphs.FillAll(spec.background);
+    glyphs.FillAll(want.background);
     for (int g = 0; g < 256; ++g) {
         const Cell& c = cells[g];
         for (int y = 0; y < lm.cellHeight; ++y)
@@ -293,15 +293,15 @@ std::vector<uint8_t> CompileFont(const FontSpec& spec) {
     // The reserved header bytes say what the record is and how it was made, for
     // whoever opens a font stream in a hex viewer.
     std::memcpy(out.data(), "JXFONT", 6);
-    Put16(out, 6, static_cast<unsigned>(spec.pixelSize));
+    Put16(out, 6, static_cast<unsigned>(want.pixelSize));
     Put16(out, 8, static_cast<unsigned>(lm.ascent));
     Put16(out, 10, static_cast<unsigned>(lm.descent));
     Put16(out, 12, static_cast<unsigned>(lm.baseline));
-    Put16(out, 14, spec.version);
+    Put16(out, 14, want.version);
     Put16(out, 18, static_cast<unsigned>(cellWidth));
     Put16(out, 20, static_cast<unsigned>(lm.cellHeight));
     std::string name = std::string(face.get()->family_name ? face.get()->family_name : "") + " " +
-                       (face.get()->style_name ? face.get()->style_name : "") + " " + std::to_string(spec.pixelSize) + "px";
+                       (face.get()->style_name ? face.get()->style_name : "") + " " + std::to_string(want.pixelSize) + "px";
     std::memcpy(out.data() + 22, name.data(), std::min<size_t>(name.size(), 41));
 
     for (int code = 0; code < 256; ++code) out[kRecordHeader + code] = static_cast<uint8_t>(code);
@@ -309,7 +309,7 @@ std::vector<uint8_t> CompileFont(const FontSpec& spec) {
         Put16(out, kRecordHeader + 256 + g * 4, static_cast<unsigned>(cells[g].width));
         Put16(out, kRecordHeader + 256 + g * 4 + 2, static_cast<unsigned>(lm.cellHeight));
     }
-    if (spec.version >= 258) {
+    if (want.version >= 258) {
         // Every cell is the glyph's full advance, so the drawing code's 1-pixel gap
         // would space the text a pixel wider than the font means it. Where both
         // facing edges are blank the pair is joined and the font's own spacing
@@ -328,7 +328,7 @@ std::vector<uint8_t> CompileFont(const FontSpec& spec) {
     }
     std::vector<uint8_t> bmp = platform::EncodeBmp24(glyphs);
     out.insert(out.end(), bmp.begin(), bmp.end());
-    if (spec.version >= 257) {
+    if (want.version >= 257) {
         bmp = platform::EncodeBmp24(mask);
         out.insert(out.end(), bmp.begin(), bmp.end());
     }

@@ -67,12 +67,26 @@ e2e_start_display() {
 
 e2e_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 
-# Starts openbox and waits until it manages the screen.
+# Starts openbox and waits until it manages windows: it announces itself early in
+# its start, and a window mapped before it is ready waits unseen, so a probe
+# window must have been framed before the test goes on.
 e2e_start_wm() {
     openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
     E2E_WM_PID=$!
     E2E_PIDS+=("$E2E_WM_PID")
-    e2e_until 10 e2e_wm_running || e2e_fail "openbox did not start"
+    e2e_until 20 e2e_wm_running || e2e_fail "openbox did not start"
+    xmessage -name e2e-probe -geometry +0+0 probe >/dev/null 2>&1 &
+    local probe=$!
+    E2E_PIDS+=("$probe")
+    e2e_until 20 e2e_probe_managed || e2e_fail "openbox does not manage windows"
+    kill "$probe" 2>/dev/null
+    wait "$probe" 2>/dev/null
+    unset 'E2E_PIDS[-1]'
+}
+e2e_probe_managed() {
+    local w
+    w=$(xdotool search --onlyvisible --classname '^e2e-probe$' | head -n1)
+    [ -n "$w" ] && xprop -id "$w" _NET_FRAME_EXTENTS | grep -q '='
 }
 
 # Starts a program in the background, stdout to $E2E_APP_OUT (a file in E2E_DIR).

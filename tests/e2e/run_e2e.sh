@@ -22,6 +22,10 @@ E2E_DIR="${E2E_OUT:-${TMPDIR:-/tmp}/vemi-e2e}/$E2E_NAME"
 rm -rf "$E2E_DIR"
 mkdir -p "$E2E_DIR"
 
+# Programs built with AddressSanitizer report leaks at exit; the font libraries'
+# lifelong caches are not ours to fix.
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
 # shellcheck source=lib.sh
 . "$here/lib.sh"
 trap e2e_cleanup EXIT

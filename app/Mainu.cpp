@@ -136,16 +136,6 @@ bool TMN_FRM::LoadResourceArchive(const std::string& folder, const std::string& 
     return true;
 }
 
-namespace {
-bool LoadResourceImage(const char* type, const char* name, platform::Image& img) {
-    const platform::ResourceEntry* r = platform::FindResource(type, name);
-    if (!r) return false;
-    if (platform::EqualsIgnoreCase(type, "JPEG")) return platform::DecodeJpeg(r->data, r->size, img);
-    platform::MemoryStream s(std::vector<uint8_t>(r->data, r->data + r->size));
-    return platform::ReadBmp(s, img);
-}
-}  // namespace
-
 void TMN_FRM::InitMainWindow() {
     Application& app = App();
     auto& sys = Sys();
@@ -173,7 +163,7 @@ void TMN_FRM::InitMainWindow() {
     // 8: the hand cursor.
     {
         platform::Image pic, mask;
-        if (LoadResourceImage("CURSOR", "RACZKA", pic) && LoadResourceImage("CURSOR", "RACZKA_MASK", mask)) {
+        if (platform::LoadResourceImage("CURSOR", "RACZKA", pic) && platform::LoadResourceImage("CURSOR", "RACZKA_MASK", mask)) {
             int hx = 0, hy = 0;
             if (const platform::ResourceEntry* h = platform::FindResource("CURSOR", "RACZKA_HOTSPOT"); h && h->size >= 2)
                 hx = h->data[0], hy = h->data[1];

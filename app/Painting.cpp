@@ -20,14 +20,6 @@ constexpr Rgb kFrameGrey{0x86, 0x89, 0x95};
 constexpr Rgb kLinkBlue{0x49, 0x67, 0xA3};
 constexpr Rgb kLinkShadow{0x3B, 0x4D, 0x74};
 
-bool ResourceImage(const char* type, const char* name, Image& img) {
-    const platform::ResourceEntry* r = platform::FindResource(type, name);
-    if (!r) return false;
-    if (platform::EqualsIgnoreCase(type, "JPEG")) return platform::DecodeJpeg(r->data, r->size, img);
-    platform::MemoryStream s(std::vector<uint8_t>(r->data, r->data + r->size));
-    return platform::ReadBmp(s, img);
-}
-
 // Loads a JPEG named by a disc path.
 bool LoadDiscJpeg(const std::string& winPath, Image& img) {
     auto host = platform::Drives().ToHost(winPath);
@@ -43,9 +35,9 @@ void TMN_FRM::InitBackBuffers() {
 }
 
 void TMN_FRM::PrepareSkins() {
-    ResourceImage("JPEG", "TLO_IM1", skinCover);
-    ResourceImage("JPEG", "TLO_IM2", skinProgram);
-    ResourceImage("BMP", "NWFTPIM", updateNotice);
+    platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
+    platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
+    platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
     coverBuffer.DrawImage(0, 0, skinCover);
     programBuffer.DrawImage(0, 0, skinProgram);
     for (Image* b : {&coverBuffer, &programBuffer}) {

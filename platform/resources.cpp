@@ -3,6 +3,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/bmp.h"
+#include "platform/image.h"
+#include "platform/jpeg.h"
+#include "platform/stream.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -25,6 +29,14 @@ const ResourceEntry* FindResource(std::string_view type, std::string_view name) 
             if (EqualsIgnoreCase(e.type, type) && EqualsIgnoreCase(e.name, name)) return &e;
         }
     return nullptr;
+}
+
+bool LoadResourceImage(std::string_view type, std::string_view name, Image& img) {
+    const ResourceEntry* r = FindResource(type, name);
+    if (!r) return false;
+    if (EqualsIgnoreCase(type, "JPEG")) return DecodeJpeg(r->data, r->size, img);
+    MemoryStream s(std::vector<uint8_t>(r->data, r->data + r->size));
+    return ReadBmp(s, img);
 }
 
 }  // namespace platform

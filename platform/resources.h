@@ -22,4 +22,9 @@ void ClearResources();
 // Looks up by type and name, both ignoring letter case. nullptr when missing.
 const ResourceEntry* FindResource(std::string_view type, std::string_view name);
 
+class Image;
+// Decodes a picture resource: type "JPEG" as a JPEG, any other type as a BMP file.
+// False when it is missing or damaged.
+bool LoadResourceImage(std::string_view type, std::string_view name, Image& img);
+
 }  // namespace platform

@@ -23,16 +23,10 @@ void CJXAdvMod::Setup(int modLeft, int modTop, int bx, int by, int w, int h, int
 
 void CJXAdvMod::Load() {
     try {
-        if (kind == 1) {
-            const platform::ResourceEntry* r = platform::FindResource("BMP", resourceName);
-            if (!r) return;
-            platform::MemoryStream s(std::vector<uint8_t>(r->data, r->data + r->size));
-            hasBitmap = platform::ReadBmp(s, bitmap);
-        } else if (kind == 2) {
-            const platform::ResourceEntry* r = platform::FindResource("JPEG", "S_" + resourceName);
-            if (!r) return;
-            pictureShown = platform::DecodeJpeg(r->data, r->size, picture);
-        }
+        if (kind == 1)
+            hasBitmap = platform::LoadResourceImage("BMP", resourceName, bitmap);
+        else if (kind == 2)
+            pictureShown = platform::LoadResourceImage("JPEG", "S_" + resourceName, picture);
     } catch (...) {
         // A banner that cannot be loaded stays blank in the panel colour.
     }

@@ -19,6 +19,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/fltk/Fltkfirstpaint.h"
 #include "platform/fltk/Fltkinput.h"
 #include "platform/fltk/Fltkx11.h"
 #include "platform/opener.h"
@@ -103,6 +104,7 @@ private:
     Image canvas_;
     std::vector<Rect> pending_;  // canvas rectangles FLTK still has to show
     bool paintPending_ = false;
+    bool painted_ = false;  // the owner has painted the canvas at least once
     bool visible_ = false;
     bool hiding_ = false;
     FltkWindow* modalOwner_ = nullptr;  // while shown modally: the window it blocks
@@ -385,7 +387,10 @@ void FltkWindow::SetOverlay(const OverlayPanel& panel) {
 
 void FltkWindow::PaintNow() {
     paintPending_ = false;
-    if (visible_ && handler_) handler_->OnPaint();
+    if (visible_ && handler_) {
+        handler_->OnPaint();
+        painted_ = true;
+    }
 }
 
 void FltkWindow::QueueDamage() {
@@ -408,6 +413,13 @@ void FltkWindow::PutCanvas(Rect r) {
 }
 
 void FltkWindow::Draw(int flDamage) {
+    // For the start-up benchmark: does this draw put the owner's whole picture up?
+    bool whole = false;
+    if (painted_ && FirstPaintWatched()) {
+        whole = (flDamage & ~FL_DAMAGE_USER1) != 0;
+        for (const Rect& r : pending_)
+            if (r.x <= 0 && r.y <= 0 && r.x + r.w >= canvas_.Width() && r.y + r.h >= canvas_.Height()) whole = true;
+    }
     // The damaged rectangles are drawn whatever region an expose set for clipping.
     if (!pending_.empty()) {
         fl_push_no_clip();
@@ -423,6 +435,7 @@ void FltkWindow::Draw(int flDamage) {
         if (win_->h() > canvas_.Height()) fl_rectf(0, canvas_.Height(), win_->w(), win_->h() - canvas_.Height());
     }
     if (overlay_.visible) DrawOverlay();
+    if (whole) ReportFirstPaint(win_.get());
 }
 
 void FltkWindow::DrawOverlay() {

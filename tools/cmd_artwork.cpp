@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "platform/bmp.h"
+#include "platform/jpeg.h"
 #include "platform/paths.h"
 #include "platform/stream.h"
 #include "platform/text.h"
 #include "tools/command.h"
 #include "tools/lib/artwork.h"
+#include "tools/lib/banners.h"
 #include "tools/lib/fontcompiler.h"
 #include "tools/lib/screenshots.h"
 #include "widgets/Cjxfontfileu.h"
@@ -73,6 +75,12 @@ platform::Image Preview(bool program, const art::SkinPalette& pal, const std::ve
     img.DrawImage(r9.x, r9.y, buttons[20 + 8]);
     platform::Rect r7 = art::LayoutRect(7);
     img.DrawImage(r7.x, r7.y, buttons[20 + 6]);
+    // The banners as a whole-window mode shows them, the subscription offer as the
+    // picture that stands in for its movie.
+    platform::Image movie;
+    std::vector<uint8_t> jpeg = platform::EncodeJpeg(art::DrawBanner(6, pal), art::kBannerJpegQuality);
+    platform::DecodeJpeg(jpeg.data(), jpeg.size(), movie);
+    art::PlaceBanners(img, pal, &movie);
     return img;
 }
 
@@ -100,6 +108,15 @@ int RunArtwork(const std::vector<std::string>& args) {
         for (size_t i = 0; i < pics.size(); ++i)
             ok = ok && Save(dir + "/" + (bar ? "textbar-" : "listbar-") + std::to_string(i + 1) + ".bmp", pics[i]);
     }
+    for (int n = 1; n <= 7; ++n) {
+        const std::string name = art::BannerSlots()[n - 1].name;
+        if (n == 6) {
+            std::vector<uint8_t> jpeg = platform::EncodeJpeg(art::DrawBanner(n, pal), art::kBannerJpegQuality);
+            ok = ok && platform::HostWriteFile(dir + "/S_" + name + ".jpg", jpeg.data(), jpeg.size());
+        } else {
+            ok = ok && Save(dir + "/" + name + ".bmp", art::DrawBanner(n, pal));
+        }
+    }
     ok = ok && Save(dir + "/preview-cover.bmp", Preview(false, pal, roles)) &&
          Save(dir + "/preview-program.bmp", Preview(true, pal, roles));
     uint32_t seed = 1;
@@ -118,8 +135,9 @@ int RunArtwork(const std::vector<std::string>& args) {
 }
 
 VEMI_REGISTER_COMMAND("artwork", kUsage,
-                      "write the menu's drawn artwork (skins, notice, cursor, buttons, scroll bars) as BMP files into DIR, "
-                      "with two previews of the skins dressed as the menu shows them, one picture of every screenshot scene and "
+                      "write the menu's drawn artwork (skins, notice, cursor, buttons, scroll bars, banners) as BMP files "
+                      "into DIR (the subscription banner as the JPEG S_banner6.jpg), with two previews of the skins dressed "
+                      "as the menu shows them, one picture of every screenshot scene and "
                       "the disc's generic preview pair",
                       RunArtwork);
 

@@ -1,6 +1,7 @@
 // vemi-disc build: makes a whole disc from its readable sources.
 // vemi-disc resources: writes the C++ source that carries the program's own
-// pictures (the skins, the update notice, the hand cursor) into the executable.
+// pictures (the skins, the update notice, the hand cursor, the banners) into the
+// executable.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "platform/jpeg.h"
 #include "tools/command.h"
 #include "tools/lib/artwork.h"
+#include "tools/lib/banners.h"
 #include "tools/lib/discbuilder.h"
 #include "tools/lib/fontcompiler.h"
 
@@ -43,7 +45,7 @@ constexpr int kSkinQuality = 95;
 std::vector<Resource> ProgramResources() {
     const art::SkinPalette pal = art::PaletteFromFonts(tool::MenuFontRoles());
     art::HandCursor hand = art::DrawHandCursor();
-    return {
+    std::vector<Resource> out = {
         {"JPEG", "TLO_IM1", platform::EncodeJpeg(art::DrawCoverSkin(pal), kSkinQuality)},
         {"JPEG", "TLO_IM2", platform::EncodeJpeg(art::DrawProgramSkin(pal), kSkinQuality)},
         {"BMP", "NWFTPIM", platform::EncodeBmp24(art::DrawUpdateNotice(pal))},
@@ -51,6 +53,17 @@ std::vector<Resource> ProgramResources() {
         {"CURSOR", "RACZKA_MASK", platform::EncodeBmp24(hand.mask)},
         {"CURSOR", "RACZKA_HOTSPOT", {static_cast<uint8_t>(hand.hotX), static_cast<uint8_t>(hand.hotY)}},
     };
+    // The banners: bitmaps, except the subscription offer, whose movie this build
+    // cannot play; the menu shows its picture, stored under "S_" as a JPEG.
+    for (size_t i = 0; i < art::BannerSlots().size(); ++i) {
+        const char* name = art::BannerSlots()[i].name;
+        platform::Image pic = art::DrawBanner(static_cast<int>(i) + 1, pal);
+        if (i == 5)
+            out.push_back({"JPEG", "S_banner6", platform::EncodeJpeg(pic, art::kBannerJpegQuality)});
+        else
+            out.push_back({"BMP", name, platform::EncodeBmp24(pic)});
+    }
+    return out;
 }
 
 std::string ResourceSource(const std::vector<Resource>& resources) {
@@ -101,7 +114,8 @@ VEMI_REGISTER_COMMAND("build", kBuildUsage,
                       RunBuild);
 VEMI_REGISTER_COMMAND("resources", kResourcesUsage,
                       "write the C++ source of the program's own resources: the skins TLO_IM1 and TLO_IM2 (JPEG), the "
-                      "update notice NWFTPIM (BMP) and the hand cursor RACZKA with its mask and hot spot",
+                      "update notice NWFTPIM (BMP), the hand cursor RACZKA with its mask and hot spot, the banners banner1 to "
+                      "banner7 (BMP) with the subscription offer as the picture S_banner6 (JPEG)",
                       RunResources);
 
 }  // namespace

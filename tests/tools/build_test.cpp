@@ -404,7 +404,7 @@ TEST(DiscBuild, ResourcesSourceCarriesDecodablePictures) {
         arrays[name] = data;
         pos = end;
     }
-    ASSERT_EQ(arrays.size(), 6u);
+    ASSERT_EQ(arrays.size(), 13u);
     std::map<std::string, std::vector<uint8_t>> byLabel;
     for (auto& [name, data] : arrays) byLabel[labels[name]] = data;
     for (const char* skin : {"JPEG TLO_IM1", "JPEG TLO_IM2"}) {
@@ -430,6 +430,23 @@ TEST(DiscBuild, ResourcesSourceCarriesDecodablePictures) {
     const auto& hot = byLabel["CURSOR RACZKA_HOTSPOT"];
     ASSERT_EQ(hot.size(), 2u);
     EXPECT_EQ(mask.Pixel(hot[0], hot[1]), (platform::Rgb{255, 255, 255})) << "the hot spot lies on the cursor";
+    // Every banner at exactly the size of its place in the modules; the subscription
+    // offer only as the picture that stands in for its movie.
+    const std::pair<const char*, std::pair<int, int>> banners[] = {
+        {"BMP banner1", {255, 44}},  {"BMP banner2", {255, 255}}, {"BMP banner3", {255, 265}}, {"BMP banner4", {255, 36}},
+        {"BMP banner5", {125, 100}}, {"BMP banner7", {125, 100}},
+    };
+    for (const auto& [label, size] : banners) {
+        platform::Image b = bmp(label);
+        EXPECT_EQ(b.Width(), size.first) << label;
+        EXPECT_EQ(b.Height(), size.second) << label;
+    }
+    platform::Image offer;
+    const auto& jpeg = byLabel["JPEG S_banner6"];
+    ASSERT_TRUE(platform::DecodeJpeg(jpeg.data(), jpeg.size(), offer));
+    EXPECT_EQ(offer.Width(), 750);
+    EXPECT_EQ(offer.Height(), 100);
+    EXPECT_EQ(byLabel.count("BMP banner6") + byLabel.count("FLASH banner6"), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+# Helpers for the cases of the menu itself (cases/menu_*.sh), on top of lib.sh:
+# starting vemi32 from the sample disc and knowing when its first whole picture is
+# on the screen, comparing parts of a screenshot with the disc's own pictures, and
+# the places of the main window's parts. A case sources this file in e2e_case.
+#
+# Main-window places, in client pixels of the 1024 x 768 window.
+MENU_SHOT_BOX="756 141 256 192"     # screenshot of the selected program
+MENU_SHOT_TOP="756 141 256 160"     # its part above a web notice (which starts at y 305)
+MENU_DESC_BOX="758 402 237 250"     # description
+MENU_BUTTON3="936 366"              # information file (centre of action button 3)
+MENU_LINK_Y=660                     # the link line's text
+MENU_CLOSE="1005 121"               # close button
+MENU_DISC="$E2E_BUILD_DIR/sample-disc/disc"
+
+# The centre of list row v's text for an entry at the given depth (groups of the
+# first level have depth 0).
+menu_row_x() { echo $((304 + 15 * $1 + 20)); }
+menu_row_y() { echo $((143 + 17 * $1 + 8)); }
+
+# Starts the menu with the first-paint report on (see platform/fltk/Fltkfirstpaint.h)
+# and waits until its window shows the whole picture; MENU_WID is the window.
+# Extra arguments are environment assignments for the program (e.g. PATH=...).
+menu_start() {
+    e2e_start_app env "$@" VEMI_REPORT_FIRST_PAINT=1 "$MENU_DISC/vemi32"
+    e2e_wait_window --pid "$E2E_APP_PID" --name '^VEMI32$'
+    MENU_WID=$E2E_WID
+    e2e_until "$E2E_WAIT" grep -q '^first-paint:' "$E2E_DIR/app.err" || e2e_fail "no first whole picture reported"
+}
+
+# Normalised root-mean-square difference (0 same, 1 opposite) between the w x h
+# region at (x, y) of the last screenshot and the region at (rx, ry) of picture ref.
+menu_rmse() {
+    local x=$1 y=$2 w=$3 h=$4 ref=$5 rx=${6:-0} ry=${7:-0}
+    convert "$E2E_SHOT" -crop "${w}x$h+$x+$y" +repage "$E2E_DIR/cmp-a.png" &&
+        convert "$ref" -crop "${w}x$h+$rx+$ry" +repage "$E2E_DIR/cmp-b.png" || {
+        echo 1
+        return
+    }
+    compare -metric RMSE "$E2E_DIR/cmp-a.png" "$E2E_DIR/cmp-b.png" null: 2>&1 | sed -n 's/.*(\([0-9.e+-]*\)).*/\1/p'
+}
+
+# Whether the region shows picture ref: both are decoded by libjpeg, so they agree
+# up to rounding; a different picture is far off (RMSE well above 0.1).
+menu_region_is() {
+    local d
+    d=$(menu_rmse "$@")
+    awk -v d="$d" 'BEGIN { exit !(d != "" && d < 0.02) }'
+}
+
+# Takes screenshots until the region shows ref (a file), or fails after E2E_WAIT.
+menu_wait_region() {
+    local what=$1
+    shift
+    local deadline=$((SECONDS + E2E_WAIT))
+    while :; do
+        e2e_shot "$what"
+        menu_region_is "$@" && return 0
+        [ "$SECONDS" -ge "$deadline" ] && e2e_fail "$what: the region $1,$2 ${3}x$4 does not show $(basename "$5") (RMSE $(menu_rmse "$@"))"
+        sleep 0.1
+    done
+}
+
+# Number of pixels that differ between the same region of two screenshots.
+menu_changed_pixels() {
+    local a=$1 b=$2 x=$3 y=$4 w=$5 h=$6
+    convert "$a" -crop "${w}x$h+$x+$y" +repage "$E2E_DIR/chg-a.png"
+    convert "$b" -crop "${w}x$h+$x+$y" +repage "$E2E_DIR/chg-b.png"
+    compare -metric AE "$E2E_DIR/chg-a.png" "$E2E_DIR/chg-b.png" null: 2>&1 | sed 's/ .*//'
+}
+
+# The small (list) and large (viewer) screenshots of the sample disc.
+menu_small() { echo "$MENU_DISC/CDInst/JPS/$1"; }
+menu_large() { echo "$MENU_DISC/CDInst/JPG/$1"; }
+
+# The window manager's state of a window: Normal, Iconic or Withdrawn.
+menu_wm_state() { xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p'; }
+menu_is_iconic() { [ "$(menu_wm_state "$1")" = Iconic ] || xwininfo -id "$1" 2>/dev/null | grep -q IsUnMapped; }
+menu_is_shown() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# Brings the minimised menu back through the window manager and waits until its
+# screenshot box shows ref again (the repaint after the restore).
+menu_restore() {
+    local ref=$1
+    xdotool windowactivate "$MENU_WID" 2>/dev/null || true
+    e2e_until "$E2E_WAIT" menu_is_shown "$MENU_WID" || e2e_fail "the menu did not come back"
+    # shellcheck disable=SC2086
+    menu_wait_region restored $MENU_SHOT_TOP "$ref"
+}

@@ -7,7 +7,7 @@
 MENU_SHOT_BOX="756 141 256 192"     # screenshot of the selected program
 MENU_SHOT_TOP="756 141 256 160"     # its part above a web notice (which starts at y 305)
 MENU_DESC_BOX="758 402 237 250"     # description
-MENU_BUTTON3="936 366"              # information file (centre of action button 3)
+MENU_BUTTON3="881 365"              # information file (centre of action button 3)
 MENU_LINK_Y=660                     # the link line's text
 MENU_CLOSE="1005 121"               # close button
 MENU_DISC="$E2E_BUILD_DIR/sample-disc/disc"

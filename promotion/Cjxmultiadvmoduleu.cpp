@@ -1,8 +1,19 @@
 #include "promotion/Cjxmultiadvmoduleu.h"
 
+#include <stdexcept>
+
 #include "platform/bmp.h"
 #include "platform/jpeg.h"
 #include "platform/resources.h"
+
+namespace {
+TFlashPlayerFactory& FlashPlayerFactory() {
+    static TFlashPlayerFactory factory;
+    return factory;
+}
+}  // namespace
+
+void SetFlashPlayerFactory(TFlashPlayerFactory f) { FlashPlayerFactory() = std::move(f); }
 
 void CJXAdvMod::Setup(int modLeft, int modTop, int bx, int by, int w, int h, int k, const std::string& resource,
                       int tk, const std::string& t, const std::string& hi) {
@@ -17,18 +28,51 @@ void CJXAdvMod::Setup(int modLeft, int modTop, int bx, int by, int w, int h, int
     target = t;
     hint = hi.empty() ? t : hi;
     resourceName = resource;
-    // This build has no movie player, so a movie banner always takes its picture.
-    if (kind == 2) noFlash = true;
+    if (kind == 2 && !noFlash) {
+        try {
+            if (FlashPlayerFactory()) movie = FlashPlayerFactory()();
+            if (!movie) throw std::runtime_error("no movie player");
+            movie->SetBounds(modLeft + x, modTop + y, width, height);
+            movie->PutBackgroundColor(kPanelColourValue);
+            movie->SetCursor(!target.empty() && !expired ? platform::kCursorHand : platform::kCursorDefault);
+        } catch (...) {
+            // No player to be had: the banner shows its picture, and nobody is told.
+            movie.reset();
+            noFlash = true;
+        }
+    }
 }
 
 void CJXAdvMod::Load() {
     try {
         if (kind == 1)
             hasBitmap = platform::LoadResourceImage("BMP", resourceName, bitmap);
-        else if (kind == 2)
+        else if (kind == 2 && movie) {
+            movie->SetVisible(true);
+            movie->PutBackgroundColor(-1);
+            const platform::ResourceEntry* r = platform::FindResource("FLASH", resourceName);
+            if (!r) return;
+            platform::MemoryStream s(std::vector<uint8_t>(r->data, r->data + r->size));
+            movie->PutMovieFromStream(s);
+        } else if (kind == 2) {
             pictureShown = platform::LoadResourceImage("JPEG", "S_" + resourceName, picture);
+        }
     } catch (...) {
         // A banner that cannot be loaded stays blank in the panel colour.
+    }
+}
+
+void CJXAdvMod::Stop() {
+    try {
+        if (movie) movie->Stop();
+    } catch (...) {
+    }
+}
+
+void CJXAdvMod::Play() {
+    try {
+        if (movie) movie->Play();
+    } catch (...) {
     }
 }
 
@@ -115,9 +159,12 @@ void CJXMultiAdvModule::PlayMovies() {
 void CJXMultiAdvModule::Draw() {
     if (empty_ || !canvas_) return;
     bitmap_.FillAll(kPanelColour);
-    // Picture stand-ins for movies are drawn here too: without a player there is no
-    // child window to show them.
-    for (auto& b : banners_) b->DrawInto(bitmap_);
+    for (auto& b : banners_)
+        if (b->kind == 1) b->DrawInto(bitmap_);
+    // Picture stand-ins for movies are drawn here too, as there is no child window to
+    // show them; drawn last, because a child window would sit over every bitmap.
+    for (auto& b : banners_)
+        if (b->kind == 2) b->DrawInto(bitmap_);
     canvas_->CopyRect(left_, top_, width_, height_, bitmap_, 0, 0, platform::RasterOp::Copy);
 }
 

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/image.h"
+#include "platform/stream.h"
 #include "platform/system.h"
 
 using JXTextCallback = void (*)(const std::string& text);
@@ -17,6 +19,29 @@ using JXHintCallback = void (*)(const std::string& text, int index);
 
 // The panel colour behind banners and panels.
 inline constexpr platform::Rgb kPanelColour{0x10, 0x13, 0x22};
+
+// The embedded movie player a movie banner sits in: a child control over the main
+// window. This build carries no player; a host that has one installs a maker with
+// SetFlashPlayerFactory. Without a maker, or when making one fails, a movie banner
+// shows its picture instead.
+class TFlashPlayerControl {
+public:
+    virtual ~TFlashPlayerControl() = default;
+    virtual void SetBounds(int left, int top, int width, int height) = 0;  // main-window coordinates
+    virtual void SetCursor(int number) = 0;
+    virtual void SetVisible(bool on) = 0;
+    // 0xRRGGBB shown where the movie draws nothing; -1 leaves the colour to the movie.
+    virtual void PutBackgroundColor(int32_t colour) = 0;
+    // Takes the whole movie from s, positioned at its start.
+    virtual void PutMovieFromStream(platform::MemoryStream& s) = 0;
+    virtual void Play() = 0;
+    virtual void Stop() = 0;
+};
+using TFlashPlayerFactory = std::function<std::unique_ptr<TFlashPlayerControl>()>;
+void SetFlashPlayerFactory(TFlashPlayerFactory f);
+
+// The panel colour as the movie player takes it.
+inline constexpr int32_t kPanelColourValue = 0x101322;
 
 class CJXAdvMod {
 public:
@@ -27,6 +52,7 @@ public:
     std::string target, hint, resourceName;
     platform::Image bitmap;
     bool hasBitmap = false;
+    std::unique_ptr<TFlashPlayerControl> movie;  // kind 2 with a player
     bool pictureShown = false;  // kind 2 without a player: its picture stands in
     platform::Image picture;
     JXTextCallback openCallback = nullptr;
@@ -40,8 +66,8 @@ public:
     void Setup(int modLeft, int modTop, int x, int y, int w, int h, int kind, const std::string& resource,
                int targetKind, const std::string& target, const std::string& hint);
     void Load();
-    void Stop() {}
-    void Play() {}
+    void Stop();
+    void Play();
     void DrawInto(platform::Image& canvas);
     bool Contains(int px, int py) const;  // px, py relative to the module
     void Click();

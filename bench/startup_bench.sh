@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Start-up time of the menu on an X server: from just before the process starts to
+# its first whole picture on the screen, next to an empty FLTK window of the same
+# size timed the same way in the same run; the peak memory of each; then the
+# in-process start-up, repaint and selection times of view_bench.
+#
+#   bench/startup_bench.sh [RUNS]    (default 11; BUILD_DIR picks the build folder,
+#                                     default build; NO_WM=1 runs without openbox)
+#
+# Needs Xvfb (and openbox unless NO_WM=1). The build folder must have the desktop
+# back end (VEMI_GUI=ON, the default).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+RUNS=${1:-11}
+BUILD_DIR=${BUILD_DIR:-build}
+for tool in Xvfb xdpyinfo; do
+  command -v $tool >/dev/null || { echo "startup_bench: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
+done
+[ "${NO_WM:-0}" = 1 ] || command -v openbox >/dev/null || { echo "startup_bench: openbox is missing (or set NO_WM=1)"; exit 1; }
+
+if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+ninja -C "$BUILD_DIR" sample_disc startup_probe empty_window view_bench >"${TMPDIR:-/tmp}/startup_bench.build.log" 2>&1 ||
+  { cat "${TMPDIR:-/tmp}/startup_bench.build.log"; exit 1; }
+PROBE="$BUILD_DIR/bench/startup_probe"
+EMPTY="$BUILD_DIR/bench/empty_window"
+DISC="$BUILD_DIR/sample-disc/disc"
+MENU="$DISC/vemi32"
+
+WORK=$(mktemp -d)
+PIDS=()
+cleanup() {
+  local i
+  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# A private 1024 x 768 screen (the menu's own screen mode fills it exactly).
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -br 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+PIDS+=($!)
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+[ -s "$WORK/display" ] || { echo "startup_bench: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$WORK/display")"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+if [ "${NO_WM:-0}" != 1 ]; then
+  openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+  PIDS+=($!)
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+  sleep 0.5  # the manager announces itself a little before it manages windows
+fi
+
+# Both programs once untimed (disk cache, font cache), then turn by turn, so that a
+# busy moment of the machine does not fall on one of them alone.
+# A third series runs the menu with glibc's allocator told to keep freed memory and
+# to back the heap with 2 MiB pages: the difference shows what page faults cost.
+TUNED=glibc.malloc.mmap_threshold=67108864:glibc.malloc.trim_threshold=268435456:glibc.malloc.hugetlb=1
+"$PROBE" "$EMPTY" >/dev/null
+"$PROBE" "$MENU" >/dev/null
+: >"$WORK/empty" && : >"$WORK/menu" && : >"$WORK/tuned"
+for _ in $(seq "$RUNS"); do
+  "$PROBE" "$EMPTY" >>"$WORK/empty"
+  "$PROBE" "$MENU" >>"$WORK/menu"
+  GLIBC_TUNABLES=$TUNED "$PROBE" "$MENU" >>"$WORK/tuned"
+done
+
+# Median of one key=value field over the runs.
+median() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "$2" | sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+E_MS=$(median first_paint_ms "$WORK/empty"); M_MS=$(median first_paint_ms "$WORK/menu")
+E_KB=$(median peak_kib "$WORK/empty"); M_KB=$(median peak_kib "$WORK/menu")
+T_MS=$(median first_paint_ms "$WORK/tuned"); T_KB=$(median peak_kib "$WORK/tuned")
+mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+echo "start-up to the first whole picture on Xvfb 1024x768$([ "${NO_WM:-0}" = 1 ] && echo ', no window manager' || echo ', openbox'), median of $RUNS runs:"
+printf '  empty FLTK window         %8.1f ms   peak memory %6s MiB\n' "$E_MS" "$(mib "$E_KB")"
+printf '  vemi32 menu               %8.1f ms   peak memory %6s MiB\n' "$M_MS" "$(mib "$M_KB")"
+printf '  vemi32, allocator tuned   %8.1f ms   peak memory %6s MiB\n' "$T_MS" "$(mib "$T_KB")"
+awk -v m="$M_MS" -v e="$E_MS" 'BEGIN { r = m / e; printf "  ratio menu / empty window: %.2f (%s the 1.5 limit)\n", r, r <= 1.5 ? "within" : "OVER" }'
+echo "in process, headless back end (view_bench):"
+"$BUILD_DIR/bench/view_bench" "$DISC" 200 | sed 's/^/  /'

@@ -3,8 +3,13 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <unordered_map>
 
 #include "platform/hostfile.h"
@@ -19,6 +24,13 @@ constexpr size_t kChunk = 1 << 20;
 // Local headers are read through a smaller window so that opening a large archive
 // does not read its data.
 constexpr size_t kHeaderWindow = 64 << 10;
+// Members up to this size are unpacked in memory and written by the writer thread;
+// bigger ones are streamed into their files. The window of what may wait for the
+// writer is kept small on purpose: fresh memory costs page faults, and a few
+// megabytes already keep the writer busy.
+constexpr size_t kHandOverLimit = kChunk;
+constexpr size_t kPendingBytes = 4 << 20;
+constexpr size_t kPendingFiles = 512;
 
 constexpr uint32_t kLocalSig = 0x04034b50;
 constexpr uint32_t kCentralSig = 0x02014b50;
@@ -87,20 +99,111 @@ bool Wild(std::string_view m, std::string_view s) {
     return i == m.size();
 }
 
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar (out-of-range
+// days roll over into the next month, as the calendar functions do).
+int64_t DaysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return int64_t{era} * 146097 + dayOfEra - 719468;
+}
+
 // The archive keeps local time, as the packing machine's clock showed it. Damaged
 // fields are pulled into range rather than refused: a wrong date is no reason to
-// lose a file.
+// lose a file. (Worked out by hand from the zone's offset because mktime looks at
+// the zone file again on every call, which shows in archives of thousands of files.)
 int64_t DosToUnix(uint16_t date, uint16_t time) {
-    std::tm tm{};
-    tm.tm_year = ((date >> 9) & 0x7F) + 80;
-    tm.tm_mon = std::clamp((date >> 5) & 15, 1, 12) - 1;
-    tm.tm_mday = std::clamp(date & 31, 1, 31);
-    tm.tm_hour = std::min(time >> 11, 23);
-    tm.tm_min = std::min((time >> 5) & 63, 59);
-    tm.tm_sec = std::min((time & 31) * 2, 59);
-    tm.tm_isdst = -1;
-    std::time_t t = std::mktime(&tm);
-    return t == static_cast<std::time_t>(-1) ? 0 : static_cast<int64_t>(t);
+    const int64_t asUtc = DaysFromCivil(((date >> 9) & 0x7F) + 1980, std::clamp((date >> 5) & 15, 1, 12),
+                                        std::clamp(date & 31, 1, 31)) * 86400 +
+                          std::min(time >> 11, 23) * 3600 + std::min((time >> 5) & 63, 59) * 60 +
+                          std::min((time & 31) * 2, 59);
+    auto offsetAt = [](int64_t t) -> int64_t {
+        std::time_t tt = static_cast<std::time_t>(t);
+        std::tm tm{};
+        return localtime_r(&tt, &tm) ? tm.tm_gmtoff : 0;
+    };
+    // The offset in force at the wanted local time; a second look settles the hours
+    // next to a change of daylight-saving time.
+    const int64_t first = offsetAt(asUtc);
+    const int64_t second = offsetAt(asUtc - first);
+    return asUtc - second;
+}
+
+struct Unpacked {
+    bool cancelled = false;
+    const char* why = nullptr;  // what is wrong with the data; nullptr when nothing
+};
+
+// The heart of the reader, for a stream, a file or a block of memory alike.
+// `read(at, n)` gives n packed bytes from offset `at` of the member's data
+// (nullptr when they cannot be had). Unpacked bytes go straight to `direct` when the
+// caller has room for the whole declared size there, else through `scratch` to
+// `put(p, n)`. `progress(done)` is asked after each piece and returns true to
+// cancel. Output never runs past the declared size: once it is reached, a small
+// probe tells a stream that really ends there from one that would go on (and fill
+// the disk).
+template <class Read, class Put, class Progress>
+Unpacked Unpack(z_stream* z, uint16_t method, uint64_t packedSize, uint64_t size, uint32_t expectedCrc, uint8_t* direct,
+                std::vector<uint8_t>& scratch, Read&& read, Put&& put, Progress&& progress) {
+    Unpacked result;
+    uint32_t crc = static_cast<uint32_t>(crc32_z(0, nullptr, 0));
+    uint64_t produced = 0;
+    if (method == 0) {
+        uint64_t at = 0;
+        while (at < packedSize) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(packedSize - at, kChunk));
+            const uint8_t* p = read(at, n);
+            if (!p) return {false, "cannot be read from the archive"};
+            crc = static_cast<uint32_t>(crc32_z(crc, p, n));
+            if (direct) std::memcpy(direct + produced, p, n);
+            else put(p, n);
+            at += n;
+            produced += n;
+            if (at < packedSize && progress(produced)) return {true, nullptr};
+        }
+    } else {
+        if (!direct && scratch.size() < kChunk) scratch.resize(kChunk);
+        uint8_t probe[64];
+        uint64_t at = 0;
+        z->next_in = nullptr;
+        z->avail_in = 0;
+        for (;;) {
+            if (z->avail_in == 0 && at < packedSize) {
+                const size_t n = static_cast<size_t>(std::min<uint64_t>(packedSize - at, kChunk));
+                const uint8_t* p = read(at, n);
+                if (!p) return {false, "cannot be read from the archive"};
+                z->next_in = const_cast<Bytef*>(p);
+                z->avail_in = static_cast<uInt>(n);
+                at += n;
+            }
+            const uint64_t room = size - produced;
+            const bool probing = room == 0;
+            uint8_t* out = probing ? probe : direct ? direct + produced : scratch.data();
+            z->next_out = out;
+            z->avail_out = probing ? static_cast<uInt>(sizeof probe) : static_cast<uInt>(std::min<uint64_t>(room, kChunk));
+            const uInt inBefore = z->avail_in, outBefore = z->avail_out;
+            const int r = inflate(z, Z_NO_FLUSH);
+            const size_t got = outBefore - z->avail_out;
+            if (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR) return {false, "has damaged compressed data"};
+            if (probing && got > 0) return {false, "unpacks to more than its declared size"};
+            if (got > 0) {
+                crc = static_cast<uint32_t>(crc32_z(crc, out, got));
+                if (!direct) put(out, got);
+                produced += got;
+            }
+            if (r == Z_STREAM_END) break;
+            if (got == 0 && z->avail_in == inBefore) {
+                if (z->avail_in == 0 && at == packedSize) return {false, "ends before its compressed data does"};
+                return {false, "has damaged compressed data"};
+            }
+            if (got > 0 && produced < size && progress(produced)) return {true, nullptr};
+        }
+    }
+    if (produced != size) return {false, "does not have its declared size"};
+    if (crc != expectedCrc) return {false, "fails its CRC check"};
+    return result;
 }
 
 }  // namespace
@@ -147,6 +250,9 @@ public:
     std::vector<uint8_t>* vector = nullptr;
     platform::HostFile* file = nullptr;
     std::string fileName;  // Windows path, for the message when writing fails
+    // A block that holds exactly the member's declared size: data is unpacked
+    // straight into it, with no copy.
+    uint8_t* direct = nullptr;
 
     void Put(const uint8_t* data, size_t n) {
         if (stream) stream->Write(data, n);
@@ -198,7 +304,7 @@ public:
         std::string child;
         auto it = names.find(folded);
         if (it != names.end()) {
-            child = parent + "/" + it->second;
+            child = parent + "/" + it->second.host;
             if (platform::HostTargetKind(child) != platform::HostKind::Directory)
                 throw EJXZipError("Cannot create the folder " + WinPath(parts, count) + ": a file of that name is in the way");
         } else {
@@ -207,7 +313,7 @@ public:
             if (!platform::HostMakeDirectory(child))
                 throw EJXZipError("Cannot create the folder " + WinPath(parts, count) + ": " +
                                   platform::Utf8ToCp1250(platform::HostLastError()));
-            names[folded] = host;
+            names[folded] = {host, true};
         }
         resolved_[key] = child;
         return child;
@@ -215,13 +321,17 @@ public:
 
     // The host path for a new file in the folder. Whatever has the name now, in any
     // letter case, goes first: a read-only file as well, and a link as a link, never
-    // the file it points to.
-    std::string PrepareFile(const std::string& folder, const std::string& name, const std::string& shownName) {
+    // the file it points to. When the name was written by this extraction (an
+    // archive that holds a name twice), `settle` is called first, so that the
+    // earlier file is really there before it is replaced.
+    std::string PrepareFile(const std::string& folder, const std::string& name, const std::string& shownName,
+                            const std::function<void()>& settle) {
         Listing& names = ListingOf(folder);
         std::string folded = platform::UpperCp1250(name);
         auto it = names.find(folded);
         if (it != names.end()) {
-            std::string old = folder + "/" + it->second;
+            if (it->second.ours) settle();
+            std::string old = folder + "/" + it->second.host;
             platform::HostKind kind = platform::HostPathKind(old);
             if (kind == platform::HostKind::Directory)
                 throw EJXZipError("Cannot create " + baseWin_ + "\\" + shownName + ": a folder of that name is in the way");
@@ -231,7 +341,7 @@ public:
             names.erase(it);
         }
         std::string host = AnsiToHost(name);
-        names[folded] = host;
+        names[folded] = {host, true};
         return folder + "/" + host;
     }
 
@@ -242,20 +352,205 @@ public:
     }
 
 private:
-    // Upper-cased Windows-1250 name -> the name on the host.
-    using Listing = std::unordered_map<std::string, std::string>;
+    struct Name {
+        std::string host;   // the name on the host
+        bool ours = false;  // made by this extraction
+    };
+    // Upper-cased Windows-1250 name -> what is there.
+    using Listing = std::unordered_map<std::string, Name>;
 
     Listing& ListingOf(const std::string& folder) {
         auto it = listings_.find(folder);
         if (it != listings_.end()) return it->second;
         Listing& names = listings_[folder];
-        for (auto& n : platform::HostListNames(folder)) names.emplace(platform::UpperCp1250(Utf8ToAnsi(n)), n);
+        for (auto& n : platform::HostListNames(folder)) names.emplace(platform::UpperCp1250(Utf8ToAnsi(n)), Name{n, false});
         return names;
     }
 
     std::string baseHost_, baseWin_;
     std::unordered_map<std::string, Listing> listings_;
     std::unordered_map<std::string, std::string> resolved_;
+};
+
+// Creating and writing files is the system's work, unpacking is ours; on two cores
+// they can go on side by side. During ExtractFiles one writer thread creates the
+// files of members that the caller's thread has already unpacked and checked, in
+// member order, while the caller's thread goes on with the next member and raises
+// the events. Only members that passed every check and were not cancelled are
+// handed over. A failure is reported for the first member that failed; files of
+// members after it are taken away again.
+class TJXZipReader::Writers {
+public:
+    // Memory for one member's bytes, recycled from file to file so that the pages
+    // are not handed back to the system and faulted in again each time.
+    struct Buffer {
+        std::unique_ptr<uint8_t[]> bytes;
+        size_t capacity = 0;
+        size_t size = 0;
+    };
+    struct Job {
+        size_t order = 0;
+        std::string target;     // host path
+        std::string targetWin;  // for messages
+        Buffer data;
+        int64_t time = 0;
+        bool readOnly = false;
+    };
+
+    ~Writers() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    // A buffer of at least n bytes (its size set to n).
+    Buffer Take(size_t n) {
+        const unsigned c = SizeClass(n);
+        Buffer b;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!spare_[c].empty()) {
+                b = std::move(spare_[c].back());
+                spare_[c].pop_back();
+                spareBytes_ -= b.capacity;
+            }
+        }
+        if (!b.bytes) {
+            b.capacity = size_t{1} << c;
+            b.bytes.reset(new uint8_t[b.capacity]);
+        }
+        b.size = n;
+        return b;
+    }
+
+    void Submit(Job job) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+        room_.wait(lock, [&] { return pendingBytes_ < kPendingBytes && queue_.size() < kPendingFiles; });
+        pendingBytes_ += job.data.size;
+        queue_.push_back(std::move(job));
+        lock.unlock();
+        wake_.notify_one();
+    }
+
+    // A file the caller's thread wrote itself, to be taken away again when a member
+    // before it turns out to have failed.
+    void WrittenHere(size_t order, const std::string& target) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        written_.emplace_back(order, target);
+    }
+
+    // Waits for every file handed over. Returns the first failure, if any, after
+    // removing the files of the members behind it.
+    std::optional<std::string> Settle() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [&] { return queue_.empty() && !busy_; });
+        std::optional<std::string> result;
+        if (failed_) {
+            for (auto& [order, target] : written_)
+                if (order > failedOrder_) platform::HostRemoveFile(target);
+            result = failure_;
+        }
+        written_.clear();
+        return result;
+    }
+
+    bool Failed() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return failed_;
+    }
+
+    // A member the caller's thread could not extract: its failure counts unless an
+    // earlier member's file could not be written either.
+    void FailedAt(size_t order, const std::string& why) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Record(order, why);
+    }
+
+private:
+    // Buffers come in powers of two from 64 KiB up to the hand-over limit.
+    static unsigned SizeClass(size_t n) {
+        unsigned c = 16;
+        while ((size_t{1} << c) < n) ++c;
+        return c;
+    }
+
+    void Record(size_t order, const std::string& why) {
+        if (!failed_ || order < failedOrder_) {
+            failed_ = true;
+            failedOrder_ = order;
+            failure_ = why;
+        }
+    }
+
+    void Run() {
+        for (;;) {
+            Job job;
+            bool skip;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+                if (queue_.empty()) return;
+                job = std::move(queue_.front());
+                queue_.pop_front();
+                busy_ = true;
+                // Nothing is written behind a member that failed.
+                skip = failed_ && job.order > failedOrder_;
+            }
+            std::string why = skip ? std::string() : Write(job);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (!why.empty()) Record(job.order, why);
+                else if (!skip) written_.emplace_back(job.order, job.target);
+                pendingBytes_ -= job.data.size;
+                busy_ = false;
+                // Spares for what can be in flight, and no more.
+                if (spareBytes_ + job.data.capacity <= kPendingBytes + kHandOverLimit) {
+                    spareBytes_ += job.data.capacity;
+                    spare_[SizeClass(job.data.capacity)].push_back(std::move(job.data));
+                }
+            }
+            room_.notify_all();
+        }
+    }
+
+    // The reason the file could not be written, or "" when it is there.
+    static std::string Write(const Job& job) {
+        platform::HostFile file;
+        if (!file.CreateNew(job.target)) {
+            bool again = file.LastCreateFoundExisting() && platform::HostPathKind(job.target) != platform::HostKind::Directory &&
+                         platform::HostRemoveFile(job.target) && file.CreateNew(job.target);
+            if (!again) return "Cannot create " + job.targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError());
+        }
+        bool ok = file.Write(job.data.bytes.get(), job.data.size);
+        std::string why = ok ? std::string() : "Cannot write " + job.targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError());
+        if (ok) {
+            file.SetTimes(job.time);
+            if (job.readOnly) file.SetReadOnly(true);
+        }
+        if (!file.Close() && ok) {
+            ok = false;
+            why = "Cannot write " + job.targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError());
+        }
+        if (!ok) platform::HostRemoveFile(job.target);
+        return why;
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_, room_;
+    std::deque<Job> queue_;
+    std::thread thread_;
+    std::vector<std::pair<size_t, std::string>> written_;
+    std::vector<Buffer> spare_[24];
+    size_t pendingBytes_ = 0, spareBytes_ = 0;
+    bool busy_ = false;
+    bool stopping_ = false;
+    bool failed_ = false;
+    size_t failedOrder_ = 0;
+    std::string failure_;
 };
 
 TJXZipReader::TJXZipReader() = default;
@@ -490,69 +785,17 @@ void TJXZipReader::Fail(const TJXZipEntry& e, const std::string& why) const {
 TJXZipReader::Outcome TJXZipReader::Decode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress) {
     if (!e.problem.empty()) Fail(e, e.problem);
     if (e.uncompressedSize > sizeLimit_) Fail(e, "is larger than allowed");
-    uint32_t crc = static_cast<uint32_t>(crc32_z(0, nullptr, 0));
-    uint64_t produced = 0;
-    const uint64_t size = e.uncompressedSize;
-
-    if (e.method == 0) {
-        uint64_t at = e.dataOffset, left = e.compressedSize;
-        while (left > 0) {
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
-            const uint8_t* p = source_->View(at, n, kChunk);
-            if (!p) Fail(e, "cannot be read from the archive");
-            crc = static_cast<uint32_t>(crc32_z(crc, p, n));
-            sink.Put(p, n);
-            at += n;
-            left -= n;
-            produced += n;
-            if (left > 0 && progress(produced)) return Outcome::Cancelled;
-        }
-    } else {
+    z_stream* z = nullptr;
+    if (e.method == 8) {
         if (!inflater_) inflater_ = std::make_unique<Inflater>();
-        z_stream& z = inflater_->Start();
-        if (outBuf_.size() < kChunk) outBuf_.resize(kChunk);
-        uint8_t probe[64];
-        uint64_t at = e.dataOffset, inLeft = e.compressedSize;
-        z.next_in = nullptr;
-        z.avail_in = 0;
-        for (;;) {
-            if (z.avail_in == 0 && inLeft > 0) {
-                const size_t n = static_cast<size_t>(std::min<uint64_t>(inLeft, kChunk));
-                const uint8_t* p = source_->View(at, n, kChunk);
-                if (!p) Fail(e, "cannot be read from the archive");
-                z.next_in = const_cast<Bytef*>(p);
-                z.avail_in = static_cast<uInt>(n);
-                at += n;
-                inLeft -= n;
-            }
-            // Output is never allowed past the declared size. Once it is reached, a
-            // small probe tells a stream that really ends there from one that would
-            // go on (and fill the disk).
-            const uint64_t room = size - produced;
-            const bool probing = room == 0;
-            z.next_out = probing ? probe : outBuf_.data();
-            z.avail_out = probing ? static_cast<uInt>(sizeof probe) : static_cast<uInt>(std::min<uint64_t>(room, outBuf_.size()));
-            const uInt inBefore = z.avail_in, outBefore = z.avail_out;
-            const int r = inflate(&z, Z_NO_FLUSH);
-            const size_t got = outBefore - z.avail_out;
-            if (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR) Fail(e, "has damaged compressed data");
-            if (probing && got > 0) Fail(e, "unpacks to more than its declared size");
-            if (got > 0) {
-                crc = static_cast<uint32_t>(crc32_z(crc, outBuf_.data(), got));
-                sink.Put(outBuf_.data(), got);
-                produced += got;
-            }
-            if (r == Z_STREAM_END) break;
-            if (got == 0 && z.avail_in == inBefore) {
-                if (z.avail_in == 0 && inLeft == 0) Fail(e, "ends before its compressed data does");
-                Fail(e, "has damaged compressed data");
-            }
-            if (got > 0 && produced < size && progress(produced)) return Outcome::Cancelled;
-        }
+        z = &inflater_->Start();
     }
-    if (produced != size) Fail(e, "does not have its declared size");
-    if (crc != e.crc) Fail(e, "fails its CRC check");
-    return Outcome::Done;
+    const Unpacked u = Unpack(
+        z, e.method, e.compressedSize, e.uncompressedSize, e.crc, sink.direct, outBuf_,
+        [&](uint64_t at, size_t n) { return source_->View(e.dataOffset + at, n, kChunk); },
+        [&](const uint8_t* p, size_t n) { sink.Put(p, n); }, progress);
+    if (u.why) Fail(e, u.why);
+    return u.cancelled ? Outcome::Cancelled : Outcome::Done;
 }
 
 void TJXZipReader::ExtractToStream(std::string_view name, platform::MemoryStream& out) {
@@ -659,20 +902,33 @@ int TJXZipReader::ExtractFiles(const std::string& mask) {
         return 0;
     }
     FolderCache folders(*baseHost, baseWin);
+    Writers writers;
     int written = 0;
     uint64_t done = 0;
-    for (size_t i : picked) {
-        const TJXZipEntry& e = entries_[i];
-        ExtractOne(e, folders, done, total);
-        if (cancelled_) return written;
+    for (size_t order = 0; order < picked.size(); ++order) {
+        const TJXZipEntry& e = entries_[picked[order]];
+        if (writers.Failed()) break;
+        try {
+            ExtractOne(e, order, folders, writers, done, total);
+        } catch (const EJXZipError& failure) {
+            writers.FailedAt(order, failure.what());
+            break;
+        } catch (...) {
+            // An event handler's own error: what was handed over is still written.
+            writers.Settle();
+            throw;
+        }
+        if (cancelled_) break;
         ++written;
         done += e.isFolder ? 1 : uint64_t{e.uncompressedSize} + 1;
     }
-    RaiseOverall(100);
+    if (auto failure = writers.Settle()) throw EJXZipError(*failure);
+    if (!cancelled_) RaiseOverall(100);
     return written;
 }
 
-void TJXZipReader::ExtractOne(const TJXZipEntry& e, FolderCache& folders, uint64_t before, uint64_t total) {
+void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& folders, Writers& writers, uint64_t before,
+                              uint64_t total) {
     const std::string shown = Shown(e.name);
     auto overall = [&](uint64_t inMember) { return RaiseOverall(total ? 100.0 * double(before + inMember) / double(total) : 100.0); };
     if (RaiseFile(shown, 0)) {
@@ -694,9 +950,45 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, FolderCache& folders, uint64
     if (parts.empty()) Fail(e, "has no file name");
     if (e.uncompressedSize > sizeLimit_) Fail(e, "is larger than allowed");
 
+    auto settle = [&] {
+        if (auto failure = writers.Settle()) throw EJXZipError(*failure);
+    };
     const std::string folder = folders.Ensure(parts, parts.size() - 1);
-    const std::string target = folders.PrepareFile(folder, parts.back(), shown);
+    const std::string target = folders.PrepareFile(folder, parts.back(), shown, settle);
     const std::string targetWin = folders.WinPath(parts, parts.size());
+    const double size = e.uncompressedSize;
+    auto progress = [&](uint64_t produced) {
+        bool cancel = RaiseFile(shown, 100.0 * double(produced) / size);
+        return overall(produced) || cancel;
+    };
+
+    if (e.uncompressedSize <= kHandOverLimit) {
+        // Unpacked and checked here, with its events; the writer thread only gets
+        // what passed.
+        Writers::Job job;
+        job.order = order;
+        job.target = target;
+        job.targetWin = targetWin;
+        job.data = writers.Take(e.uncompressedSize);
+        Sink sink;
+        sink.direct = job.data.bytes.get();
+        bool cancel = Decode(e, sink, progress) == Outcome::Cancelled;
+        if (!cancel) {
+            cancel = RaiseFile(shown, 100);
+            cancel = overall(uint64_t{e.uncompressedSize} + 1) || cancel;
+        }
+        if (cancel) {
+            cancelled_ = true;
+            return;
+        }
+        job.time = DosToUnix(e.dosDate, e.dosTime);
+        job.readOnly = e.readOnly;
+        writers.Submit(std::move(job));
+        return;
+    }
+
+    // A big member streams straight into its file, here, while the writer thread
+    // may still be busy with the members before it.
     platform::HostFile file;
     if (!file.CreateNew(target)) {
         // Something took the name after the folder was listed: it goes the same way
@@ -709,11 +1001,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, FolderCache& folders, uint64
         Sink sink;
         sink.file = &file;
         sink.fileName = targetWin;
-        const double size = e.uncompressedSize;
-        Outcome o = Decode(e, sink, [&](uint64_t produced) {
-            bool cancel = RaiseFile(shown, 100.0 * double(produced) / size);
-            return overall(produced) || cancel;
-        });
+        Outcome o = Decode(e, sink, progress);
         bool cancel = o == Outcome::Cancelled;
         if (!cancel) {
             cancel = RaiseFile(shown, 100);
@@ -729,6 +1017,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, FolderCache& folders, uint64
         file.SetTimes(DosToUnix(e.dosDate, e.dosTime));
         if (e.readOnly) file.SetReadOnly(true);
         if (!file.Close()) throw EJXZipError("Cannot write " + targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError()));
+        writers.WrittenHere(order, target);
     } catch (...) {
         file.Close();
         platform::HostRemoveFile(target);

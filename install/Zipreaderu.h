@@ -100,12 +100,14 @@ private:
     class Source;
     class Sink;
     class FolderCache;
+    class Writers;
     enum class Outcome { Done, Cancelled };
 
     void ReadDirectory();
     void CheckDataRanges(uint64_t directoryStart);
     Outcome Decode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress);
-    void ExtractOne(const TJXZipEntry& e, FolderCache& folders, uint64_t weightBefore, uint64_t totalWeight);
+    void ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& folders, Writers& writers, uint64_t weightBefore,
+                    uint64_t totalWeight);
     bool RaiseFile(const std::string& name, double percent);
     bool RaiseOverall(double percent);
     [[noreturn]] void Fail(const TJXZipEntry& e, const std::string& why) const;

@@ -8,7 +8,7 @@ PACKAGES=(
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev fonts-dejavu-core
   libfltk1.3-dev libx11-dev libxext-dev
   clang libclang-rt-14-dev
-  unzip libarchive-tools xdg-utils
+  zip unzip libarchive-tools xdg-utils
   xvfb xdotool openbox x11-utils imagemagick
 )
 

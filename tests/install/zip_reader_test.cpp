@@ -24,6 +24,14 @@ std::vector<uint8_t> Noise(size_t n, unsigned seed) {
     return v;
 }
 
+// Text of n bytes that packs well but is not trivially repetitive.
+std::string Lines(size_t n) {
+    std::string s;
+    for (uint64_t i = 0; s.size() < n; ++i) s += "line " + std::to_string(i * 7919 % 100003) + " of the install log\n";
+    s.resize(n);
+    return s;
+}
+
 std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
 ZipMemberOptions Stored() {
@@ -111,6 +119,8 @@ TEST_F(ZipReader, ExistingTargetsAreReplacedEvenReadOnlyButLinksAreNotFollowed) 
     w.Add("ro.txt", "new");
     w.Add("readme.txt", "new lower");
     w.Add("link.txt", "through the link?");
+    w.Add("twice.txt", "first copy");
+    w.Add("TWICE.TXT", "second copy");  // the later member of a name wins
     Open(w.Finish());
     ExtractAll();
 
@@ -121,6 +131,26 @@ TEST_F(ZipReader, ExistingTargetsAreReplacedEvenReadOnlyButLinksAreNotFollowed) 
     EXPECT_FALSE(fs::is_symlink(Out("link.txt")));
     EXPECT_EQ(Text(testsupport::ReadFile(Out("link.txt"))), "through the link?");
     EXPECT_EQ(Text(testsupport::ReadFile(tmp / "outside.txt")), "keep me");
+    EXPECT_FALSE(Exists("twice.txt"));
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("TWICE.TXT"))), "second copy");
+}
+
+TEST_F(ZipReader, AFileThatCannotBeCreatedEndsTheExtractionThere) {
+    ZipWriter w;
+    for (int i = 0; i < 20; ++i) w.Add("before" + std::to_string(i) + ".txt", "b");
+    w.Add(std::string(300, 'n') + ".txt", "a name longer than any file system takes");
+    for (int i = 0; i < 20; ++i) w.Add("after" + std::to_string(i) + ".txt", "a");
+    Open(w.Finish());
+    try {
+        ExtractAll();
+        ADD_FAILURE() << "no error";
+    } catch (const EJXZipError& e) {
+        EXPECT_NE(std::string(e.what()).find("nnnn.txt"), std::string::npos) << e.what();
+    }
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_TRUE(Exists("before" + std::to_string(i) + ".txt")) << i;
+        EXPECT_FALSE(Exists("after" + std::to_string(i) + ".txt")) << i;
+    }
 }
 
 TEST_F(ZipReader, AlteredDataFailsItsCrcAndLeavesNoFile) {
@@ -152,37 +182,57 @@ TEST_F(ZipReader, AlteredDataFailsItsCrcAndLeavesNoFile) {
         EXPECT_EQ(s.Position(), 3u);
         fs::remove_all(Out(""));
     }
+
+    // The same for a member big enough to be written while it is unpacked: the
+    // part already on the disk goes.
+    ZipWriter w;
+    w.Add("first.txt", "first member");
+    size_t bad = w.Add("huge.log", Lines(10 << 20));
+    std::vector<uint8_t> bytes = w.Finish();
+    bytes[w.Members()[bad].dataOffset + w.Members()[bad].compressedSize - 3] ^= 0x20;
+    Open(bytes);
+    EXPECT_THROW(ExtractAll(), EJXZipError);
+    EXPECT_TRUE(Exists("first.txt"));
+    EXPECT_FALSE(Exists("huge.log"));
 }
 
 TEST_F(ZipReader, CancelLeavesNoPartialFileAndKeepsEarlierMembers) {
-    const std::vector<uint8_t> big = Noise(3 << 20, 7);  // several pieces of data
     ZipWriter w;
     w.Add("early.txt", "stays");
-    w.Add("big.bin", big);
+    w.Add("big.bin", Noise(3 << 20, 7));  // several pieces, unpacked in one go
+    w.Add("huge.log", Lines(12 << 20));   // streamed into its file piece by piece
     w.Add("late.txt", "never reached");
     Open(w.Finish());
-
-    std::vector<double> bigEvents;
-    zip.OnFileProgress = [&](const std::string& name, double p, bool& cancel) {
-        if (name != "big.bin") return;
-        bigEvents.push_back(p);
-        // Only once some of it is on the disk, so a partial file exists to be removed.
-        if (p > 0 && p < 100) cancel = true;
-    };
     zip.SetBaseDir("T:\\out");
-    EXPECT_EQ(zip.ExtractFiles("*.*"), 1);
-    EXPECT_TRUE(zip.Cancelled());
-    ASSERT_EQ(bigEvents.size(), 2u);  // stopped right after the piece that was cancelled
-    EXPECT_EQ(Text(testsupport::ReadFile(Out("early.txt"))), "stays");
-    EXPECT_FALSE(Exists("big.bin"));
-    EXPECT_FALSE(Exists("late.txt"));
+
+    // Cancels the named member at its first piece that is neither 0 nor 100.
+    auto cancelInside = [&](const std::string& victim, std::vector<double>& seen) {
+        zip.OnFileProgress = [&, victim](const std::string& name, double p, bool& cancel) {
+            if (name != victim) return;
+            seen.push_back(p);
+            if (p > 0 && p < 100) cancel = true;
+        };
+    };
+    for (const char* victim : {"big.bin", "huge.log"}) {
+        SCOPED_TRACE(victim);
+        fs::remove_all(Out(""));
+        std::vector<double> seen;
+        cancelInside(victim, seen);
+        EXPECT_EQ(zip.ExtractFiles("*.*"), victim == std::string("big.bin") ? 1 : 2);
+        EXPECT_TRUE(zip.Cancelled());
+        EXPECT_EQ(seen.size(), 2u);  // stopped right after the piece that was cancelled
+        EXPECT_EQ(Text(testsupport::ReadFile(Out("early.txt"))), "stays");
+        EXPECT_FALSE(Exists(victim));
+        EXPECT_FALSE(Exists("late.txt"));
+    }
+    EXPECT_TRUE(Exists("big.bin"));  // extracted before huge.log was cancelled
 
     // A cancel at a member's very start stops before anything is created.
     zip.OnFileProgress = [&](const std::string& name, double, bool& cancel) { cancel = name == "late.txt"; };
     fs::remove_all(Out(""));
-    EXPECT_EQ(zip.ExtractFiles("*.*"), 2);
+    EXPECT_EQ(zip.ExtractFiles("*.*"), 3);
     EXPECT_TRUE(zip.Cancelled());
-    EXPECT_TRUE(Exists("big.bin"));
+    EXPECT_EQ(fs::file_size(Out("huge.log")), 12u << 20);
     EXPECT_FALSE(Exists("late.txt"));
 }
 

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,6 +24,14 @@ const std::string& Scratch() {
         platform::Drives().Map('F', tmpl + "/a/b/c");
         return tmpl;
     }();
+    static const bool cleanUp = [] {
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(Scratch(), ec);
+        });
+        return true;
+    }();
+    (void)cleanUp;
     return dir;
 }
 

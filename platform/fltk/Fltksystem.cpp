@@ -20,6 +20,7 @@
 #include <stdexcept>
 
 #include "platform/fltk/Fltkfirstpaint.h"
+#include "platform/fltk/Fltkheap.h"
 #include "platform/fltk/Fltkinput.h"
 #include "platform/fltk/Fltkx11.h"
 #include "platform/opener.h"
@@ -464,6 +465,7 @@ void FltkWindow::DrawOverlay() {
 
 FltkSystem::FltkSystem(int argc, char** argv) : random_(std::random_device{}()) {
     if (g_sys) throw std::logic_error("only one window system per process");
+    PrepareHeap();
     OpenDisplay();
     Fl::visual(FL_RGB);
     if (argc > 0 && argv && argv[0]) {

@@ -71,11 +71,12 @@ median() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "$2" | sort -g | awk '{v[NR] = $1}
 E_MS=$(median first_paint_ms "$WORK/empty"); M_MS=$(median first_paint_ms "$WORK/menu")
 E_KB=$(median peak_kib "$WORK/empty"); M_KB=$(median peak_kib "$WORK/menu")
 T_MS=$(median first_paint_ms "$WORK/tuned"); T_KB=$(median peak_kib "$WORK/tuned")
+E_PF=$(median faults "$WORK/empty"); M_PF=$(median faults "$WORK/menu"); T_PF=$(median faults "$WORK/tuned")
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 echo "start-up to the first whole picture on Xvfb 1024x768$([ "${NO_WM:-0}" = 1 ] && echo ', no window manager' || echo ', openbox'), median of $RUNS runs:"
-printf '  empty FLTK window         %8.1f ms   peak memory %6s MiB\n' "$E_MS" "$(mib "$E_KB")"
-printf '  vemi32 menu               %8.1f ms   peak memory %6s MiB\n' "$M_MS" "$(mib "$M_KB")"
-printf '  vemi32, allocator tuned   %8.1f ms   peak memory %6s MiB\n' "$T_MS" "$(mib "$T_KB")"
+printf '  empty FLTK window         %8.1f ms   peak memory %6s MiB   page faults %6s\n' "$E_MS" "$(mib "$E_KB")" "$E_PF"
+printf '  vemi32 menu               %8.1f ms   peak memory %6s MiB   page faults %6s\n' "$M_MS" "$(mib "$M_KB")" "$M_PF"
+printf '  vemi32, allocator tuned   %8.1f ms   peak memory %6s MiB   page faults %6s\n' "$T_MS" "$(mib "$T_KB")" "$T_PF"
 awk -v m="$M_MS" -v e="$E_MS" 'BEGIN { r = m / e; printf "  ratio menu / empty window: %.2f (%s the 1.5 limit)\n", r, r <= 1.5 ? "within" : "OVER" }'
 echo "in process, headless back end (view_bench):"
 "$BUILD_DIR/bench/view_bench" "$DISC" 200 | sed 's/^/  /'

@@ -4,7 +4,8 @@
 //
 //   startup_probe [--timeout SECONDS] PROGRAM [ARGS...]
 //
-// Prints one line: "first_paint_ms=12.345 peak_kib=6789". Exit code 1 when the
+// Prints one line: "first_paint_ms=12.345 peak_kib=6789 faults=1234" (peak resident
+// memory and minor page faults of the program's whole run). Exit code 1 when the
 // program did not report in time (default 30 s) or could not be started.
 #include <fcntl.h>
 #include <poll.h>
@@ -28,21 +29,21 @@ long long MonotonicNs() {
     return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
 
-// Ends the child and collects it; its peak resident memory in KiB (0 if unknown).
-long EndChild(pid_t pid) {
+// Ends the child and collects it; its resource use (zero if unknown).
+struct rusage EndChild(pid_t pid) {
     kill(pid, SIGTERM);
     struct rusage ru {};
     int status = 0;
     for (int i = 0; i < 300; ++i) {  // up to 3 s for a polite end
         pid_t r = wait4(pid, &status, WNOHANG, &ru);
-        if (r == pid) return ru.ru_maxrss;
-        if (r < 0 && errno != EINTR) return 0;
+        if (r == pid) return ru;
+        if (r < 0 && errno != EINTR) return {};
         usleep(10000);
     }
     kill(pid, SIGKILL);
     while (wait4(pid, &status, 0, &ru) < 0 && errno == EINTR) {
     }
-    return ru.ru_maxrss;
+    return ru;
 }
 
 }  // namespace
@@ -103,12 +104,12 @@ int main(int argc, char** argv) {
         if (stamp == std::string::npos || eol == std::string::npos || stamp > eol) continue;
         paintNs = std::atoll(text.c_str() + stamp + 11);
     }
-    long peak = EndChild(pid);
+    struct rusage ru = EndChild(pid);
     close(fds[0]);
     if (paintNs < 0) {
         std::fprintf(stderr, "startup_probe: %s gave no first-paint report; its output:\n%s\n", argv[arg], text.c_str());
         return 1;
     }
-    std::printf("first_paint_ms=%.3f peak_kib=%ld\n", (paintNs - start) / 1e6, peak);
+    std::printf("first_paint_ms=%.3f peak_kib=%ld faults=%ld\n", (paintNs - start) / 1e6, ru.ru_maxrss, ru.ru_minflt);
     return 0;
 }

@@ -1,4 +1,5 @@
 # Helpers for the cases of the menu itself (cases/menu_*.sh), on top of lib.sh:
+# shellcheck disable=SC2034  # the places are read by the case files
 # starting vemi32 from the sample disc and knowing when its first whole picture is
 # on the screen, comparing parts of a screenshot with the disc's own pictures, and
 # the places of the main window's parts. A case sources this file in e2e_case.
@@ -31,7 +32,7 @@ menu_start() {
 # region at (x, y) of the last screenshot and the region at (rx, ry) of picture ref.
 menu_rmse() {
     local x=$1 y=$2 w=$3 h=$4 ref=$5 rx=${6:-0} ry=${7:-0} out
-    out=$(compare -metric RMSE "$E2E_SHOT[${w}x$h+$x+$y]" "$ref[${w}x$h+$rx+$ry]" null: 2>&1)
+    out=$(compare -metric RMSE "${E2E_SHOT}[${w}x$h+$x+$y]" "${ref}[${w}x$h+$rx+$ry]" null: 2>&1)
     # "1234.5 (0.0188)"; anything else (a size mismatch, a missing file) counts as far off.
     out=$(sed -n 's/^[0-9.e+-]* (\([0-9.e+-]*\))$/\1/p' <<<"$out")
     echo "${out:-1}"
@@ -61,7 +62,7 @@ menu_wait_region() {
 # Number of pixels that differ between the same region of two screenshots.
 menu_changed_pixels() {
     local a=$1 b=$2 x=$3 y=$4 w=$5 h=$6
-    compare -metric AE "$a[${w}x$h+$x+$y]" "$b[${w}x$h+$x+$y]" null: 2>&1 | sed 's/ .*//'
+    compare -metric AE "${a}[${w}x$h+$x+$y]" "${b}[${w}x$h+$x+$y]" null: 2>&1 | sed 's/ .*//'
 }
 
 # The small (list) and large (viewer) screenshots of the sample disc.

@@ -379,7 +379,7 @@ private:
 // the events. Only members that passed every check and were not cancelled are
 // handed over. A failure is reported for the first member that failed; files of
 // members after it are taken away again.
-class TJXZipReader::Writers {
+class TJXZipReader::FileWriter {
 public:
     // Memory for one member's bytes, recycled from file to file so that the pages
     // are not handed back to the system and faulted in again each time.
@@ -397,7 +397,7 @@ public:
         bool readOnly = false;
     };
 
-    ~Writers() {
+    ~FileWriter() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stopping_ = true;
@@ -902,32 +902,32 @@ int TJXZipReader::ExtractFiles(const std::string& mask) {
         return 0;
     }
     FolderCache folders(*baseHost, baseWin);
-    Writers writers;
+    FileWriter writer;
     int written = 0;
     uint64_t done = 0;
     for (size_t order = 0; order < picked.size(); ++order) {
         const TJXZipEntry& e = entries_[picked[order]];
-        if (writers.Failed()) break;
+        if (writer.Failed()) break;
         try {
-            ExtractOne(e, order, folders, writers, done, total);
+            ExtractOne(e, order, folders, writer, done, total);
         } catch (const EJXZipError& failure) {
-            writers.FailedAt(order, failure.what());
+            writer.FailedAt(order, failure.what());
             break;
         } catch (...) {
             // An event handler's own error: what was handed over is still written.
-            writers.Settle();
+            writer.Settle();
             throw;
         }
         if (cancelled_) break;
         ++written;
         done += e.isFolder ? 1 : uint64_t{e.uncompressedSize} + 1;
     }
-    if (auto failure = writers.Settle()) throw EJXZipError(*failure);
+    if (auto failure = writer.Settle()) throw EJXZipError(*failure);
     if (!cancelled_) RaiseOverall(100);
     return written;
 }
 
-void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& folders, Writers& writers, uint64_t before,
+void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& folders, FileWriter& writer, uint64_t before,
                               uint64_t total) {
     const std::string shown = Shown(e.name);
     auto overall = [&](uint64_t inMember) { return RaiseOverall(total ? 100.0 * double(before + inMember) / double(total) : 100.0); };
@@ -951,7 +951,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
     if (e.uncompressedSize > sizeLimit_) Fail(e, "is larger than allowed");
 
     auto settle = [&] {
-        if (auto failure = writers.Settle()) throw EJXZipError(*failure);
+        if (auto failure = writer.Settle()) throw EJXZipError(*failure);
     };
     const std::string folder = folders.Ensure(parts, parts.size() - 1);
     const std::string target = folders.PrepareFile(folder, parts.back(), shown, settle);
@@ -965,11 +965,11 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
     if (e.uncompressedSize <= kHandOverLimit) {
         // Unpacked and checked here, with its events; the writer thread only gets
         // what passed.
-        Writers::Job job;
+        FileWriter::Job job;
         job.order = order;
         job.target = target;
         job.targetWin = targetWin;
-        job.data = writers.Take(e.uncompressedSize);
+        job.data = writer.Take(e.uncompressedSize);
         Sink sink;
         sink.direct = job.data.bytes.get();
         bool cancel = Decode(e, sink, progress) == Outcome::Cancelled;
@@ -983,7 +983,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
         }
         job.time = DosToUnix(e.dosDate, e.dosTime);
         job.readOnly = e.readOnly;
-        writers.Submit(std::move(job));
+        writer.Submit(std::move(job));
         return;
     }
 
@@ -1017,7 +1017,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
         file.SetTimes(DosToUnix(e.dosDate, e.dosTime));
         if (e.readOnly) file.SetReadOnly(true);
         if (!file.Close()) throw EJXZipError("Cannot write " + targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError()));
-        writers.WrittenHere(order, target);
+        writer.WrittenHere(order, target);
     } catch (...) {
         file.Close();
         platform::HostRemoveFile(target);

@@ -100,13 +100,13 @@ private:
     class Source;
     class Sink;
     class FolderCache;
-    class Writers;
+    class FileWriter;
     enum class Outcome { Done, Cancelled };
 
     void ReadDirectory();
     void CheckDataRanges(uint64_t directoryStart);
     Outcome Decode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress);
-    void ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& folders, Writers& writers, uint64_t weightBefore,
+    void ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& folders, FileWriter& writer, uint64_t weightBefore,
                     uint64_t totalWeight);
     bool RaiseFile(const std::string& name, double percent);
     bool RaiseOverall(double percent);

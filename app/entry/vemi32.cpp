@@ -1,5 +1,7 @@
 // Program entry of the menu on the desktop: the FLTK back end, the drive table, the
 // program's own resources, then the program itself. The exit code is always 0.
+#include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -23,8 +25,11 @@ int main(int argc, char** argv) {
             if (program.Start()) program.Run();
         }
         platform::SetSystem(nullptr);
+    } catch (const std::exception& e) {
+        // Nothing escapes to the desktop; without a display there is nowhere to show a
+        // box, so the reason goes to the terminal that started the menu.
+        std::fprintf(stderr, "vemi32: %s\n", e.what());
     } catch (...) {
-        // Nothing escapes to the desktop; the menu simply ends.
     }
     return 0;
 }

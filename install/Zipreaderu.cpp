@@ -1,4 +1,5 @@
 #include "install/Zipreaderu.h"
+#include "platform/bytes.h"
 
 #include <zlib.h>
 
@@ -39,11 +40,6 @@ constexpr size_t kEndSize = 22;
 constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 bool IsAscii(std::string_view s) {
     for (char c : s)
@@ -609,7 +605,7 @@ void TJXZipReader::ReadDirectory() {
 
     auto isCentral = [&](uint64_t at) {
         const uint8_t* q = source_->View(at, 4, 4);
-        return q && Get32(q) == kCentralSig;
+        return q && platform::LoadLE32(q) == kCentralSig;
     };
 
     bool sawZip64 = false, sawSpanned = false;
@@ -619,11 +615,11 @@ void TJXZipReader::ReadDirectory() {
     bool found = false;
     for (size_t i = tailLen - kEndSize + 1; i-- > 0;) {
         const uint8_t* p = tail.data() + i;
-        if (Get32(p) != kEndSig) continue;
+        if (platform::LoadLE32(p) != kEndSig) continue;
         const uint64_t endPos = tailStart + i;
-        const uint16_t disk = Get16(p + 4), cdDisk = Get16(p + 6), onDisk = Get16(p + 8), total = Get16(p + 10);
-        const uint32_t dirSize = Get32(p + 12), dirOffset = Get32(p + 16);
-        const uint16_t commentLen = Get16(p + 20);
+        const uint16_t disk = platform::LoadLE16(p + 4), cdDisk = platform::LoadLE16(p + 6), onDisk = platform::LoadLE16(p + 8), total = platform::LoadLE16(p + 10);
+        const uint32_t dirSize = platform::LoadLE32(p + 12), dirOffset = platform::LoadLE32(p + 16);
+        const uint16_t commentLen = platform::LoadLE16(p + 20);
         if (endPos + kEndSize + commentLen > size) continue;
         if (disk == 0xFFFF || cdDisk == 0xFFFF || onDisk == 0xFFFF || total == 0xFFFF || dirSize == 0xFFFFFFFF ||
             dirOffset == 0xFFFFFFFF) {
@@ -673,21 +669,21 @@ void TJXZipReader::ReadDirectory() {
     for (unsigned k = 0; k < count; ++k) {
         if (dir.size() - pos < kCentralSize) throw EJXZipError(damaged);
         const uint8_t* p = dir.data() + pos;
-        if (Get32(p) != kCentralSig) throw EJXZipError(damaged);
-        const size_t nameLen = Get16(p + 28), extraLen = Get16(p + 30), commentLen = Get16(p + 32);
+        if (platform::LoadLE32(p) != kCentralSig) throw EJXZipError(damaged);
+        const size_t nameLen = platform::LoadLE16(p + 28), extraLen = platform::LoadLE16(p + 30), commentLen = platform::LoadLE16(p + 32);
         if (dir.size() - pos - kCentralSize < nameLen + extraLen + commentLen) throw EJXZipError(damaged);
         TJXZipEntry e;
-        e.versionMadeBy = Get16(p + 4);
-        e.flags = Get16(p + 8);
-        e.method = Get16(p + 10);
-        e.dosTime = Get16(p + 12);
-        e.dosDate = Get16(p + 14);
-        e.crc = Get32(p + 16);
-        e.compressedSize = Get32(p + 20);
-        e.uncompressedSize = Get32(p + 24);
-        const uint16_t diskStart = Get16(p + 34);
-        e.externalAttrs = Get32(p + 38);
-        const uint32_t localOffset = Get32(p + 42);
+        e.versionMadeBy = platform::LoadLE16(p + 4);
+        e.flags = platform::LoadLE16(p + 8);
+        e.method = platform::LoadLE16(p + 10);
+        e.dosTime = platform::LoadLE16(p + 12);
+        e.dosDate = platform::LoadLE16(p + 14);
+        e.crc = platform::LoadLE32(p + 16);
+        e.compressedSize = platform::LoadLE32(p + 20);
+        e.uncompressedSize = platform::LoadLE32(p + 24);
+        const uint16_t diskStart = platform::LoadLE16(p + 34);
+        e.externalAttrs = platform::LoadLE32(p + 38);
+        const uint32_t localOffset = platform::LoadLE32(p + 42);
         std::string_view raw(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
         // Bit 11 says the name is UTF-8; without it the name is in the OEM code page
         // of the machine that packed it.
@@ -736,11 +732,11 @@ void TJXZipReader::CheckDataRanges(uint64_t cdStart) {
             e.problem = "lies outside the archive";
             continue;
         }
-        if (Get32(p) != kLocalSig) {
+        if (platform::LoadLE32(p) != kLocalSig) {
             e.problem = "has a damaged local header";
             continue;
         }
-        e.dataOffset = e.headerOffset + kLocalSize + Get16(p + 26) + Get16(p + 28);
+        e.dataOffset = e.headerOffset + kLocalSize + platform::LoadLE16(p + 26) + platform::LoadLE16(p + 28);
         const uint64_t end = e.dataOffset + e.compressedSize;
         if (end > cdStart) {
             e.problem = "reaches beyond the archive's data";

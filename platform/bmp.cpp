@@ -1,4 +1,5 @@
 #include "platform/bmp.h"
+#include "platform/bytes.h"
 
 #include <algorithm>
 #include <array>
@@ -15,18 +16,6 @@ constexpr uint32_t kRle8 = 1;
 constexpr uint32_t kRle4 = 2;
 constexpr uint32_t kBitFields = 3;
 constexpr uint32_t kAlphaBitFields = 6;
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-int32_t S32(const uint8_t* p) { return static_cast<int32_t>(U32(p)); }
-
-void Put16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
-    v[at] = x & 0xFF;
-    v[at + 1] = x >> 8;
-}
-void Put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v[at + i] = (x >> (8 * i)) & 0xFF;
-}
 
 bool Fail(Image& img, std::string* error, std::string why) {
     img.Reset();
@@ -99,7 +88,7 @@ void DecodeRows(const uint8_t* data, size_t rowSize, const Layout& L, Image& img
             break;
         case 16:
             for (int x = 0; x < w; ++x) {
-                uint32_t px = U16(s + 2 * x);
+                uint32_t px = LoadLE16(s + 2 * x);
                 Store(d, x, {L.red.Get(px), L.green.Get(px), L.blue.Get(px)});
             }
             break;
@@ -108,7 +97,7 @@ void DecodeRows(const uint8_t* data, size_t rowSize, const Layout& L, Image& img
             break;
         case 32:
             for (int x = 0; x < w; ++x) {
-                uint32_t px = U32(s + 4 * x);
+                uint32_t px = LoadLE32(s + 4 * x);
                 Store(d, x, {L.red.Get(px), L.green.Get(px), L.blue.Get(px)});
             }
             break;
@@ -186,8 +175,8 @@ bool ReadBmp(MemoryStream& in, Image& img, std::string* error) {
 
     if (avail < kFileHeaderSize + 4) return Fail(img, error, "stream ends inside the file header");
     if (base[0] != 'B' || base[1] != 'M') return Fail(img, error, "not a BMP file (no \"BM\" signature)");
-    const uint32_t offBits = U32(base + 10);
-    const uint32_t headerSize = U32(base + 14);
+    const uint32_t offBits = LoadLE32(base + 10);
+    const uint32_t headerSize = LoadLE32(base + 14);
     switch (headerSize) {
     case 12: case 40: case 52: case 56: case 108: case 124: break;
     default: return Fail(img, error, "unsupported info header size " + std::to_string(headerSize));
@@ -200,18 +189,18 @@ bool ReadBmp(MemoryStream& in, Image& img, std::string* error) {
     unsigned planes;
     uint32_t sizeImage = 0, clrUsed = 0;
     if (headerSize == 12) {  // the old core header: 16-bit sizes, no compression
-        width = U16(h + 4);
-        height = U16(h + 6);
-        planes = U16(h + 8);
-        L.bits = U16(h + 10);
+        width = LoadLE16(h + 4);
+        height = LoadLE16(h + 6);
+        planes = LoadLE16(h + 8);
+        L.bits = LoadLE16(h + 10);
     } else {
-        width = S32(h + 4);
-        height = S32(h + 8);
-        planes = U16(h + 12);
-        L.bits = U16(h + 14);
-        L.compression = U32(h + 16);
-        sizeImage = U32(h + 20);
-        clrUsed = U32(h + 32);
+        width = LoadLE32Signed(h + 4);
+        height = LoadLE32Signed(h + 8);
+        planes = LoadLE16(h + 12);
+        L.bits = LoadLE16(h + 14);
+        L.compression = LoadLE32(h + 16);
+        sizeImage = LoadLE32(h + 20);
+        clrUsed = LoadLE32(h + 32);
     }
     if (planes != 1) return Fail(img, error, "colour planes " + std::to_string(planes) + ", not 1");
     if (height < 0) {
@@ -244,13 +233,13 @@ bool ReadBmp(MemoryStream& in, Image& img, std::string* error) {
     uint32_t masks[3];
     if (masked) {
         if (headerSize >= 52) {
-            for (int i = 0; i < 3; ++i) masks[i] = U32(h + 40 + 4 * i);
+            for (int i = 0; i < 3; ++i) masks[i] = LoadLE32(h + 40 + 4 * i);
         } else {
             // A plain 40-byte header is followed by the masks (a fourth, for alpha,
             // with the alpha variant, which this 24-bit reader skips over).
             const size_t n = L.compression == kAlphaBitFields ? 4 : 3;
             if (avail < pos + 4 * n) return Fail(img, error, "stream ends inside the colour masks");
-            for (int i = 0; i < 3; ++i) masks[i] = U32(base + pos + 4 * i);
+            for (int i = 0; i < 3; ++i) masks[i] = LoadLE32(base + pos + 4 * i);
             pos += 4 * n;
         }
     } else if (L.bits == 16) {
@@ -332,16 +321,16 @@ std::vector<uint8_t> EncodeBmp24(const Image& img) {
     std::vector<uint8_t> out(headers + pixelBytes, 0);
     out[0] = 'B';
     out[1] = 'M';
-    Put32(out, 2, static_cast<uint32_t>(out.size()));
-    Put32(out, 10, static_cast<uint32_t>(headers));
-    Put32(out, 14, 40);
-    Put32(out, 18, static_cast<uint32_t>(w));
-    Put32(out, 22, static_cast<uint32_t>(h));
-    Put16(out, 26, 1);
-    Put16(out, 28, 24);
-    Put32(out, 34, static_cast<uint32_t>(pixelBytes));
-    Put32(out, 38, 2835);  // 72 dots per inch
-    Put32(out, 42, 2835);
+    StoreLE32(out, 2, static_cast<uint32_t>(out.size()));
+    StoreLE32(out, 10, static_cast<uint32_t>(headers));
+    StoreLE32(out, 14, 40);
+    StoreLE32(out, 18, static_cast<uint32_t>(w));
+    StoreLE32(out, 22, static_cast<uint32_t>(h));
+    StoreLE16(out, 26, 1);
+    StoreLE16(out, 28, 24);
+    StoreLE32(out, 34, static_cast<uint32_t>(pixelBytes));
+    StoreLE32(out, 38, 2835);  // 72 dots per inch
+    StoreLE32(out, 42, 2835);
     for (int y = 0; y < h; ++y) {
         const uint8_t* s = img.Row(h - 1 - y);
         uint8_t* d = out.data() + headers + static_cast<size_t>(y) * rowSize;

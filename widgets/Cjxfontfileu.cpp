@@ -1,4 +1,5 @@
 #include "widgets/Cjxfontfileu.h"
+#include "platform/bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +10,6 @@ using platform::Image;
 using platform::RasterOp;
 
 namespace {
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 // Short reads are not errors: bytes the stream does not supply keep the value they had.
 void ReadInto(platform::MemoryStream& s, uint8_t* dst, size_t n) { s.Read(dst, n); }
@@ -20,9 +20,9 @@ int CJXFontFile::Load(platform::MemoryStream& stream) {
     ReadInto(stream, header, 8);
     ReadInto(stream, header + 8, 8);
     ReadInto(stream, header + 16, 48);
-    version = U16(header + 14);
-    cellWidth = U16(header + 18);
-    cellHeight = U16(header + 20);
+    version = platform::LoadLE16(header + 14);
+    cellWidth = platform::LoadLE16(header + 18);
+    cellHeight = platform::LoadLE16(header + 20);
 
     ReadInto(stream, charMap, 256);
     uint8_t buf[1024];
@@ -34,7 +34,7 @@ int CJXFontFile::Load(platform::MemoryStream& stream) {
         buf[g * 4 + 3] = static_cast<uint8_t>(glyphMetrics[g].height >> 8);
     }
     ReadInto(stream, buf, 1024);
-    for (int g = 0; g < 256; ++g) glyphMetrics[g] = {U16(buf + g * 4), U16(buf + g * 4 + 2)};
+    for (int g = 0; g < 256; ++g) glyphMetrics[g] = {platform::LoadLE16(buf + g * 4), platform::LoadLE16(buf + g * 4 + 2)};
     if (version >= 258) {
         for (int g = 0; g < 256; ++g) {
             buf[g * 4] = static_cast<uint8_t>(pairFlags[g].joinLeft);
@@ -43,7 +43,7 @@ int CJXFontFile::Load(platform::MemoryStream& stream) {
             buf[g * 4 + 3] = static_cast<uint8_t>(pairFlags[g].joinRight >> 8);
         }
         ReadInto(stream, buf, 1024);
-        for (int g = 0; g < 256; ++g) pairFlags[g] = {U16(buf + g * 4), U16(buf + g * 4 + 2)};
+        for (int g = 0; g < 256; ++g) pairFlags[g] = {platform::LoadLE16(buf + g * 4), platform::LoadLE16(buf + g * 4 + 2)};
     }
 
     if (!platform::ReadBmp(stream, glyphImage)) return 1;

@@ -1,4 +1,5 @@
 #include "tools/lib/fontpack.h"
+#include "platform/bytes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -28,11 +29,6 @@ struct ReservedRange {
 };
 constexpr ReservedRange kReserved[] = {{"reserved-0", 0, 13}, {"reserved-16", 16, 17}, {"reserved-22", 22, 63}};
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-void Put16(uint8_t* p, unsigned v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 std::string Hex(const uint8_t* p, size_t n) {
     static const char digits[] = "0123456789ABCDEF";
@@ -67,7 +63,7 @@ std::string HeaderText(const FontRecordParts& r, int number, int w, int h, int m
     o << "# font record " << number << ": the readable part; glyph.bmp and mask.bmp hold the pictures.\n"
       << "# Edit numbers freely; pictures may be edited if they keep their size.\n"
       << "version " << version << "\n"
-      << "cell " << U16(r.header + 18) << " x " << U16(r.header + 20) << "\n";
+      << "cell " << platform::LoadLE16(r.header + 18) << " x " << platform::LoadLE16(r.header + 20) << "\n";
     for (const auto& rr : kReserved) o << rr.key << " " << Hex(r.header + rr.from, rr.to - rr.from + 1) << "\n";
     o << "glyph-image " << w << " x " << h << "\n";
     if (version >= 257) o << "mask-image " << mw << " x " << mh << "\n";
@@ -84,8 +80,8 @@ std::string HeaderText(const FontRecordParts& r, int number, int w, int h, int m
     }
     o << "# glyph INDEX WIDTH HEIGHT" << (version >= 258 ? " JOIN-LEFT JOIN-RIGHT" : "") << "   # the character of that code\n";
     for (int g = 0; g < 256; ++g) {
-        o << "glyph " << g << " " << U16(r.metrics + g * 4) << " " << U16(r.metrics + g * 4 + 2);
-        if (version >= 258) o << " " << U16(r.pairs + g * 4) << " " << U16(r.pairs + g * 4 + 2);
+        o << "glyph " << g << " " << platform::LoadLE16(r.metrics + g * 4) << " " << platform::LoadLE16(r.metrics + g * 4 + 2);
+        if (version >= 258) o << " " << platform::LoadLE16(r.pairs + g * 4) << " " << platform::LoadLE16(r.pairs + g * 4 + 2);
         std::string shown = Shown(g);
         if (!shown.empty()) o << "   # " << shown;
         o << "\n";
@@ -155,12 +151,12 @@ FontRecordParts PackRecord(const fs::path& folder) {
         const std::string& key = t[0];
         if (key == "version") {
             if (t.size() != 2) Bad(file, line, "expected 'version N'");
-            Put16(r.header + 14, static_cast<unsigned>(Number(t[1], file, line, 0, 65535)));
+            platform::StoreLE16(r.header + 14, static_cast<unsigned>(Number(t[1], file, line, 0, 65535)));
             haveVersion = true;
         } else if (key == "cell") {
             Size2 s = ReadSize(t, file, line);
-            Put16(r.header + 18, static_cast<unsigned>(s.w));
-            Put16(r.header + 20, static_cast<unsigned>(s.h));
+            platform::StoreLE16(r.header + 18, static_cast<unsigned>(s.w));
+            platform::StoreLE16(r.header + 20, static_cast<unsigned>(s.h));
             haveCell = true;
         } else if (key == "glyph-image") {
             glyphSize = ReadSize(t, file, line);
@@ -174,11 +170,11 @@ FontRecordParts PackRecord(const fs::path& folder) {
         } else if (key == "glyph") {
             if (t.size() != 4 && t.size() != 6) Bad(file, line, "expected 'glyph INDEX WIDTH HEIGHT [JOIN-LEFT JOIN-RIGHT]'");
             int g = static_cast<int>(Number(t[1], file, line, 0, 255));
-            Put16(r.metrics + g * 4, static_cast<unsigned>(Number(t[2], file, line, 0, 65535)));
-            Put16(r.metrics + g * 4 + 2, static_cast<unsigned>(Number(t[3], file, line, 0, 65535)));
+            platform::StoreLE16(r.metrics + g * 4, static_cast<unsigned>(Number(t[2], file, line, 0, 65535)));
+            platform::StoreLE16(r.metrics + g * 4 + 2, static_cast<unsigned>(Number(t[3], file, line, 0, 65535)));
             if (t.size() == 6) {
-                Put16(r.pairs + g * 4, static_cast<unsigned>(Number(t[4], file, line, 0, 65535)));
-                Put16(r.pairs + g * 4 + 2, static_cast<unsigned>(Number(t[5], file, line, 0, 65535)));
+                platform::StoreLE16(r.pairs + g * 4, static_cast<unsigned>(Number(t[4], file, line, 0, 65535)));
+                platform::StoreLE16(r.pairs + g * 4 + 2, static_cast<unsigned>(Number(t[5], file, line, 0, 65535)));
             }
         } else {
             bool known = false;

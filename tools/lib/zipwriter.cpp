@@ -1,4 +1,5 @@
 #include "tools/lib/zipwriter.h"
+#include "platform/bytes.h"
 
 #include <zlib.h>
 
@@ -8,14 +9,6 @@
 namespace tool {
 
 namespace {
-void Le16(std::vector<uint8_t>& v, uint16_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void Le32(std::vector<uint8_t>& v, uint32_t x) {
-    Le16(v, static_cast<uint16_t>(x));
-    Le16(v, static_cast<uint16_t>(x >> 16));
-}
 uint32_t Narrow32(size_t x, const char* what) {
     if (x > 0xFFFFFFFFu) throw std::runtime_error(std::string("ZIP archive too large: ") + what + " does not fit in 32 bits");
     return static_cast<uint32_t>(x);
@@ -119,17 +112,17 @@ size_t ZipWriter::AddPacked(std::string_view name, const uint8_t* packed, size_t
     const bool descriptor = o.flags & 0x08;
 
     std::vector<uint8_t> h;
-    Le32(h, 0x04034b50);
-    Le16(h, 20);
-    Le16(h, o.flags);
-    Le16(h, method);
-    Le16(h, o.dosTime);
-    Le16(h, o.dosDate);
-    Le32(h, descriptor ? 0 : crc);
-    Le32(h, descriptor ? 0 : m.compressedSize);
-    Le32(h, descriptor ? 0 : uncompressedSize);
-    Le16(h, static_cast<uint16_t>(name.size()));
-    Le16(h, static_cast<uint16_t>(o.extra.size()));
+    platform::AppendLE32(h, 0x04034b50);
+    platform::AppendLE16(h, 20);
+    platform::AppendLE16(h, o.flags);
+    platform::AppendLE16(h, method);
+    platform::AppendLE16(h, o.dosTime);
+    platform::AppendLE16(h, o.dosDate);
+    platform::AppendLE32(h, descriptor ? 0 : crc);
+    platform::AppendLE32(h, descriptor ? 0 : m.compressedSize);
+    platform::AppendLE32(h, descriptor ? 0 : uncompressedSize);
+    platform::AppendLE16(h, static_cast<uint16_t>(name.size()));
+    platform::AppendLE16(h, static_cast<uint16_t>(o.extra.size()));
     h.insert(h.end(), name.begin(), name.end());
     h.insert(h.end(), o.extra.begin(), o.extra.end());
     Emit(h.data(), h.size());
@@ -137,10 +130,10 @@ size_t ZipWriter::AddPacked(std::string_view name, const uint8_t* packed, size_t
     Emit(packed, packedSize);
     if (descriptor) {
         std::vector<uint8_t> d;
-        Le32(d, 0x08074b50);
-        Le32(d, crc);
-        Le32(d, m.compressedSize);
-        Le32(d, uncompressedSize);
+        platform::AppendLE32(d, 0x08074b50);
+        platform::AppendLE32(d, crc);
+        platform::AppendLE32(d, m.compressedSize);
+        platform::AppendLE32(d, uncompressedSize);
         Emit(d.data(), d.size());
     }
     members_.push_back(std::move(m));
@@ -155,23 +148,23 @@ std::vector<uint8_t> ZipWriter::Finish() {
         ZipMemberInfo& m = members_[i];
         const ZipMemberOptions& o = options_[i];
         m.centralOffset = written_ + c.size();
-        Le32(c, 0x02014b50);
-        Le16(c, o.versionMadeBy);
-        Le16(c, 20);
-        Le16(c, o.flags);
-        Le16(c, m.method);
-        Le16(c, o.dosTime);
-        Le16(c, o.dosDate);
-        Le32(c, m.crc);
-        Le32(c, m.compressedSize);
-        Le32(c, m.uncompressedSize);
-        Le16(c, static_cast<uint16_t>(m.name.size()));
-        Le16(c, static_cast<uint16_t>(o.extra.size()));
-        Le16(c, 0);  // comment
-        Le16(c, 0);  // disk
-        Le16(c, 0);  // internal attributes
-        Le32(c, o.externalAttrs);
-        Le32(c, static_cast<uint32_t>(m.headerOffset));
+        platform::AppendLE32(c, 0x02014b50);
+        platform::AppendLE16(c, o.versionMadeBy);
+        platform::AppendLE16(c, 20);
+        platform::AppendLE16(c, o.flags);
+        platform::AppendLE16(c, m.method);
+        platform::AppendLE16(c, o.dosTime);
+        platform::AppendLE16(c, o.dosDate);
+        platform::AppendLE32(c, m.crc);
+        platform::AppendLE32(c, m.compressedSize);
+        platform::AppendLE32(c, m.uncompressedSize);
+        platform::AppendLE16(c, static_cast<uint16_t>(m.name.size()));
+        platform::AppendLE16(c, static_cast<uint16_t>(o.extra.size()));
+        platform::AppendLE16(c, 0);  // comment
+        platform::AppendLE16(c, 0);  // disk
+        platform::AppendLE16(c, 0);  // internal attributes
+        platform::AppendLE32(c, o.externalAttrs);
+        platform::AppendLE32(c, static_cast<uint32_t>(m.headerOffset));
         c.insert(c.end(), m.name.begin(), m.name.end());
         c.insert(c.end(), o.extra.begin(), o.extra.end());
     }
@@ -179,14 +172,14 @@ std::vector<uint8_t> ZipWriter::Finish() {
     endOffset_ = written_;
     if (members_.size() > 0xFFFF) throw std::runtime_error("ZIP archive has too many members");
     std::vector<uint8_t> e;
-    Le32(e, 0x06054b50);
-    Le16(e, 0);
-    Le16(e, 0);
-    Le16(e, static_cast<uint16_t>(members_.size()));
-    Le16(e, static_cast<uint16_t>(members_.size()));
-    Le32(e, Narrow32(c.size(), "the directory"));
-    Le32(e, Narrow32(centralOffset_, "the directory offset"));
-    Le16(e, static_cast<uint16_t>(comment_.size()));
+    platform::AppendLE32(e, 0x06054b50);
+    platform::AppendLE16(e, 0);
+    platform::AppendLE16(e, 0);
+    platform::AppendLE16(e, static_cast<uint16_t>(members_.size()));
+    platform::AppendLE16(e, static_cast<uint16_t>(members_.size()));
+    platform::AppendLE32(e, Narrow32(c.size(), "the directory"));
+    platform::AppendLE32(e, Narrow32(centralOffset_, "the directory offset"));
+    platform::AppendLE16(e, static_cast<uint16_t>(comment_.size()));
     e.insert(e.end(), comment_.begin(), comment_.end());
     Emit(e.data(), e.size());
     if (file_) {

@@ -73,42 +73,4 @@ ShiftState ShiftFromFltk(int st) {
     return s;
 }
 
-bool InRoundRect(int x, int y, int left, int top, int right, int bottom, int ew, int eh) {
-    if (x < left || x >= right || y < top || y >= bottom) return false;
-    double rx = ew / 2.0, ry = eh / 2.0;
-    if (rx <= 0 || ry <= 0) return true;
-    // The pixel's centre against the ellipse of the nearest corner; between the
-    // corners the centre itself stands in for it, which is always inside.
-    double cx = x < left + rx ? left + rx : (x >= right - rx ? right - rx : x + 0.5);
-    double cy = y < top + ry ? top + ry : (y >= bottom - ry ? bottom - ry : y + 0.5);
-    double dx = (x + 0.5 - cx) / rx, dy = (y + 0.5 - cy) / ry;
-    return dx * dx + dy * dy <= 1.0;
-}
-
-std::vector<Rect> ShapeRectangles(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) {
-    std::vector<Rect> out;
-    if (kind == ShapeKind::None || right <= left || bottom <= top) return out;
-    if (kind == ShapeKind::Rectangle || ew <= 0 || eh <= 0) {
-        out.push_back({left, top, right - left, bottom - top});
-        return out;
-    }
-    // Each row is one run (the shape is convex); rows with the same run form one band.
-    for (int y = top; y < bottom; ++y) {
-        int from = left;
-        while (from < right && !InRoundRect(from, y, left, top, right, bottom, ew, eh)) ++from;
-        if (from == right) continue;
-        int to = right;
-        while (to > from && !InRoundRect(to - 1, y, left, top, right, bottom, ew, eh)) --to;
-        if (!out.empty()) {
-            Rect& last = out.back();
-            if (last.x == from && last.w == to - from && last.y + last.h == y) {
-                ++last.h;
-                continue;
-            }
-        }
-        out.push_back({from, y, to - from, 1});
-    }
-    return out;
-}
-
 }  // namespace platform::fltk

@@ -22,6 +22,7 @@
 #include "platform/fltk/Fltkfirstpaint.h"
 #include "platform/fltk/Fltkheap.h"
 #include "platform/fltk/Fltkinput.h"
+#include "platform/shape.h"
 #include "platform/fltk/Fltkx11.h"
 #include "platform/opener.h"
 #include "platform/text.h"

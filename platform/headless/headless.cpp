@@ -1,7 +1,8 @@
 #include "platform/headless/headless.h"
 
+#include "platform/shape.h"
+
 #include <algorithm>
-#include <cmath>
 
 namespace platform {
 
@@ -32,23 +33,7 @@ bool HeadlessWindow::SetShape(ShapeKind kind, int l, int t, int r, int b, int ew
 
 bool HeadlessWindow::InShape(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
-    switch (shape_.kind) {
-    case ShapeKind::None:
-        return true;
-    case ShapeKind::Rectangle:
-        return x >= shape_.left && x < shape_.right && y >= shape_.top && y < shape_.bottom;
-    case ShapeKind::RoundRectangle: {
-        if (!(x >= shape_.left && x < shape_.right && y >= shape_.top && y < shape_.bottom)) return false;
-        // Outside the quarter ellipse of a corner is outside the shape.
-        double rx = shape_.ew / 2.0, ry = shape_.eh / 2.0;
-        if (rx <= 0 || ry <= 0) return true;
-        double cx = x < shape_.left + rx ? shape_.left + rx : (x >= shape_.right - rx ? shape_.right - rx : x + 0.5);
-        double cy = y < shape_.top + ry ? shape_.top + ry : (y >= shape_.bottom - ry ? shape_.bottom - ry : y + 0.5);
-        double dx = (x + 0.5 - cx) / rx, dy = (y + 0.5 - cy) / ry;
-        return dx * dx + dy * dy <= 1.0;
-    }
-    }
-    return true;
+    return platform::InShape(shape_.kind, shape_.left, shape_.top, shape_.right, shape_.bottom, shape_.ew, shape_.eh, x, y);
 }
 
 void HeadlessWindow::Show() {

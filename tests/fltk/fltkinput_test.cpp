@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/fltk/Fltkinput.h"
+#include "platform/shape.h"
 #include "platform/headless/headless.h"
 
 using namespace platform;
@@ -67,8 +68,9 @@ std::vector<int> Coverage(const std::vector<Rect>& rects, int w, int h) {
     return c;
 }
 
-// The desktop must agree with the headless back end, which the program's own tests
-// use, on every pixel of the window.
+// The rectangles handed to the X Shape extension must cover exactly the pixels that
+// belong to the shape (which the headless windows of the program's tests use), each
+// pixel once.
 void ExpectSameAsHeadless(ShapeKind kind, int w, int h, int l, int t, int r, int b, int ew, int eh) {
     SCOPED_TRACE(testing::Message() << "shape " << l << "," << t << "," << r << "," << b << " corners " << ew << "x" << eh);
     HeadlessSystem sys(1280, 1024);

@@ -28,7 +28,7 @@ bool Save(const std::string& path, const platform::Image& img) {
 
 // The program skin as the menu shows a program on it: title, count, buttons in
 // their three looks, both bars with a thumb, the update notice.
-platform::Image Preview(bool program, const art::SkinPalette& pal, const std::vector<tool::FontSpec>& roles) {
+platform::Image Preview(bool program, const art::SkinPalette& pal, const std::vector<tool::FontRecipe>& roles) {
     platform::Image img = program ? art::DrawProgramSkin(pal) : art::DrawCoverSkin(pal);
     auto font = [&](int index) {
         CJXFontFile f;
@@ -91,7 +91,7 @@ int RunArtwork(const std::vector<std::string>& args) {
     }
     const std::string dir = args[0];
     if (!platform::HostMakeDirectories(dir)) return tool::Fail("cannot create the folder " + dir);
-    const std::vector<tool::FontSpec> roles = tool::MenuFontRoles();
+    const std::vector<tool::FontRecipe> roles = tool::MenuFontRoles();
     const art::SkinPalette pal = art::PaletteFromFonts(roles);
     bool ok = Save(dir + "/TLO_IM1.bmp", art::DrawCoverSkin(pal)) && Save(dir + "/TLO_IM2.bmp", art::DrawProgramSkin(pal)) &&
               Save(dir + "/NWFTPIM.bmp", art::DrawUpdateNotice(pal));
@@ -121,12 +121,12 @@ int RunArtwork(const std::vector<std::string>& args) {
          Save(dir + "/preview-program.bmp", Preview(true, pal, roles));
     uint32_t seed = 1;
     for (const std::string& name : art::SceneNames()) {
-        art::ScreenshotSpec spec;
-        art::SceneFromName(name, spec.scene);
-        spec.title = name;
-        spec.seed = seed++;
-        ok = ok && Save(dir + "/scene-" + name + ".bmp", art::DrawScreenshot(spec, 800, 600)) &&
-             Save(dir + "/scene-" + name + "-small.bmp", art::DrawScreenshot(spec, 256, 192));
+        art::ScreenshotRecipe recipe;
+        art::SceneFromName(name, recipe.scene);
+        recipe.title = name;
+        recipe.seed = seed++;
+        ok = ok && Save(dir + "/scene-" + name + ".bmp", art::DrawScreenshot(recipe, 800, 600)) &&
+             Save(dir + "/scene-" + name + "-small.bmp", art::DrawScreenshot(recipe, 256, 192));
     }
     ok = ok && Save(dir + "/RSMALL.bmp", art::DrawGenericPreview(256, 192)) && Save(dir + "/RLARGE.bmp", art::DrawGenericPreview(1024, 768));
     if (!ok) return tool::Fail("cannot write into " + dir);

@@ -39,7 +39,7 @@ const char kFontUsage[] = "font TTF SIZE OUT.jxf [--ink RRGGBB] [--background RR
 
 int RunFont(const std::vector<std::string>& a) {
     if (a.size() < 3) return Usage(kFontUsage);
-    FontSpec want;
+    FontRecipe want;
     want.ttfPath = a[0];
     if (!ParseInt(a[1], 4, 200, want.pixelSize)) return Fail("SIZE must be a pixel size from 4 to 200, not '" + a[1] + "'");
     for (size_t i = 3; i < a.size(); ++i) {

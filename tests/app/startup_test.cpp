@@ -63,9 +63,12 @@ TEST_F(MenuTest, EachScreenModePlacesAndShapesTheWindow) {
         bool banners = c.mode == 1024 || c.mode == 1025;
         EXPECT_EQ(App().leftBanners.Empty(), !banners);
         EXPECT_EQ(App().topBanners.Empty(), !banners);
-        if (c.mode == 800 || c.mode == 801)
+        if (c.mode == 800 || c.mode == 801) {
             EXPECT_EQ(Frm().coverBuffer.Pixel(500, 113), (platform::Rgb{0x86, 0x89, 0x95}));
-        if (c.mode == 800) EXPECT_EQ(Frm().programBuffer.Pixel(250, 400), (platform::Rgb{0, 0, 0}));
+        }
+        if (c.mode == 800) {
+            EXPECT_EQ(Frm().programBuffer.Pixel(250, 400), (platform::Rgb{0, 0, 0}));
+        }
         EXPECT_TRUE(sys_->Messages().empty());
         Stop();
     }

@@ -83,7 +83,7 @@ TEST_F(Artwork, SkinsShareEverythingButTheRightHandColumn) {
 }
 
 TEST_F(Artwork, TextAreasAreTheColoursTheFontsWereSmoothedAgainst) {
-    const std::vector<tool::FontSpec> roles = tool::MenuFontRoles();
+    const std::vector<tool::FontRecipe> roles = tool::MenuFontRoles();
     for (const Image* skin : {cover_, program_}) {
         // Title centred on x 270..745 at y 113, in font 1; count and hints in font 2.
         EXPECT_EQ(FirstOther(*skin, {270, 113, 476, roles[0].pixelSize + 3}, roles[0].background), "");
@@ -175,12 +175,12 @@ TEST(ArtworkPieces, CursorNoticeAndScreenshots) {
     EXPECT_EQ(notice.Width(), 271);
     EXPECT_EQ(notice.Height(), 34);
 
-    art::ScreenshotSpec spec;
-    spec.title = "Test";
+    art::ScreenshotRecipe recipe;
+    recipe.title = "Test";
     for (const std::string& name : art::SceneNames()) {
-        ASSERT_TRUE(art::SceneFromName(name, spec.scene)) << name;
+        ASSERT_TRUE(art::SceneFromName(name, recipe.scene)) << name;
         for (auto [w, h] : {std::pair{300, 100}, {200, 150}, name == "editor" ? std::pair{1600, 1200} : std::pair{640, 480}}) {
-            Image img = art::DrawScreenshot(spec, w, h);
+            Image img = art::DrawScreenshot(recipe, w, h);
             ASSERT_EQ(img.Width(), w) << name;
             ASSERT_EQ(img.Height(), h) << name;
             // A picture, not a plain fill: smoothed shapes and text give many colours.
@@ -193,7 +193,7 @@ TEST(ArtworkPieces, CursorNoticeAndScreenshots) {
             EXPECT_GT(colours.size(), 100u) << name << " " << w << "x" << h;
         }
     }
-    EXPECT_FALSE(art::SceneFromName("movie", spec.scene));
+    EXPECT_FALSE(art::SceneFromName("movie", recipe.scene));
 }
 
 TEST(PaintHelpers, PolygonCoverageIsExactOnPixelBoundariesAndSmoothBetween) {

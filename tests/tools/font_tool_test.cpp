@@ -38,7 +38,7 @@ class MenuFonts : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         if (!HaveDejaVu()) return;
-        roles_ = new std::vector<tool::FontSpec>(tool::MenuFontRoles(kDejaVu));
+        roles_ = new std::vector<tool::FontRecipe>(tool::MenuFontRoles(kDejaVu));
         stream_ = new std::vector<uint8_t>(tool::CompileMenuFontStream(kDejaVu));
         fonts_ = new CJXFontFile[11];
         MemoryStream s(*stream_);
@@ -66,14 +66,14 @@ protected:
     }
     static bool Ink(const Image& img, int i, int x, int y) { return !(img.Pixel(x, y) == Background(i)); }
 
-    static std::vector<tool::FontSpec>* roles_;
+    static std::vector<tool::FontRecipe>* roles_;
     static std::vector<uint8_t>* stream_;
     static CJXFontFile* fonts_;
     static int results_[11];
     static bool consumed_;
 };
 
-std::vector<tool::FontSpec>* MenuFonts::roles_ = nullptr;
+std::vector<tool::FontRecipe>* MenuFonts::roles_ = nullptr;
 std::vector<uint8_t>* MenuFonts::stream_ = nullptr;
 CJXFontFile* MenuFonts::fonts_ = nullptr;
 int MenuFonts::results_[11] = {};
@@ -279,7 +279,7 @@ TEST_F(MenuFonts, TreeLinesJoinFromRowToRowAndGroupsHaveTheirBox) {
 
 TEST_F(MenuFonts, TreeLinesReplaceOnlyTheirOwnCodes) {
     // Ł and Ą sit between the tree-line codes and must stay letters.
-    tool::FontSpec plainRole = (*roles_)[7];
+    tool::FontRecipe plainRole = (*roles_)[7];
     plainRole.treeLines = false;
     std::vector<uint8_t> bytes = tool::CompileFont(plainRole);
     MemoryStream s(bytes);
@@ -300,7 +300,7 @@ TEST_F(MenuFonts, TreeLinesReplaceOnlyTheirOwnCodes) {
 
 TEST(FontCompiler, VersionsDecideWhatTheRecordCarries) {
     if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
-    tool::FontSpec want;
+    tool::FontRecipe want;
     want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
     want.pixelSize = 9;
     want.background = {0, 0, 0x40};
@@ -411,7 +411,7 @@ TEST(FontTool, FontCommandWritesARecordWithTheAskedColours) {
 TEST(FontTool, UnpackAndPackGiveTheStreamBackByteForByte) {
     if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
     TempDir dir;
-    tool::FontSpec want;
+    tool::FontRecipe want;
     want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
     want.pixelSize = 8;
     std::vector<uint8_t> stream;
@@ -493,7 +493,7 @@ TEST(FontTool, UnpackAndPackGiveTheStreamBackByteForByte) {
 TEST(FontTool, DamagedStreamsAreRefusedWithTheRecordNamed) {
     if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
     TempDir dir;
-    tool::FontSpec want;
+    tool::FontRecipe want;
     want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
     want.pixelSize = 8;
     std::vector<uint8_t> one = tool::CompileFont(want), stream;

@@ -522,7 +522,7 @@ void DrawCover(Image& img, Rect r, const SkinPalette& pal) {
 
 SkinPalette DefaultPalette() { return SkinPalette{}; }
 
-SkinPalette PaletteFromFonts(const std::vector<tool::FontSpec>& roles) {
+SkinPalette PaletteFromFonts(const std::vector<tool::FontRecipe>& roles) {
     SkinPalette p;
     if (roles.size() >= 8) {
         p.titleWell = roles[0].background;

@@ -9,7 +9,7 @@
 #include "platform/image.h"
 
 namespace tool {
-struct FontSpec;
+struct FontRecipe;
 }
 
 namespace art {
@@ -40,7 +40,7 @@ struct SkinPalette {
 SkinPalette DefaultPalette();
 // The design palette with its wells taken from the backgrounds of the menu's font
 // roles (title, count, link, description, list), in stream order.
-SkinPalette PaletteFromFonts(const std::vector<tool::FontSpec>& roles);
+SkinPalette PaletteFromFonts(const std::vector<tool::FontRecipe>& roles);
 
 // The hit rectangles of the main window: ids 1 to 10 (buttons), 21 to 24 (bottom
 // links), 31 (screenshot) and 32 (link line); an empty rectangle for other ids.

@@ -69,7 +69,7 @@ bool IsAddress(const std::string& s) { return platform::StartsWith(platform::Upp
 
 struct PictureLine {
     std::string name;
-    art::ScreenshotSpec spec;
+    art::ScreenshotRecipe recipe;
     int smallW = 0, smallH = 0, largeW = 0, largeH = 0;
 };
 
@@ -107,13 +107,13 @@ std::map<std::string, PictureLine> ReadPictureList(const fs::path& file) {
         std::string scene, small, large;
         PictureLine p;
         words >> p.name >> scene >> small >> large;
-        std::getline(words, p.spec.title);
-        p.spec.title.erase(0, std::min(p.spec.title.size(), p.spec.title.find_first_not_of(" \t")));
+        std::getline(words, p.recipe.title);
+        p.recipe.title.erase(0, std::min(p.recipe.title.size(), p.recipe.title.find_first_not_of(" \t")));
         if (large.empty()) fault("expected: name scene WxH WxH caption");
-        if (!art::SceneFromName(scene, p.spec.scene)) fault("unknown scene \"" + scene + "\"");
+        if (!art::SceneFromName(scene, p.recipe.scene)) fault("unknown scene \"" + scene + "\"");
         if (!ParseSize(small, p.smallW, p.smallH) || !ParseSize(large, p.largeW, p.largeH)) fault("sizes are written WxH, each side from 16 to 4096");
         if (p.name.find_first_of("/\\,") != std::string::npos) fault("a picture name is a plain file name");
-        p.spec.seed = NameSeed(p.name);
+        p.recipe.seed = NameSeed(p.name);
         if (!out.emplace(p.name, p).second) fault("\"" + p.name + "\" listed twice");
     }
     return out;
@@ -305,9 +305,9 @@ BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outD
 
     for (const auto& [name, p] : pictures) {
         WriteBytes(out / "CDInst" / "JPS" / fs::path(name),
-                   platform::EncodeJpeg(art::DrawScreenshot(p.spec, p.smallW, p.smallH), kJpegQuality));
+                   platform::EncodeJpeg(art::DrawScreenshot(p.recipe, p.smallW, p.smallH), kJpegQuality));
         WriteBytes(out / "CDInst" / "JPG" / fs::path(name),
-                   platform::EncodeJpeg(art::DrawScreenshot(p.spec, p.largeW, p.largeH), kJpegQuality));
+                   platform::EncodeJpeg(art::DrawScreenshot(p.recipe, p.largeW, p.largeH), kJpegQuality));
         ++sum.pictures;
     }
 

@@ -1,4 +1,5 @@
 #include "tools/lib/fontcompiler.h"
+#include "platform/bytes.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -224,7 +225,7 @@ private:
     Rgb line_, sign_, background_;
 };
 
-void DrawTreeLines(std::array<Cell, 256>& cells, int height, const FontSpec& want) {
+void DrawTreeLines(std::array<Cell, 256>& cells, int height, const FontRecipe& want) {
     auto art = [&](int code) { return TreeArtist(cells[code], height, want.lineColour, want.ink, want.background); };
     using V = TreeArtist::Vertical;
     art(169).Program(V::kUpAndDown, false);  // line passing by
@@ -245,14 +246,10 @@ bool ColumnTouched(const Cell& cell, int x, int height) {
     return false;
 }
 
-void Put16(std::vector<uint8_t>& out, size_t at, unsigned v) {
-    out[at] = static_cast<uint8_t>(v);
-    out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
 
 }  // namespace
 
-std::vector<uint8_t> CompileFont(const FontSpec& want) {
+std::vector<uint8_t> CompileFont(const FontRecipe& want) {
     if (want.version < 256) throw std::invalid_argument("a font record needs version 256 or more");
     if (want.pixelSize < 4 || want.pixelSize > 200) throw std::invalid_argument("pixel size out of range (4..200)");
     if (want.cellHeight < 0 || want.cellHeight > 400) throw std::invalid_argument("cell height out of range");
@@ -293,21 +290,21 @@ std::vector<uint8_t> CompileFont(const FontSpec& want) {
     // The reserved header bytes say what the record is and how it was made, for
     // whoever opens a font stream in a hex viewer.
     std::memcpy(out.data(), "JXFONT", 6);
-    Put16(out, 6, static_cast<unsigned>(want.pixelSize));
-    Put16(out, 8, static_cast<unsigned>(lm.ascent));
-    Put16(out, 10, static_cast<unsigned>(lm.descent));
-    Put16(out, 12, static_cast<unsigned>(lm.baseline));
-    Put16(out, 14, want.version);
-    Put16(out, 18, static_cast<unsigned>(cellWidth));
-    Put16(out, 20, static_cast<unsigned>(lm.cellHeight));
+    platform::StoreLE16(out, 6, static_cast<unsigned>(want.pixelSize));
+    platform::StoreLE16(out, 8, static_cast<unsigned>(lm.ascent));
+    platform::StoreLE16(out, 10, static_cast<unsigned>(lm.descent));
+    platform::StoreLE16(out, 12, static_cast<unsigned>(lm.baseline));
+    platform::StoreLE16(out, 14, want.version);
+    platform::StoreLE16(out, 18, static_cast<unsigned>(cellWidth));
+    platform::StoreLE16(out, 20, static_cast<unsigned>(lm.cellHeight));
     std::string name = std::string(face.get()->family_name ? face.get()->family_name : "") + " " +
                        (face.get()->style_name ? face.get()->style_name : "") + " " + std::to_string(want.pixelSize) + "px";
     std::memcpy(out.data() + 22, name.data(), std::min<size_t>(name.size(), 41));
 
     for (int code = 0; code < 256; ++code) out[kRecordHeader + code] = static_cast<uint8_t>(code);
     for (int g = 0; g < 256; ++g) {
-        Put16(out, kRecordHeader + 256 + g * 4, static_cast<unsigned>(cells[g].width));
-        Put16(out, kRecordHeader + 256 + g * 4 + 2, static_cast<unsigned>(lm.cellHeight));
+        platform::StoreLE16(out, kRecordHeader + 256 + g * 4, static_cast<unsigned>(cells[g].width));
+        platform::StoreLE16(out, kRecordHeader + 256 + g * 4 + 2, static_cast<unsigned>(lm.cellHeight));
     }
     if (want.version >= 258) {
         // Every cell is the glyph's full advance, so the drawing code's 1-pixel gap
@@ -321,8 +318,8 @@ std::vector<uint8_t> CompileFont(const FontSpec& want) {
             const Cell& c = cells[g];
             bool left = c.width == 0 || !ColumnTouched(c, 0, lm.cellHeight);
             bool right = c.width == 0 || !ColumnTouched(c, c.width - 1, lm.cellHeight);
-            Put16(pairs, g * 4, left ? 1 : 0);
-            Put16(pairs, g * 4 + 2, right ? 1 : 0);
+            platform::StoreLE16(pairs, g * 4, left ? 1 : 0);
+            platform::StoreLE16(pairs, g * 4 + 2, right ? 1 : 0);
         }
         out.insert(out.end(), pairs.begin(), pairs.end());
     }
@@ -335,12 +332,12 @@ std::vector<uint8_t> CompileFont(const FontSpec& want) {
     return out;
 }
 
-std::vector<FontSpec> MenuFontRoles(const std::string& fontDir) {
+std::vector<FontRecipe> MenuFontRoles(const std::string& fontDir) {
     const std::string regular = fontDir + "/DejaVuSans.ttf";
     const std::string bold = fontDir + "/DejaVuSans-Bold.ttf";
     const Rgb navy{0x10, 0x13, 0x22};
     auto role = [&](const std::string& file, int size, Rgb ink) {
-        FontSpec s;
+        FontRecipe s;
         s.ttfPath = file;
         s.pixelSize = size;
         s.ink = ink;
@@ -350,7 +347,7 @@ std::vector<FontSpec> MenuFontRoles(const std::string& fontDir) {
     // The list's fonts fill its 17-pixel rows exactly, so the tree lines run on
     // from row to row.
     auto listRole = [&](const std::string& file, Rgb ink) {
-        FontSpec s = role(file, 11, ink);
+        FontRecipe s = role(file, 11, ink);
         s.treeLines = true;
         s.cellHeight = 17;
         return s;
@@ -380,7 +377,7 @@ const char* MenuFontRoleName(int index) {
 
 std::vector<uint8_t> CompileMenuFontStream(const std::string& fontDir) {
     std::vector<uint8_t> stream;
-    for (const FontSpec& s : MenuFontRoles(fontDir)) {
+    for (const FontRecipe& s : MenuFontRoles(fontDir)) {
         std::vector<uint8_t> r = CompileFont(s);
         stream.insert(stream.end(), r.begin(), r.end());
     }

@@ -10,7 +10,7 @@
 
 namespace tool {
 
-struct FontSpec {
+struct FontRecipe {
     std::string ttfPath;          // host path of the TrueType file
     int pixelSize = 12;           // FreeType pixel size (em height)
     platform::Rgb ink{255, 255, 255};
@@ -26,13 +26,13 @@ struct FontSpec {
 
 // One complete font record; throws std::runtime_error with a readable message when
 // the font cannot be read.
-std::vector<uint8_t> CompileFont(const FontSpec& spec);
+std::vector<uint8_t> CompileFont(const FontRecipe& recipe);
 
 // The eleven roles of the menu's font stream, in stream order: title, count, link
 // caption, description regular, description bold, two spare, list program, list
 // group, selected program, selected group. fontDir is where the TrueType files are
 // (DejaVu, from fonts-dejavu-core: /usr/share/fonts/truetype/dejavu).
-std::vector<FontSpec> MenuFontRoles(const std::string& fontDir = "/usr/share/fonts/truetype/dejavu");
+std::vector<FontRecipe> MenuFontRoles(const std::string& fontDir = "/usr/share/fonts/truetype/dejavu");
 const char* MenuFontRoleName(int index);  // "title", "count", ...
 
 // The whole font stream of the menu: the eleven roles compiled back to back.

@@ -768,10 +768,10 @@ void SceneShooter(Ctx& c) {
     HudText(c, c.S(190), c.H - c.S(36), "OSŁONA", kWhite, 12);
 }
 
-void Draw(const ScreenshotSpec& spec, Image& img) {
-    Ctx c{img, img.Width(), img.Height(), std::clamp(img.Height() / 620.0, 0.8, 1.4), Rng(spec.seed * 2654435761u + 7),
-          kAccents[spec.seed % 7], spec.title};
-    switch (spec.scene) {
+void Draw(const ScreenshotRecipe& recipe, Image& img) {
+    Ctx c{img, img.Width(), img.Height(), std::clamp(img.Height() / 620.0, 0.8, 1.4), Rng(recipe.seed * 2654435761u + 7),
+          kAccents[recipe.seed % 7], recipe.title};
+    switch (recipe.scene) {
         case Scene::Editor: SceneEditor(c); break;
         case Scene::Spreadsheet: SceneSpreadsheet(c); break;
         case Scene::Paint: ScenePaint(c); break;
@@ -802,13 +802,13 @@ std::vector<std::string> SceneNames() {
     return out;
 }
 
-Image DrawScreenshot(const ScreenshotSpec& spec, int w, int h) {
+Image DrawScreenshot(const ScreenshotRecipe& recipe, int w, int h) {
     if (w <= 0 || h <= 0) return Image();
     // Thumbnails are made the way a person makes them: a real-sized capture,
     // reduced. A picture no smaller than 640 on its long side is drawn directly.
     int k = std::max(w, h) >= 640 ? 1 : (640 + std::max(w, h) - 1) / std::max(w, h);
     Image big(w * k, h * k);
-    Draw(spec, big);
+    Draw(recipe, big);
     return k == 1 ? std::move(big) : Downscale(big, w, h);
 }
 

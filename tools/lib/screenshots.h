@@ -19,7 +19,7 @@ enum class Scene { Editor, Spreadsheet, Paint, Browser, Player, Files, Monitor, 
 bool SceneFromName(std::string_view name, Scene& scene);
 std::vector<std::string> SceneNames();
 
-struct ScreenshotSpec {
+struct ScreenshotRecipe {
     Scene scene = Scene::Editor;
     std::string title;  // the window's caption, UTF-8
     uint32_t seed = 1;  // varies colours and content between pictures of one scene
@@ -27,7 +27,7 @@ struct ScreenshotSpec {
 
 // The picture at exactly w x h. Small sizes are drawn large and reduced, as a
 // thumbnail maker would.
-platform::Image DrawScreenshot(const ScreenshotSpec& spec, int w, int h);
+platform::Image DrawScreenshot(const ScreenshotRecipe& recipe, int w, int h);
 
 // The disc's own picture, shown when a program has none: "RSMALL.JPG" and
 // "RLARGE.JPG".

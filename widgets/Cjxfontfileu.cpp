@@ -1,10 +1,9 @@
 #include "widgets/Cjxfontfileu.h"
-#include "platform/bytes.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/bmp.h"
+#include "platform/bytes.h"
 
 using platform::Image;
 using platform::RasterOp;
@@ -13,6 +12,22 @@ namespace {
 
 // Short reads are not errors: bytes the stream does not supply keep the value they had.
 void ReadInto(platform::MemoryStream& s, uint8_t* dst, size_t n) { s.Read(dst, n); }
+
+// A table of 256 entries of two 16-bit numbers. The entries' present values are laid
+// out first, so that the bytes a short stream cannot supply keep them.
+template <class Entry>
+void ReadTable(platform::MemoryStream& s, Entry (&table)[256], uint16_t Entry::*first, uint16_t Entry::*second) {
+    uint8_t buf[1024];
+    for (int g = 0; g < 256; ++g) {
+        platform::StoreLE16(buf + g * 4, table[g].*first);
+        platform::StoreLE16(buf + g * 4 + 2, table[g].*second);
+    }
+    ReadInto(s, buf, sizeof buf);
+    for (int g = 0; g < 256; ++g) {
+        table[g].*first = platform::LoadLE16(buf + g * 4);
+        table[g].*second = platform::LoadLE16(buf + g * 4 + 2);
+    }
+}
 }  // namespace
 
 int CJXFontFile::Load(platform::MemoryStream& stream) {
@@ -25,26 +40,8 @@ int CJXFontFile::Load(platform::MemoryStream& stream) {
     cellHeight = platform::LoadLE16(header + 20);
 
     ReadInto(stream, charMap, 256);
-    uint8_t buf[1024];
-    std::memset(buf, 0, sizeof buf);
-    for (int g = 0; g < 256; ++g) {
-        buf[g * 4] = static_cast<uint8_t>(glyphMetrics[g].width);
-        buf[g * 4 + 1] = static_cast<uint8_t>(glyphMetrics[g].width >> 8);
-        buf[g * 4 + 2] = static_cast<uint8_t>(glyphMetrics[g].height);
-        buf[g * 4 + 3] = static_cast<uint8_t>(glyphMetrics[g].height >> 8);
-    }
-    ReadInto(stream, buf, 1024);
-    for (int g = 0; g < 256; ++g) glyphMetrics[g] = {platform::LoadLE16(buf + g * 4), platform::LoadLE16(buf + g * 4 + 2)};
-    if (version >= 258) {
-        for (int g = 0; g < 256; ++g) {
-            buf[g * 4] = static_cast<uint8_t>(pairFlags[g].joinLeft);
-            buf[g * 4 + 1] = static_cast<uint8_t>(pairFlags[g].joinLeft >> 8);
-            buf[g * 4 + 2] = static_cast<uint8_t>(pairFlags[g].joinRight);
-            buf[g * 4 + 3] = static_cast<uint8_t>(pairFlags[g].joinRight >> 8);
-        }
-        ReadInto(stream, buf, 1024);
-        for (int g = 0; g < 256; ++g) pairFlags[g] = {platform::LoadLE16(buf + g * 4), platform::LoadLE16(buf + g * 4 + 2)};
-    }
+    ReadTable(stream, glyphMetrics, &JXGlyphMetric::width, &JXGlyphMetric::height);
+    if (version >= 258) ReadTable(stream, pairFlags, &JXPairFlag::joinLeft, &JXPairFlag::joinRight);
 
     if (!platform::ReadBmp(stream, glyphImage)) return 1;
     if (version >= 257 && !platform::ReadBmp(stream, maskImage)) return 1;

@@ -1,5 +1,4 @@
 #include "install/Zipreaderu.h"
-#include "platform/bytes.h"
 
 #include <zlib.h>
 
@@ -13,6 +12,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "platform/bytes.h"
 #include "platform/hostfile.h"
 #include "platform/paths.h"
 #include "platform/text.h"

@@ -1,9 +1,10 @@
 #include "platform/bmp.h"
-#include "platform/bytes.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
+
+#include "platform/bytes.h"
 
 namespace platform {
 namespace {

@@ -1,5 +1,4 @@
 #include "tools/lib/fontcompiler.h"
-#include "platform/bytes.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -11,6 +10,7 @@
 #include <stdexcept>
 
 #include "platform/bmp.h"
+#include "platform/bytes.h"
 #include "platform/text.h"
 
 namespace tool {

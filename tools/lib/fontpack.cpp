@@ -1,5 +1,4 @@
 #include "tools/lib/fontpack.h"
-#include "platform/bytes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <stdexcept>
 
 #include "platform/bmp.h"
+#include "platform/bytes.h"
 #include "platform/image.h"
 #include "platform/stream.h"
 #include "platform/text.h"

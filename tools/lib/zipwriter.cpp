@@ -1,10 +1,11 @@
 #include "tools/lib/zipwriter.h"
-#include "platform/bytes.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <stdexcept>
+
+#include "platform/bytes.h"
 
 namespace tool {
 

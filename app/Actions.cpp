@@ -4,6 +4,7 @@
 #include "app/Mainu.h"
 #include "app/Showmapsu.h"
 #include "app/Texts.h"
+#include "platform/opener.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -16,18 +17,12 @@ const char* const kEditorsAddress = "mailto:redakcja@vemi-magazyn.pl";
 const char* const kMagazineAddress = "http://www.vemi-magazyn.pl";
 const char* const kDownloadAddress = "http://www.vemi-magazyn.pl/ftp";
 
-bool IsZip(const std::string& path) { return platform::UpperCp1250(platform::ExtractFileExt(path)) == ".ZIP"; }
-
-// An address goes to the desktop as it is; a disc path is mapped to the host.
-bool LooksLikeAddress(const std::string& s) {
-    std::string l = platform::LowerCp1250(s);
-    return l.find("://") != std::string::npos || platform::StartsWith(l, "mailto:");
-}
 }  // namespace
 
 int TMN_FRM::ShellExecuteOpen(const std::string& file, const std::string& dir) {
     std::string hostFile;
-    if (LooksLikeAddress(file)) {
+    // An address goes to the desktop as it is; a disc path is mapped to the host.
+    if (platform::IsAddress(file)) {
         hostFile = platform::Cp1250ToUtf8(file);
     } else {
         auto h = platform::Drives().ToHost(file);
@@ -102,7 +97,7 @@ void TMN_FRM::OpenInfoFile(const std::string& path) {
 
 void TMN_FRM::BrowseFolder(const std::string& path) {
     std::string p = path;
-    if (IsZip(p)) p = platform::ExtractFilePath(p);
+    if (IsZipPath(p)) p = platform::ExtractFilePath(p);
     int r = ShellExecuteOpen(p, "");
     if (r <= 32)
         ShowInfoMessage(W("Nie można otworzyć folderu:\n\n") + p);
@@ -112,7 +107,7 @@ void TMN_FRM::BrowseFolder(const std::string& path) {
 
 void TMN_FRM::CopyProgramFolder(const std::string& programPath) {
     std::string p = programPath;
-    if (IsZip(p)) p = platform::ExtractFilePath(p);
+    if (IsZipPath(p)) p = platform::ExtractFilePath(p);
     if (!p.empty() && p.back() == '\\') p.pop_back();
     Application& app = App();
     wizardRequest = {};
@@ -159,7 +154,7 @@ void TMN_FRM::DispatchAction(int x, int y) {
         return;
     case 2:
         if (!active(2)) return;
-        if (IsZip(cp.programPath))
+        if (IsZipPath(cp.programPath))
             InstallFromArchive(cp.programPath, cp.setupCommand, cp.runCommand);
         else
             RunProgramFile(cp.programPath, cp.setupCommand);

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "catalogue/Cjxndt4fileu.h"
+#include "platform/paths.h"
+#include "platform/text.h"
 #include "promotion/Cjxmultiadvmoduleu.h"
 #include "widgets/Cjxopiswinu.h"
 
@@ -17,6 +19,11 @@ struct CurrentProgram {
     std::array<std::string, 10> pictures;
     int pictureCount = 0;
 };
+
+// A program path names a ZIP archive when its extension, upper-cased, is ".ZIP".
+inline bool IsZipPath(const std::string& path) {
+    return platform::UpperCp1250(platform::ExtractFileExt(path)) == ".ZIP";
+}
 
 // Entry kinds.
 enum : int { kKindOther = 10, kKindProgram = 11, kKindNoDescription = 12 };

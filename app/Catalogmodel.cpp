@@ -40,7 +40,6 @@ void DescBar(int code, int value, int /*delta*/) {
 // The catalogue's integers go through the catalogue class's own conversion, which
 // raises the catalogue error for text that is not a number.
 int FieldInt(const CJXNdt4File& c, int r, int f) { return CatalogueLineToInt(c.GetField(r, f)); }
-bool IsZip(const std::string& path) { return platform::UpperCp1250(platform::ExtractFileExt(path)) == ".ZIP"; }
 }  // namespace
 
 void TMN_FRM::LoadCatalogue() {
@@ -155,7 +154,7 @@ void TMN_FRM::SelectRecord(int r) {
     cp.smallPictureFolder = app.discRoot + "\\CDINST\\JPS\\";
     st[1] = cp.runCommand.empty() ? 1 : 2;
     st[2] = cp.setupCommand.empty() ? 1 : 2;
-    if (IsZip(cp.programPath)) {
+    if (IsZipPath(cp.programPath)) {
         st[2] = 2;
         st[1] = 1;
     }

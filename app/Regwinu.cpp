@@ -1,11 +1,6 @@
 #include "app/Regwinu.h"
 
 namespace regwin {
-namespace {
-// The one shape a run sets; kept so that shutdown can let go of it.
-bool g_shapeSet = false;
-}  // namespace
-
 int ChooseScreenMode(int w, int h) {
     if (w == 800 && h == 600) return 800;
     if (w < 1024 || h < 768) return 801;
@@ -59,14 +54,14 @@ void PlaceMainWindow(platform::Window& w, int mode, int screenW, int screenH) {
 bool SetWindowShape(platform::Window& w, const Shape& s) {
     if (s.kind == platform::ShapeKind::None) return true;
     try {
-        bool ok = w.SetShape(s.kind, s.left, s.top, s.right, s.bottom, s.ellipseW, s.ellipseH);
-        g_shapeSet = ok;
-        return ok;
+        return w.SetShape(s.kind, s.left, s.top, s.right, s.bottom, s.ellipseW, s.ellipseH);
     } catch (...) {
         return false;
     }
 }
 
-void ReleaseWindowShape() { g_shapeSet = false; }
+// The window owns its shape and lets go of it with the window; nothing is left to
+// release here, but shutdown keeps its step so the order of release stays as it is.
+void ReleaseWindowShape() {}
 
 }  // namespace regwin

@@ -24,9 +24,7 @@ Shape ShapeFor(int mode);
 
 // Applies the placement (and the black background) to the window.
 void PlaceMainWindow(platform::Window& w, int mode, int screenW, int screenH);
-// Gives the window its shape; false when the window system refused it. The handle
-// of the shape lives in the window, so there is nothing to release afterwards
-// beyond forgetting it.
+// Gives the window its shape; false when the window system refused it.
 bool SetWindowShape(platform::Window& w, const Shape& s);
 void ReleaseWindowShape();
 

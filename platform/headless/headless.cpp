@@ -73,9 +73,7 @@ void HeadlessWindow::Close() {
 
 HeadlessSystem::HeadlessSystem(int w, int h) : screenW_(w), screenH_(h) {}
 
-HeadlessSystem::~HeadlessSystem() {
-    for (auto* w : windows_) (void)w;
-}
+HeadlessSystem::~HeadlessSystem() = default;
 
 void HeadlessSystem::Forget(HeadlessWindow* w) { windows_.erase(std::remove(windows_.begin(), windows_.end(), w), windows_.end()); }
 

@@ -91,7 +91,7 @@ void ExpectSameAsHeadless(ShapeKind kind, int w, int h, int l, int t, int r, int
 
 }  // namespace
 
-TEST(FltkInput, RoundCornersCoverExactlyTheHeadlessPixels) {
+TEST(FltkInput, ShapeRectanglesCoverExactlyTheShapesPixels) {
     // The centred window on a large screen: 1025 x 769 with 15 x 15 corners.
     ExpectSameAsHeadless(ShapeKind::RoundRectangle, 1024, 768, 0, 0, 1025, 769, 15, 15);
     std::vector<Rect> r = ShapeRectangles(ShapeKind::RoundRectangle, 0, 0, 1025, 769, 15, 15);

@@ -5,8 +5,8 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev fonts-dejavu-core
-  libfltk1.3-dev libx11-dev libxext-dev
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
+  libfltk1.3-dev fluid libgl-dev libx11-dev libxext-dev
   clang libclang-rt-14-dev
   zip unzip libarchive-tools xdg-utils
   xvfb xdotool openbox x11-utils imagemagick

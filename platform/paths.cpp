@@ -76,6 +76,12 @@ std::optional<std::string> DriveTable::HostFolder(char letter) const {
     return it->second;
 }
 
+std::vector<char> DriveTable::Letters() const {
+    std::vector<char> out;
+    for (auto& [letter, folder] : drives_) out.push_back(letter);
+    return out;
+}
+
 std::optional<std::string> DriveTable::ToWindows(const std::string& hostPath) const {
     // The longest matching drive folder wins, so D: below Z: is found as D:.
     const std::pair<const char, std::string>* best = nullptr;

@@ -28,6 +28,8 @@ public:
     void Map(char letter, const std::string& hostFolder);
     void Unmap(char letter);
     std::optional<std::string> HostFolder(char letter) const;
+    // The mapped drive letters, upper case, in alphabetical order.
+    std::vector<char> Letters() const;
     // The drive letter whose host folder holds hostPath, with the Windows path for it.
     std::optional<std::string> ToWindows(const std::string& hostPath) const;
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls.h"
 #include "platform/image.h"
 
 namespace platform {
@@ -70,6 +71,12 @@ struct WindowStyle {
     bool stayOnTop = false;
     std::string title;  // Windows-1250
     int width = 640, height = 480;
+    // A dialog: a fixed-size frame whose title bar offers only the close box, the
+    // button-face background, and ordinary controls (AddControl) instead of a
+    // frame buffer of the program's own.
+    bool dialog = false;
+    // Centred on the screen whenever it is shown.
+    bool centred = false;
 };
 
 enum class ShapeKind { None, Rectangle, RoundRectangle };
@@ -119,11 +126,37 @@ public:
         x -= Left();
         y -= Top();
     }
+
+    // Controls of a dialog window, owned by the window. parent is a panel of this
+    // window or nullptr for the client area. Add the controls in the order they lie
+    // on top of each other: a later control is drawn above an earlier one.
+    Control& AddControl(ControlKind kind, Control* parent, const std::string& name) {
+        controls_.push_back(std::make_unique<Control>(kind, parent, name));
+        Control& c = *controls_.back();
+        AttachControl(c);
+        return c;
+    }
+    const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
+    Control* FindControl(const std::string& name) const {
+        for (auto& c : controls_)
+            if (c->Name() == name) return c.get();
+        return nullptr;
+    }
+
+protected:
+    // The back end gives a new control its peer.
+    virtual void AttachControl(Control& c) = 0;
+    // Controls go before the back end's own parts, which their peers refer to.
+    void DropControls() { controls_.clear(); }
+
+private:
+    std::vector<std::unique_ptr<Control>> controls_;
 };
 
 enum class MsgKind { Plain, Information, Error, Question };
-enum class MsgButtons { Ok, YesNo };
-enum MsgResult : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
+// YesAllNoCancel asks before replacing a file: "Tak", "Tak na wszystkie", "Nie", "Anuluj".
+enum class MsgButtons { Ok, YesNo, YesAllNoCancel };
+enum MsgResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7, kIdYesAll = 100 };
 
 struct Date {
     int year = 2000, month = 1, day = 1;
@@ -160,7 +193,8 @@ public:
     virtual unsigned SetTimer(unsigned ms, std::function<void()> proc) = 0;
     virtual void KillTimer(unsigned id) = 0;
 
-    // Texts in Windows-1250. Returns kIdOk, kIdYes or kIdNo.
+    // Texts in Windows-1250. Returns kIdOk, kIdYes, kIdYesAll, kIdNo or kIdCancel;
+    // closing the box answers kIdNo to a Yes/No question and kIdCancel otherwise.
     virtual int MessageBox(const std::string& text, const std::string& caption, MsgKind kind,
                            MsgButtons buttons = MsgButtons::Ok) = 0;
 

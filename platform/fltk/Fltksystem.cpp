@@ -90,6 +90,10 @@ public:
     Fl_Window* Native() const { return win_.get(); }
     bool iconified = false;
 
+protected:
+    // Dialog controls are not shown on the desktop yet: they keep their state only.
+    void AttachControl(Control&) override {}
+
 private:
     void AfterShow(bool justMapped);
     void PutCanvas(Rect r);
@@ -597,6 +601,12 @@ int FltkSystem::MessageBox(const std::string& text, const std::string& caption, 
     if (buttons == MsgButtons::YesNo) {
         // Escape and closing the box answer "Nie"; Enter answers "Tak".
         result = fl_choice("%s", "Nie", "Tak", nullptr, body.c_str()) == 1 ? kIdYes : kIdNo;
+    } else if (buttons == MsgButtons::YesAllNoCancel) {
+        switch (fl_choice("%s", "Anuluj", "Tak", "Nie", body.c_str())) {
+        case 1: result = kIdYes; break;
+        case 2: result = kIdNo; break;
+        default: result = kIdCancel; break;
+        }
     } else if (kind == MsgKind::Error) {
         fl_alert("%s", body.c_str());
     } else {

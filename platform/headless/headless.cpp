@@ -12,7 +12,32 @@ HeadlessWindow::HeadlessWindow(HeadlessSystem& sys, const WindowStyle& style) : 
     SetBounds(0, 0, style.width, style.height);
 }
 
-HeadlessWindow::~HeadlessWindow() { sys_.Forget(this); }
+HeadlessWindow::~HeadlessWindow() {
+    DropControls();
+    sys_.PopModal(this);
+    sys_.Forget(this);
+}
+
+void HeadlessWindow::AttachControl(Control& c) {
+    peers_.push_back(std::make_unique<Peer>());
+    c.SetPeer(peers_.back().get());
+}
+
+const HeadlessWindow::Peer* HeadlessWindow::PeerOf(const Control& c) const {
+    for (auto& p : peers_)
+        if (p.get() == c.Peer()) return p.get();
+    return nullptr;
+}
+
+int HeadlessWindow::Changes(const Control& c) const {
+    const Peer* p = PeerOf(c);
+    return p ? p->changes : 0;
+}
+
+int HeadlessWindow::Repaints(const Control& c) const {
+    const Peer* p = PeerOf(c);
+    return p ? p->repaints : 0;
+}
 
 void HeadlessWindow::SetBounds(int left, int top, int width, int height) {
     left_ = left;
@@ -38,6 +63,8 @@ bool HeadlessWindow::InShape(int x, int y) const {
 
 void HeadlessWindow::Show() {
     bool was = visible_;
+    if (!was && style_.centred)
+        SetBounds((sys_.ScreenWidth() - width_) / 2, (sys_.ScreenHeight() - height_) / 2, width_, height_);
     visible_ = true;
     closed_ = false;
     if (!was) {
@@ -56,7 +83,9 @@ void HeadlessWindow::ShowModal() {
     Show();
     sys_.Pump();
     inModal_ = true;
+    sys_.PushModal(this);
     if (sys_.onModal) sys_.onModal(*this);
+    sys_.PopModal(this);
     inModal_ = false;
     if (visible_) {
         // Nobody drove the modal loop: treat it as closed so the caller goes on.
@@ -76,6 +105,69 @@ HeadlessSystem::HeadlessSystem(int w, int h) : screenW_(w), screenH_(h) {}
 HeadlessSystem::~HeadlessSystem() = default;
 
 void HeadlessSystem::Forget(HeadlessWindow* w) { windows_.erase(std::remove(windows_.begin(), windows_.end(), w), windows_.end()); }
+
+void HeadlessSystem::PopModal(HeadlessWindow* w) { modal_.erase(std::remove(modal_.begin(), modal_.end(), w), modal_.end()); }
+
+bool HeadlessSystem::TakesInput(const HeadlessWindow& w) const {
+    return w.Visible() && (modal_.empty() || modal_.back() == &w);
+}
+
+HeadlessWindow* HeadlessSystem::OwnerOf(const Control& c) const {
+    for (HeadlessWindow* w : windows_)
+        for (auto& own : w->Controls())
+            if (own.get() == &c) return w;
+    return nullptr;
+}
+
+void HeadlessSystem::ProcessMessages() {
+    Pump();
+    // A click the test makes here may itself reach code that hands over messages.
+    if (onProcessMessages && !inProcessMessages_) {
+        inProcessMessages_ = true;
+        auto hook = onProcessMessages;
+        hook();
+        inProcessMessages_ = false;
+        Pump();
+    }
+}
+
+bool HeadlessSystem::Press(Control& c) {
+    HeadlessWindow* w = OwnerOf(c);
+    if (!w || !TakesInput(*w)) return false;
+    bool done = c.UserPress();
+    Pump();
+    return done;
+}
+
+bool HeadlessSystem::Type(Control& c, const std::string& text) {
+    HeadlessWindow* w = OwnerOf(c);
+    if (!w || !TakesInput(*w)) return false;
+    bool done = c.UserEdit(text);
+    Pump();
+    return done;
+}
+
+bool HeadlessSystem::Select(Control& c, int index) {
+    HeadlessWindow* w = OwnerOf(c);
+    if (!w || !TakesInput(*w)) return false;
+    bool done = c.UserSelect(index);
+    Pump();
+    return done;
+}
+
+bool HeadlessSystem::OpenFolder(Control& c, int row) {
+    HeadlessWindow* w = OwnerOf(c);
+    if (!w || !TakesInput(*w)) return false;
+    bool done = c.UserOpen(row);
+    Pump();
+    return done;
+}
+
+void HeadlessSystem::CloseBox(HeadlessWindow& w) {
+    if (!TakesInput(w)) return;
+    w.Close();
+    Pump();
+}
 
 void HeadlessSystem::Run(Window&) { Pump(); }
 
@@ -146,7 +238,7 @@ int HeadlessSystem::MessageBox(const std::string& text, const std::string& capti
         answers_.pop_front();
         return a;
     }
-    return buttons == MsgButtons::YesNo ? kIdYes : kIdOk;
+    return buttons == MsgButtons::Ok ? kIdOk : kIdYes;
 }
 
 std::unique_ptr<Window> HeadlessSystem::CreateWindow(const WindowStyle& style) {
@@ -174,6 +266,19 @@ void HeadlessSystem::Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy) 
     if (messageHook && messageHook(ev)) {
         Pump();
         return;
+    }
+    // A modal window takes all input; the others see only the hook.
+    if (!TakesInput(w)) {
+        Pump();
+        return;
+    }
+    // In a dialog, Enter presses the default button that is showing.
+    if (w.Dialog() && ev.type == EventType::KeyDown && ev.key == kVkReturn) {
+        if (Control* b = FindDefaultButton(w.Controls())) {
+            b->UserPress();
+            Pump();
+            return;
+        }
     }
     WindowHandler* h = w.Handler();
     // Outside the window's shape the window gets no mouse input.

@@ -44,6 +44,10 @@ public:
     int Cursor() const override { return cursor_; }
     void SetOverlay(const OverlayPanel& p) override { overlay_ = p; }
     const OverlayPanel& Overlay() const override { return overlay_; }
+    bool Dialog() const { return style_.dialog; }
+    // How often a control was changed and drawn at once since the window was made.
+    int Changes(const Control& c) const;
+    int Repaints(const Control& c) const;
 
     // Test-side view.
     const std::string& Title() const { return title_; }
@@ -60,9 +64,20 @@ public:
     int ModalRuns() const { return modalRuns_; }
     bool Closed() const { return closed_; }
 
+protected:
+    void AttachControl(Control& c) override;
+
 private:
+    struct Peer : ControlPeer {
+        int changes = 0, repaints = 0;
+        void Changed(Control&) override { ++changes; }
+        void Repaint(Control&) override { ++repaints; }
+    };
+    const Peer* PeerOf(const Control& c) const;
+
     HeadlessSystem& sys_;
     WindowStyle style_;
+    std::vector<std::unique_ptr<Peer>> peers_;
     WindowHandler* handler_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool stayOnTop_ = false;
@@ -96,7 +111,7 @@ public:
 
     void SetAppTitle(const std::string& t) override { appTitle_ = t; }
     void Run(Window& mainWindow) override;
-    void ProcessMessages() override { Pump(); }
+    void ProcessMessages() override;
     void Terminate() override { terminated_ = true; }
     bool Terminated() const override { return terminated_; }
     void MinimizeApp() override;
@@ -128,6 +143,9 @@ public:
     // Runs while a window is shown modally; the window stays open until the script
     // closes it (or, without a script, returns at once as if closed).
     std::function<void(HeadlessWindow&)> onModal;
+    // Runs whenever the program hands the loop its pending messages in the middle
+    // of a long job (ProcessMessages): where a test clicks while the job runs.
+    std::function<void()> onProcessMessages;
 
     // --- what a test drives ---
     // Moves the virtual clock forward, firing due timers in order.
@@ -143,6 +161,16 @@ public:
     void Wheel(HeadlessWindow& w, int x, int y, int delta);
     void KeyDown(HeadlessWindow& w, int key, ShiftState s = {});
     void KeyUp(HeadlessWindow& w, int key, ShiftState s = {});
+    // The user on a dialog's controls. Each is refused (false) when the control is
+    // hidden or disabled, or its window is not the one taking input.
+    bool Press(Control& c);
+    bool Type(Control& c, const std::string& text);
+    bool Select(Control& c, int index);
+    bool OpenFolder(Control& c, int row);
+    // The close box of a window's title bar.
+    void CloseBox(HeadlessWindow& w);
+    // The window that takes input now: the innermost modal one, or any when none.
+    bool TakesInput(const HeadlessWindow& w) const;
 
     // --- what a test reads ---
     const std::vector<RecordedMessage>& Messages() const { return messages_; }
@@ -155,6 +183,9 @@ public:
     std::vector<HeadlessWindow*> Windows() const { return windows_; }
 
     void Forget(HeadlessWindow* w);
+    void PushModal(HeadlessWindow* w) { modal_.push_back(w); }
+    void PopModal(HeadlessWindow* w);
+    HeadlessWindow* OwnerOf(const Control& c) const;
 
 private:
     void Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy);
@@ -181,7 +212,9 @@ private:
     std::function<int(const RecordedShell&)> shellResult_;
     std::map<int, bool> cursors_;
     std::vector<HeadlessWindow*> windows_;
+    std::vector<HeadlessWindow*> modal_;
     ShiftState held_;
+    bool inProcessMessages_ = false;
 };
 
 }  // namespace platform

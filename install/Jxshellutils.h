@@ -1,0 +1,47 @@
+// The installer's few dealings with the desktop's shell: the Start-menu "Programs"
+// folders and the groups already in them, a shortcut in a group, names cleaned for
+// use as file names, starting a file without the main window as its owner, and
+// copying a folder tree with a progress window. No state; free functions only.
+//
+// Paths are Windows paths in Windows-1250, as everywhere in the program's logic; the
+// platform layer maps them onto the host.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+class Window;
+}
+
+// The all-users and the current user's Start-menu "Programs" folder; empty text when
+// the desktop has none.
+std::string CommonProgramsFolder();
+std::string UserProgramsFolder();
+
+// Append the names (not paths) of the groups in the folder, in the order the file
+// system gives them: every folder whose name does not begin with "."; hidden ones
+// too. Return how many were appended; 0 when the folder cannot be searched.
+int ListCommonGroups(std::vector<std::string>& list);
+int ListUserGroups(std::vector<std::string>& list);
+
+// A shortcut named name in the group (made with every missing level) below the
+// all-users or the current user's "Programs" folder, starting target (a program
+// file or a folder) with the target's folder as working folder. True when the
+// shortcut was saved.
+bool CreateShortcut(const std::string& target, const std::string& group, const std::string& name, bool allUsers);
+
+// The text with every character removed that is not a letter of the Polish
+// alphabet (either case), a digit, a space or one of !@#$%^&()_-+={}[];.,
+std::string SanitizeName(const std::string& text);
+
+// The shell's "open" on a file or folder, with the working folder given (or none);
+// failures are not reported.
+void StartWithFolder(const std::string& file, const std::string& folder);
+void StartFile(const std::string& path);
+
+// Copies everything inside sourceFolder (files and subfolders with their contents)
+// into destFolder, in a progress window titled "Kopiowanie..." above owner, asking
+// before a file is replaced. 0 when everything was copied; non-zero when the user
+// stopped it or anything failed.
+int ShellCopyFolder(platform::Window* owner, const std::string& sourceFolder, const std::string& destFolder);

@@ -10,76 +10,17 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/pathparts.h"
 #include "platform/text.h"
 
 namespace platform {
 namespace fs = std::filesystem;
 
-namespace {
-bool IsDelim(char c) { return c == '\\' || c == '/'; }
-
-size_t LastDelim(std::string_view p) {
-    for (size_t i = p.size(); i > 0; --i)
-        if (IsDelim(p[i - 1]) || p[i - 1] == ':') return i;
-    return 0;
-}
-
-std::vector<std::string> SplitComponents(std::string_view s) {
-    std::vector<std::string> parts;
-    std::string cur;
-    for (char c : s) {
-        if (IsDelim(c)) {
-            if (!cur.empty()) parts.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) parts.push_back(cur);
-    return parts;
-}
-}  // namespace
-
-std::string ExtractFilePath(std::string_view path) { return std::string(path.substr(0, LastDelim(path))); }
-
-std::string ExtractFileName(std::string_view path) { return std::string(path.substr(LastDelim(path))); }
-
-std::string ExtractFileExt(std::string_view path) {
-    size_t start = LastDelim(path);
-    size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || dot < start) return {};
-    return std::string(path.substr(dot));
-}
-
-std::string ExcludeTrailingBackslash(std::string_view path) {
-    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    return std::string(path);
-}
-
-std::string IncludeTrailingBackslash(std::string_view path) {
-    std::string s(path);
-    if (s.empty() || s.back() != '\\') s += '\\';
-    return s;
-}
 
 void DriveTable::Map(char letter, const std::string& hostFolder) {
     std::string f = hostFolder;
     while (f.size() > 1 && f.back() == '/') f.pop_back();
     drives_[UpperCp1250(letter)] = f;
-}
-
-void DriveTable::Unmap(char letter) { drives_.erase(UpperCp1250(letter)); }
-
-std::optional<std::string> DriveTable::HostFolder(char letter) const {
-    auto it = drives_.find(UpperCp1250(letter));
-    if (it == drives_.end()) return std::nullopt;
-    return it->second;
-}
-
-std::vector<char> DriveTable::Letters() const {
-    std::vector<char> out;
-    for (auto& [letter, folder] : drives_) out.push_back(letter);
-    return out;
 }
 
 std::optional<std::string> DriveTable::ToWindows(const std::string& hostPath) const {
@@ -112,7 +53,7 @@ std::optional<std::string> DriveTable::ToHost(std::string_view winPath) const {
     auto root = HostFolder(full[0]);
     if (!root) return std::nullopt;
     std::vector<std::string> stack;
-    for (auto& part : SplitComponents(std::string_view(full).substr(2))) {
+    for (auto& part : SplitPathComponents(std::string_view(full).substr(2))) {
         if (part == ".") continue;
         if (part == "..") {
             if (!stack.empty()) stack.pop_back();
@@ -162,15 +103,6 @@ void DriveTable::SetUpDefaults(const std::string& programFolder) {
     Map('Z', "/");
 }
 
-DriveTable& Drives() {
-    static DriveTable t;
-    return t;
-}
-
-namespace {
-std::optional<std::string> Host(std::string_view win) { return Drives().ToHost(win); }
-}  // namespace
-
 bool HostFileExists(const std::string& p) {
     struct stat st;
     return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -219,31 +151,9 @@ std::string ExecutableFolder() {
     return exe.parent_path().string();
 }
 
-bool FileExists(std::string_view w) {
-    auto h = Host(w);
-    return h && HostFileExists(*h);
-}
-
-bool DirectoryExists(std::string_view w) {
-    auto h = Host(w);
-    return h && HostDirectoryExists(*h);
-}
-
-bool ReadWholeFile(std::string_view w, std::vector<uint8_t>& out) {
-    auto h = Host(w);
-    if (!h) return false;
-    return HostReadFile(*h, out);
-}
-
-bool WriteWholeFile(std::string_view w, const std::vector<uint8_t>& data) {
-    auto h = Host(w);
-    return h && HostWriteFile(*h, data.data(), data.size());
-}
-
-bool ForceDirectories(std::string_view w) {
-    auto h = Host(w);
-    return h && HostMakeDirectories(*h);
-}
+namespace {
+std::optional<std::string> Host(std::string_view win) { return Drives().ToHost(win); }
+}  // namespace
 
 bool DeleteFileAt(std::string_view w) {
     auto h = Host(w);

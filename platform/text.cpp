@@ -120,25 +120,4 @@ std::string Cp1250ToOem852(std::string_view s) { return Convert("CP852", "CP1250
 char UpperCp1250(char c) { return Tables().upper[static_cast<unsigned char>(c)]; }
 char LowerCp1250(char c) { return Tables().lower[static_cast<unsigned char>(c)]; }
 
-std::string UpperCp1250(std::string_view s) {
-    std::string r(s);
-    for (char& c : r) c = UpperCp1250(c);
-    return r;
-}
-
-std::string LowerCp1250(std::string_view s) {
-    std::string r(s);
-    for (char& c : r) c = LowerCp1250(c);
-    return r;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperCp1250(a[i]) != UpperCp1250(b[i])) return false;
-    return true;
-}
-
-bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
 }  // namespace platform

@@ -27,6 +27,17 @@ int Fail(const std::string& message) {
 
 }  // namespace tool
 
+#if !VEMI_HAVE_FREETYPE
+// Without FreeType (Debian has none for mingw, so the Windows build goes without)
+// the commands that draw TrueType text say so before they start, not halfway
+// through a disc.
+static bool NeedsFreeType(const std::string& cmd) {
+    for (const char* c : {"build", "resources", "artwork", "font", "fonts-build-default"})
+        if (cmd == c) return true;
+    return false;
+}
+#endif
+
 static void Usage(FILE* out) {
     std::fprintf(out, "usage: vemi-disc COMMAND [ARGS]\n\nCommands:\n");
     for (const auto& c : tool::Commands()) std::fprintf(out, "  %-40s %s\n", c.usage.c_str(), c.help.c_str());
@@ -42,6 +53,10 @@ int main(int argc, char** argv) {
         Usage(stdout);
         return 0;
     }
+#if !VEMI_HAVE_FREETYPE
+    if (NeedsFreeType(cmd))
+        return tool::Fail(cmd + " draws TrueType text, which needs FreeType; this build of vemi-disc has none (use the Linux build)");
+#endif
     std::vector<std::string> args(argv + 2, argv + argc);
     for (const auto& c : tool::Commands())
         if (c.name == cmd) {

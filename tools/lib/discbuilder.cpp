@@ -1,7 +1,5 @@
 #include "tools/lib/discbuilder.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -179,13 +177,14 @@ void PackFolder(const fs::path& folder, const fs::path& archive) {
     ZipWriter zip(archive.string());
     for (const fs::path& p : entries) {
         fs::path rel = fs::relative(p, folder);
-        struct stat st {};
-        if (::stat(p.c_str(), &st) != 0) Fail("cannot read " + p.string());
+        std::error_code ec;
+        const fs::file_status st = fs::status(p, ec);
+        if (ec) Fail("cannot read " + p.string());
         ZipMemberOptions o;
         o.versionMadeBy = (3 << 8) | 20;
         o.dosDate = ZipWriter::DosDate(2007, 11, 20);
         o.dosTime = ZipWriter::DosTime(12, 0, 0);
-        const uint32_t mode = st.st_mode & 0777;
+        const uint32_t mode = static_cast<uint32_t>(st.permissions()) & 0777;
         if (fs::is_directory(p)) {
             o.externalAttrs = ((040000u | mode) << 16) | 0x10;
             o.method = 0;

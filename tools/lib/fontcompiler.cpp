@@ -1,7 +1,9 @@
 #include "tools/lib/fontcompiler.h"
 
+#if VEMI_HAVE_FREETYPE
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#endif
 
 #include <algorithm>
 #include <array>
@@ -18,6 +20,8 @@ namespace {
 
 using platform::Image;
 using platform::Rgb;
+
+#if VEMI_HAVE_FREETYPE
 
 // A pixel counts as ink for the mask from this coverage up. Fainter fringes are
 // left to the surface: against navy they would be navy anyway.
@@ -331,6 +335,17 @@ std::vector<uint8_t> CompileFont(const FontRecipe& want) {
     }
     return out;
 }
+
+#else
+
+}  // namespace
+
+// The Windows build of the tool has no FreeType, so no TrueType font to read.
+std::vector<uint8_t> CompileFont(const FontRecipe& want) {
+    throw std::runtime_error("cannot compile " + want.ttfPath + ": this build of vemi-disc has no FreeType");
+}
+
+#endif
 
 std::vector<FontRecipe> MenuFontRoles(const std::string& fontDir) {
     const std::string regular = fontDir + "/DejaVuSans.ttf";

@@ -1,10 +1,13 @@
 #include "tools/lib/paint.h"
 
+#if VEMI_HAVE_FREETYPE
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#endif
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <map>
 #include <stdexcept>
 #include <utility>
@@ -151,21 +154,21 @@ std::vector<PointF> RoundRectPath(double x, double y, double w, double h, double
     const int seg = 8;
     auto arc = [&](double cx, double cy, double a0) {
         for (int i = 0; i <= seg; ++i) {
-            double a = a0 + (M_PI / 2) * i / seg;
+            double a = a0 + (std::numbers::pi / 2) * i / seg;
             p.push_back({cx + radius * std::cos(a), cy + radius * std::sin(a)});
         }
     };
-    arc(x + w - radius, y + radius, -M_PI / 2);
+    arc(x + w - radius, y + radius, -std::numbers::pi / 2);
     arc(x + w - radius, y + h - radius, 0);
-    arc(x + radius, y + h - radius, M_PI / 2);
-    arc(x + radius, y + radius, M_PI);
+    arc(x + radius, y + h - radius, std::numbers::pi / 2);
+    arc(x + radius, y + radius, std::numbers::pi);
     return p;
 }
 
 std::vector<PointF> EllipsePath(double cx, double cy, double rx, double ry, int segments) {
     std::vector<PointF> p;
     for (int i = 0; i < segments; ++i) {
-        double a = 2 * M_PI * i / segments;
+        double a = 2 * std::numbers::pi * i / segments;
         p.push_back({cx + rx * std::cos(a), cy + ry * std::sin(a)});
     }
     return p;
@@ -240,6 +243,8 @@ Image Downscale(const Image& src, int w, int h) {
 }
 
 // ---- text ----
+
+#if VEMI_HAVE_FREETYPE
 
 namespace {
 
@@ -328,6 +333,24 @@ int TextFace::Draw(Image& img, int x, int y, std::string_view utf8, Rgb c, doubl
     }
     return static_cast<int>((pen + 63) >> 6);
 }
+
+#else
+
+// The Windows build of the tool has no FreeType: text cannot be drawn there, and
+// whatever asks for a face learns why.
+struct TextFace::Impl {};
+
+TextFace::TextFace(const std::string& ttfPath, int) {
+    throw std::runtime_error("cannot draw with " + ttfPath + ": this build of vemi-disc has no FreeType");
+}
+
+TextFace::~TextFace() = default;
+int TextFace::Ascent() const { return 0; }
+int TextFace::Descent() const { return 0; }
+int TextFace::Measure(std::string_view) const { return 0; }
+int TextFace::Draw(Image&, int x, int, std::string_view, Rgb, double) const { return x; }
+
+#endif
 
 void TextFace::DrawCentred(Image& img, Rect r, std::string_view utf8, Rgb c, double alpha) const {
     int w = Measure(utf8);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -593,7 +594,7 @@ void SceneMonitor(Ctx& c) {
         double cx = main.x + gr + c.S(10) + g * (2 * gr + c.S(40)), cy = gy + gr;
         StrokeEllipse(c.img, cx, cy, gr, gr, c.S(9), {0xE2, 0xE5, 0xEA});
         std::vector<PointF> arc;
-        double a0 = -M_PI / 2, a1 = a0 + 2 * M_PI * vals[g] / 100.0;
+        double a0 = -std::numbers::pi / 2, a1 = a0 + 2 * std::numbers::pi * vals[g] / 100.0;
         for (int k = 0; k <= 40; ++k) {
             double a = a0 + (a1 - a0) * k / 40;
             arc.push_back({cx + gr * std::cos(a), cy + gr * std::sin(a)});

@@ -115,15 +115,10 @@ int64_t DosToUnix(uint16_t date, uint16_t time) {
                                         std::clamp(date & 31, 1, 31)) * 86400 +
                           std::min(time >> 11, 23) * 3600 + std::min((time >> 5) & 63, 59) * 60 +
                           std::min((time & 31) * 2, 59);
-    auto offsetAt = [](int64_t t) -> int64_t {
-        std::time_t tt = static_cast<std::time_t>(t);
-        std::tm tm{};
-        return localtime_r(&tt, &tm) ? tm.tm_gmtoff : 0;
-    };
     // The offset in force at the wanted local time; a second look settles the hours
     // next to a change of daylight-saving time.
-    const int64_t first = offsetAt(asUtc);
-    const int64_t second = offsetAt(asUtc - first);
+    const int64_t first = platform::HostUtcOffset(asUtc);
+    const int64_t second = platform::HostUtcOffset(asUtc - first);
     return asUtc - second;
 }
 

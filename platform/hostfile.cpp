@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace platform {
 
@@ -50,11 +51,19 @@ std::vector<std::string> HostListNames(const std::string& folder) {
     return out;
 }
 
+int64_t HostUtcOffset(int64_t unixSeconds) {
+    const std::time_t t = static_cast<std::time_t>(unixSeconds);
+    std::tm tm{};
+    return localtime_r(&t, &tm) ? tm.tm_gmtoff : 0;
+}
+
 std::string HostLastError() { return std::strerror(errno); }
 
 HostFile::~HostFile() {
     if (fd_ >= 0) ::close(fd_);
 }
+
+bool HostFile::IsOpen() const { return fd_ >= 0; }
 
 HostFile::HostFile(HostFile&& o) noexcept : fd_(o.fd_), existed_(o.existed_) { o.fd_ = -1; }
 

@@ -23,7 +23,11 @@ bool HostRemoveFile(const std::string& hostPath);
 bool HostMakeDirectory(const std::string& hostPath);
 // The names in a folder, "." and ".." left out, in the host's order.
 std::vector<std::string> HostListNames(const std::string& hostFolder);
-// The text of the last failed host call (errno), for error messages.
+// How far the host's local time was ahead of UTC at that moment, in seconds
+// (daylight-saving time included); 0 when the host cannot tell.
+int64_t HostUtcOffset(int64_t unixSeconds);
+// The text of the last failed host call (errno, or the system's last error on
+// Windows), for error messages.
 std::string HostLastError();
 
 class HostFile {
@@ -40,7 +44,7 @@ public:
     // Creates a new file for writing. Fails when the name exists in any form (file,
     // folder, link), so an existing link can never redirect the data elsewhere.
     bool CreateNew(const std::string& hostPath);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const;
     // Whether the last CreateNew failed only because the name was taken.
     bool LastCreateFoundExisting() const { return existed_; }
 
@@ -51,12 +55,17 @@ public:
     bool Write(const void* data, size_t n);
     // Modification and access time, in seconds since 1970 (UTC).
     bool SetTimes(int64_t unixSeconds);
-    // Read-only takes every write bit away; writable gives the owner's back.
+    // Read-only takes every write bit away; writable gives the owner's back. On
+    // Windows it is the file's read-only attribute.
     bool SetReadOnly(bool readOnly);
     bool Close();
 
 private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the file's HANDLE; nullptr when none is open
+#else
     int fd_ = -1;
+#endif
     bool existed_ = false;
 };
 

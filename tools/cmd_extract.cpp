@@ -28,6 +28,15 @@ char FreeLetter(const platform::DriveTable& drives) {
     return 0;
 }
 
+// Host paths are UTF-8; std::filesystem takes a plain string in the narrow code
+// page of the C runtime, which on Windows is not UTF-8, so the bytes go in and out
+// as UTF-8 explicitly.
+fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+std::string Utf8Of(const fs::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
 std::string NamePartOf(const std::string& stored) {
     size_t cut = stored.find_last_of("/\\");
     return cut == std::string::npos ? stored : stored.substr(cut + 1);
@@ -39,19 +48,19 @@ int RunExtract(const std::vector<std::string>& a) {
         return 2;
     }
     std::error_code ec;
-    const fs::path archive = fs::absolute(a[0], ec);
-    const fs::path dir = fs::absolute(a[1], ec);
+    const fs::path archive = fs::absolute(PathOf(a[0]), ec);
+    const fs::path dir = fs::absolute(PathOf(a[1]), ec);
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir)) return Fail("cannot create the folder " + a[1]);
 
     platform::DriveTable& drives = platform::Drives();
     const char archiveDrive = FreeLetter(drives);
     if (!archiveDrive) return Fail("no free drive letter");
-    drives.Map(archiveDrive, archive.parent_path().string());
+    drives.Map(archiveDrive, Utf8Of(archive.parent_path()));
     const char dirDrive = FreeLetter(drives);
     if (!dirDrive) return Fail("no free drive letter");
-    drives.Map(dirDrive, dir.string());
-    const std::string archiveWin = std::string(1, archiveDrive) + ":\\" + platform::Utf8ToCp1250(archive.filename().string());
+    drives.Map(dirDrive, Utf8Of(dir));
+    const std::string archiveWin = std::string(1, archiveDrive) + ":\\" + platform::Utf8ToCp1250(Utf8Of(archive.filename()));
     const std::string dirWin = std::string(1, dirDrive) + ":\\";
 
     TJXZipReader zip;
@@ -65,7 +74,7 @@ int RunExtract(const std::vector<std::string>& a) {
             const std::string name = NamePartOf(zip.Entries()[zip.FindMember(member)].name);
             if (name.empty() || name == "." || name == "..") return Fail("'" + a[2] + "' is a folder, not a file");
             if (!platform::WriteWholeFile(dirWin + name, stream.Bytes()))
-                return Fail("cannot write " + (dir / platform::Cp1250ToUtf8(name)).string());
+                return Fail("cannot write " + Utf8Of(dir / PathOf(platform::Cp1250ToUtf8(name))));
             std::printf("%s\n", platform::Cp1250ToUtf8(name).c_str());
             return 0;
         }

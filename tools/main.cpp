@@ -1,6 +1,10 @@
 // vemi-disc: the disc authoring and inspection tool.
 #include <cstdio>
 #include <cstring>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -44,6 +48,12 @@ static void Usage(FILE* out) {
 }
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The C runtime of Windows turns LF into CR LF on standard output and stops
+    // reading standard input at a Ctrl-Z; a catalogue's bytes must pass unchanged.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
     if (argc < 2) {
         Usage(stderr);
         return 2;

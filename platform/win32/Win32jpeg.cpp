@@ -146,21 +146,42 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image& img, std::string* error
         FAILED(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand)) || FAILED(decoder->GetFrame(0, picture.out())))
         return Fail(error, "the picture cannot be read");
     UINT pw = 0, ph = 0;
-    if (FAILED(picture->GetSize(&pw, &ph)) || pw != static_cast<UINT>(w) || ph != static_cast<UINT>(h))
+    WICPixelFormatGUID format{};
+    if (FAILED(picture->GetSize(&pw, &ph)) || pw != static_cast<UINT>(w) || ph != static_cast<UINT>(h) ||
+        FAILED(picture->GetPixelFormat(&format)))
         return Fail(error, "the picture cannot be read");
-    if (FAILED(factory->CreateFormatConverter(converter.out())) ||
-        FAILED(converter->Initialize(picture.get(), GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom)))
-        return Fail(error, "the picture cannot be converted to 24 bits");
     Image out;
     if (!out.Create(static_cast<int>(w), static_cast<int>(h))) return Fail(error, "cannot create the picture");
-    const UINT stride = static_cast<UINT>(w * 3);
-    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(stride * h), out.Row(0))))
-        return Fail(error, "the picture's data is damaged");
-    // WIC gives blue first; the image keeps red first.
-    for (int y = 0; y < out.Height(); ++y) {
-        uint8_t* p = out.Row(y);
-        for (int x = 0; x < out.Width(); ++x, p += 3) std::swap(p[0], p[2]);
+    if (format == GUID_WICPixelFormat24bppBGR) {
+        // Colour pictures come as 24-bit BGR already: straight into the image, then
+        // blue and red change places (the image keeps red first).
+        const UINT stride = static_cast<UINT>(w * 3);
+        if (FAILED(picture->CopyPixels(nullptr, stride, static_cast<UINT>(stride * h), out.Row(0))))
+            return Fail(error, "the picture's data is damaged");
+        for (int y = 0; y < out.Height(); ++y) {
+            uint8_t* p = out.Row(y);
+            for (int x = 0; x < out.Width(); ++x, p += 3) std::swap(p[0], p[2]);
+        }
+    } else {
+        // Anything else (grey) through 32-bit BGRA, the one format every WIC,
+        // wine's included, converts everything to; a band of rows at a time.
+        if (FAILED(factory->CreateFormatConverter(converter.out())) ||
+            FAILED(converter->Initialize(picture.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                         WICBitmapPaletteTypeCustom)))
+            return Fail(error, "the picture cannot be converted to 24 bits");
+        constexpr int kBand = 64;
+        std::vector<uint8_t> band(static_cast<size_t>(w) * 4 * kBand);
+        for (int top = 0; top < out.Height(); top += kBand) {
+            const int rows = std::min(kBand, out.Height() - top);
+            const WICRect r{0, top, static_cast<INT>(w), rows};
+            if (FAILED(converter->CopyPixels(&r, static_cast<UINT>(w * 4), static_cast<UINT>(w * 4 * rows), band.data())))
+                return Fail(error, "the picture's data is damaged");
+            for (int y = 0; y < rows; ++y) {
+                const uint8_t* s = band.data() + static_cast<size_t>(y) * w * 4;
+                uint8_t* d = out.Row(top + y);
+                for (int x = 0; x < out.Width(); ++x, s += 4, d += 3) d[0] = s[2], d[1] = s[1], d[2] = s[0];
+            }
+        }
     }
     img = std::move(out);
     return true;

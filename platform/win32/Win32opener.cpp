@@ -60,9 +60,23 @@ int OpenWithDesktop(const std::string& target, const std::string& params, const 
     if (target.empty()) return kOpenFileNotFound;
     // An address keeps its slashes; a host path gets backslashes, which the shell
     // needs to find a folder or a program.
-    const std::wstring file = IsAddress(target) ? win32::Widen(target) : win32::HostWide(target);
+    const bool address = IsAddress(target);
+    const std::wstring file = address ? win32::Widen(target) : win32::HostWide(target);
     const std::wstring args = win32::Widen(params);
     const std::wstring dir = win32::HostWide(hostDir);
+    // A missing file is told from a missing folder the same way on every Windows
+    // (and wine): 2 when the folder is there, 3 when it is not. A bare name is left
+    // to the shell, which looks for it along the search path.
+    const size_t slash = file.find_last_of(L'\\');
+    if (!address && slash != std::wstring::npos && GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const std::wstring folder = file.substr(0, slash == 2 && file[1] == L':' ? 3 : slash);
+        const DWORD a = GetFileAttributesW(folder.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) ? kOpenFileNotFound : kOpenPathNotFound;
+    }
+    if (!dir.empty()) {
+        const DWORD a = GetFileAttributesW(dir.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) return kOpenPathNotFound;
+    }
     // Shell extensions that handle the file may need COM on this thread.
     win32::ComScope com;
     const HINSTANCE r = ShellExecuteW(nullptr, L"open", file.c_str(), args.empty() ? nullptr : args.c_str(),

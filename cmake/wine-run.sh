@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# wine-run.sh PREFIX PROGRAM.exe [ARGS]: how CTest runs a Windows program of the
-# cross build. The wine prefix is the build's own, made on first use (two tests
-# starting at once wait for one another), and wine runs quietly with no display:
-# no debug chatter, no offer to install Mono or Gecko, no window.
+# wine-run.sh PREFIX [NAME=VALUE...] PROGRAM.exe [ARGS]: how CTest runs a Windows
+# program of the cross build, with the variables given set for it. The wine prefix
+# is the build's own, made on first use (two tests starting at once wait for one
+# another), and wine runs quietly with no display: no debug chatter, no offer to
+# install Mono or Gecko, no menu entries, no window.
 set -euo pipefail
 prefix=$1
 shift
@@ -15,9 +16,36 @@ if [ ! -f "$prefix/system.reg" ]; then
   (
     flock 9
     if [ ! -f "$prefix/system.reg" ]; then
-      wineboot -i >/dev/null 2>&1 || true
-      wineserver -w
+      wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+      wineserver -w 9>&-
     fi
   ) 9>"$prefix.lock"
 fi
-exec wine "$@"
+# One wine server for a whole test run: it stays a minute after its last program
+# instead of three seconds, so that test after test does not start wine afresh.
+# A fresh server's helper programs (services, the desktop) are started here, with
+# nothing of ours open: started by a test they would keep its output pipe open,
+# and CTest would wait for them to end.
+(
+  flock 9
+  # (The lock is not handed on: the server and its helpers outlive this.)
+  if wineserver -p60 </dev/null >/dev/null 2>&1 9>&-; then
+    wine wineboot </dev/null >/dev/null 2>&1 9>&- || true
+  fi
+) 9>"$prefix.lock"
+vars=()
+while [ $# -gt 0 ] && [[ $1 == *=* ]]; do
+  vars+=("$1")
+  shift
+done
+# The program's output goes through files: whatever it starts (wine starts its
+# desktop on the first window, and COM makes one) inherits them instead of CTest's
+# pipes, which it would keep open, and CTest waiting, for as long as it runs.
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+status=0
+env "${vars[@]}" wine "$@" </dev/null >"$out" 2>"$err" || status=$?
+cat "$out"
+cat "$err" >&2
+exit $status

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#include <wincodec.h>
+#else
 #include <png.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,6 +27,40 @@ namespace {
 
 std::string Suite() { return testsupport::SharedDir() + "/corpora/bmpsuite"; }
 
+#ifdef _WIN32
+// Debian has no libpng for mingw; the system's imaging component reads PNG too.
+bool LoadPng(const std::string& path, Image& out) {
+    bool ok = false;
+    const bool comInit = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    IWICImagingFactory* factory = nullptr;
+    IWICBitmapDecoder* decoder = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICFormatConverter* converter = nullptr;
+    std::wstring wide = testsupport::U8Path(path).wstring();
+    UINT w = 0, h = 0;
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                   reinterpret_cast<void**>(&factory))) &&
+        SUCCEEDED(factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder)) &&
+        SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&w, &h)) &&
+        SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+        SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom)) &&
+        out.Create(static_cast<int>(w), static_cast<int>(h))) {
+        // 32-bit BGRA is what every WIC converts any PNG to, wine's included.
+        std::vector<uint8_t> bgra(size_t{w} * h * 4);
+        ok = SUCCEEDED(converter->CopyPixels(nullptr, w * 4, static_cast<UINT>(bgra.size()), bgra.data()));
+        for (UINT y = 0; ok && y < h; ++y)
+            for (UINT x = 0; x < w; ++x) {
+                const uint8_t* p = &bgra[(size_t{y} * w + x) * 4];
+                out.SetPixel(static_cast<int>(x), static_cast<int>(y), {p[2], p[1], p[0]});
+            }
+    }
+    for (IUnknown* u : {static_cast<IUnknown*>(converter), static_cast<IUnknown*>(frame), static_cast<IUnknown*>(decoder),
+                        static_cast<IUnknown*>(factory)})
+        if (u) u->Release();
+    if (comInit) CoUninitialize();
+    return ok;
+}
+#else
 bool LoadPng(const std::string& path, Image& out) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
@@ -32,6 +71,7 @@ bool LoadPng(const std::string& path, Image& out) {
     png_image_free(&png);
     return ok;
 }
+#endif
 
 // Number of pixels where a channel differs by more than tol, the first one described
 // in *where. The references of the 8-bit files were saved with a palette rounded

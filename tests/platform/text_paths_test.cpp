@@ -45,7 +45,7 @@ TEST(Paths, DriveTableMatchesEveryComponentIgnoringCase) {
     testsupport::TempDir tmp;
     std::filesystem::create_directories(tmp / "CDInst/Dat");
     testsupport::WriteFile(tmp / "CDInst/Dat/main.Ndt", std::string("x"));
-    std::filesystem::create_directories(tmp / "Gry/Łódź");
+    std::filesystem::create_directories(testsupport::U8Path(tmp / "Gry/Łódź"));
     DriveTable t;
     t.Map('d', tmp.path());
     EXPECT_EQ(*t.ToHost("D:\\cdinst\\DAT\\MAIN.NDT"), tmp / "CDInst/Dat/main.Ndt");

@@ -169,9 +169,13 @@ void DriveTable::SetUpDefaults(const std::string& programFolder) {
     }
 }
 
+// "CON" or "nul.txt" in any folder is a device, never a file of the folder: a
+// catalogue that names one must not have the program read the console.
 bool HostFileExists(const std::string& p) {
-    const DWORD a = GetFileAttributesW(HostWide(p).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+    const std::wstring w = HostWide(p);
+    if (win32::IsDeviceName(w)) return false;
+    const DWORD a = GetFileAttributesW(w.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
 bool HostDirectoryExists(const std::string& p) {
@@ -181,9 +185,11 @@ bool HostDirectoryExists(const std::string& p) {
 
 bool HostReadFile(const std::string& p, std::vector<uint8_t>& out) {
     out.clear();
-    Handle f(CreateFileW(HostWide(p).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    const std::wstring w = HostWide(p);
+    if (win32::IsDeviceName(w)) return false;
+    Handle f(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.ok()) return false;
+    if (!f.ok() || GetFileType(f.get()) != FILE_TYPE_DISK) return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(f.get(), &size) || size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > SIZE_MAX / 2) return false;
     out.resize(static_cast<size_t>(size.QuadPart));
@@ -204,8 +210,10 @@ bool HostReadFile(const std::string& p, std::vector<uint8_t>& out) {
 
 bool HostWriteFile(const std::string& p, const void* data, size_t size) {
     // Opened, then cut to nothing: CREATE_ALWAYS would refuse a hidden file.
-    Handle f(CreateFileW(HostWide(p).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.ok() || !SetEndOfFile(f.get())) return false;
+    const std::wstring w = HostWide(p);
+    if (win32::IsDeviceName(w)) return false;
+    Handle f(CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.ok() || GetFileType(f.get()) != FILE_TYPE_DISK || !SetEndOfFile(f.get())) return false;
     const auto* bytes = static_cast<const uint8_t*>(data);
     while (size > 0) {
         const DWORD want = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));

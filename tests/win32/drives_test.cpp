@@ -115,6 +115,14 @@ TEST(Drives, WildcardsAndClimbingFindNothingElse) {
     EXPECT_FALSE(FileExists("T:\\a*.txt"));
     EXPECT_FALSE(FileExists("T:\\ab?.txt"));
     EXPECT_EQ(*Drives().ToHost("T:\\..\\..\\ABC.TXT"), t.tmp / "abc.txt");
+    // A device name is no file anywhere; reading it would wait for the console.
+    std::vector<uint8_t> bytes;
+    for (const char* device : {"T:\\CON", "T:\\sub\\nul.txt", "T:\\Aux.dat"}) {
+        SCOPED_TRACE(device);
+        EXPECT_FALSE(FileExists(device));
+        EXPECT_FALSE(ReadWholeFile(device, bytes));
+        EXPECT_FALSE(WriteWholeFile(device, {'x'}));
+    }
 }
 
 TEST(Drives, ADriveOnARootFolder) {

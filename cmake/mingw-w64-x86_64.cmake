@@ -21,8 +21,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Static archives only, so zlib is linked in rather than looked for as a DLL.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+# zlib is linked in: the import library libz.dll.a would tie the programs to a
+# zlib1.dll that no Windows has.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Shipped programs carry no symbols.

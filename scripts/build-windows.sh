@@ -51,3 +51,13 @@ cmake -S . -B "$WIN_BUILD_DIR" -G Ninja \
   -DVEMI_HOST_TOOL="$native/tools/vemi-disc" \
   -DVEMI_HOST_JPEG_REFS="$native/tests/jpeg_refs" >/dev/null
 ninja -C "$WIN_BUILD_DIR"
+
+# Every program must run on a bare Windows: nothing but the system's own DLLs.
+system_dlls='^(kernel32|user32|gdi32|msvcrt|ole32|oleaut32|shell32|shlwapi|comctl32|comdlg32|advapi32|windowscodecs|ws2_32|version|winmm|msimg32|uxtheme|dwmapi|imm32)\.dll$'
+for exe in $(find "$WIN_BUILD_DIR" -name '*.exe' -not -path '*/wine-prefix/*' -not -path '*/CMakeFiles/*' -not -path '*/sample-disc/*'); do
+  foreign=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
+  if [ -n "$foreign" ]; then
+    echo "build-windows: $exe needs DLLs that Windows does not have: $foreign" >&2
+    exit 1
+  fi
+done

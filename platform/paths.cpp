@@ -272,7 +272,8 @@ std::optional<uint32_t> GetAttributes(std::string_view w) {
 bool SetAttributes(std::string_view w, uint32_t attrs) {
     auto h = Host(w);
     struct stat st;
-    if (!h || ::stat(h->c_str(), &st) != 0) return false;
+    // chmod would change what a link leads to, which may lie anywhere.
+    if (!h || ::lstat(h->c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return false;
     mode_t m = st.st_mode & 07777;
     if (attrs & kAttrReadOnly) m &= ~(S_IWUSR | S_IWGRP | S_IWOTH);
     else m |= S_IWUSR;
@@ -292,8 +293,14 @@ std::vector<DirEntry> ListDirectory(std::string_view w) {
         if (n == "." || n == "..") continue;
         std::string full = *h + "/" + n;
         struct stat st;
-        if (::stat(full.c_str(), &st) != 0) continue;
-        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st)});
+        if (::lstat(full.c_str(), &st) != 0) continue;
+        uint32_t link = 0;
+        if (S_ISLNK(st.st_mode)) {
+            link = kAttrLink;
+            // A dangling link still shows, as a file that leads nowhere.
+            if (::stat(full.c_str(), &st) != 0) st.st_mode = S_IFREG | 0666;
+        }
+        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st) | link});
     }
     ::closedir(d);
     return out;

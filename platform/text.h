@@ -22,4 +22,8 @@ std::string LowerCp1250(std::string_view s);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 bool StartsWith(std::string_view s, std::string_view prefix);
 
+// The program's texts are Windows-1250 bytes; in the source they are written in UTF-8
+// for the reader and converted where they are used.
+inline std::string W(const char* utf8) { return Utf8ToCp1250(utf8); }
+
 }  // namespace platform

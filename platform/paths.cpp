@@ -293,7 +293,7 @@ std::vector<DirEntry> ListDirectory(std::string_view w) {
         std::string full = *h + "/" + n;
         struct stat st;
         if (::stat(full.c_str(), &st) != 0) continue;
-        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st)});
+        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st), FitsCp1250(n)});
     }
     ::closedir(d);
     return out;

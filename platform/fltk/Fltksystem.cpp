@@ -69,6 +69,8 @@ public:
     void Hide() override;
     bool Visible() const override { return visible_; }
     void ShowModal() override;
+    void BeginModal() override;
+    void EndModal() override;
     void Close() override;
     void SetCursor(int number) override;
     int Cursor() const override { return cursor_; }
@@ -341,6 +343,18 @@ void FltkWindow::ShowModal() {
     sys_.PushModal(this);
     Show();
     while (visible_ && !sys_.Terminated()) Fl::wait(1.0);
+    sys_.PopModal(this);
+    modalOwner_ = nullptr;
+}
+
+void FltkWindow::BeginModal() {
+    modalOwner_ = sys_.ModalOwnerFor(this);
+    sys_.PushModal(this);
+    Show();
+}
+
+void FltkWindow::EndModal() {
+    Hide();
     sys_.PopModal(this);
     modalOwner_ = nullptr;
 }

@@ -121,11 +121,19 @@ public:
         Fd dstFd(::open(realDest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!dstFd.Ok()) return Finish(Fail(W("Nie można utworzyć folderu:\n\n") + winDest));
 
+        // A read-only destination takes the files as a read-only folder does on the
+        // disc's system, and is read-only again afterwards.
+        struct stat destState;
+        bool reopened = ::fstat(dstFd.Get(), &destState) == 0 && !(destState.st_mode & S_IWUSR);
+        if (reopened && ::fchmod(dstFd.Get(), (destState.st_mode & 07777) | S_IWUSR) != 0)
+            return Finish(Fail(W("Nie można utworzyć folderu:\n\n") + winDest));
+
         OpenWindow();
         Pump(true);
         bool ok = Count(srcFd.Get(), root_, 0) &&
                   CopyFolder(srcFd.Get(), root_, ExcludeTrailingBackslash(winSource), dstFd.Get(),
                              ExcludeTrailingBackslash(winDest), 0);
+        if (reopened) ::fchmod(dstFd.Get(), destState.st_mode & 07777);
         if (ok && bar_) bar_->SetPosition(100);
         return Finish(ok);
     }
@@ -279,8 +287,7 @@ private:
         }
         Fd dst(::openat(dstFd, e.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!dst.Ok()) return Fail(cannotCreate);
-        // A read-only folder of the destination takes the new files all the same
-        // and is read-only again afterwards.
+        // The same for a read-only folder already at the destination.
         bool reopened = !created && !(existing.st_mode & S_IWUSR);
         if (reopened && ::fchmod(dst.Get(), (existing.st_mode & 07777) | S_IWUSR) != 0) return Fail(cannotCreate);
 

@@ -20,19 +20,7 @@ const char* const kDownloadAddress = "http://www.vemi-magazyn.pl/ftp";
 }  // namespace
 
 int TMN_FRM::ShellExecuteOpen(const std::string& file, const std::string& dir) {
-    std::string hostFile;
-    // An address goes to the desktop as it is; a disc path is mapped to the host.
-    if (platform::IsAddress(file)) {
-        hostFile = platform::Cp1250ToUtf8(file);
-    } else {
-        auto h = platform::Drives().ToHost(file);
-        if (!h) return 3;  // a path on no known drive: "path not found"
-        hostFile = *h;
-    }
-    std::string hostDir;
-    if (!dir.empty())
-        if (auto h = platform::Drives().ToHost(dir)) hostDir = *h;
-    return Sys().ShellExecute(hostFile, "", hostDir);
+    return platform::OpenWindowsPath(file, dir);
 }
 
 void TMN_FRM::ShowInfoMessage(const std::string& text) {

@@ -14,6 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/paths.h"
+#include "platform/system.h"
+#include "platform/text.h"
+
 extern char** environ;
 
 namespace platform {
@@ -259,16 +263,40 @@ int OpenWithDesktop(const std::string& target, const std::string& params, const 
     if (!hostDir.empty() && !IsFolder(hostDir)) return kOpenPathNotFound;
     if (S_ISDIR(st.st_mode)) return OpenThroughDesktop(hostFile, hostDir);
 
-    // The disc's own programs may be native even under a Windows name.
-    if (IsNativeProgram(hostFile)) return StartProgram({hostFile}, params, hostDir);
-    std::string ext = Extension(hostFile);
-    if (IsWindowsProgram(ext)) {
+    TargetKind kind = ClassifyTarget(hostFile);
+    if (kind == TargetKind::NativeProgram) return StartProgram({hostFile}, params, hostDir);
+    if (kind == TargetKind::WindowsProgram || kind == TargetKind::WindowsInstaller) {
         std::string wine = FindOnPath("wine");
         if (wine.empty()) return kOpenNoOpener;
-        if (ext == "msi") return StartProgram({wine, "msiexec", "/i", hostFile}, params, hostDir);
+        if (kind == TargetKind::WindowsInstaller) return StartProgram({wine, "msiexec", "/i", hostFile}, params, hostDir);
         return StartProgram({wine, hostFile}, params, hostDir);
     }
     return OpenThroughDesktop(hostFile, hostDir);
+}
+
+TargetKind ClassifyTarget(const std::string& hostPath) {
+    if (IsFolder(hostPath)) return TargetKind::Folder;
+    // The disc's own programs may be native even under a Windows name.
+    if (IsNativeProgram(hostPath)) return TargetKind::NativeProgram;
+    std::string ext = Extension(hostPath);
+    if (ext == "msi") return TargetKind::WindowsInstaller;
+    if (IsWindowsProgram(ext)) return TargetKind::WindowsProgram;
+    return TargetKind::Document;
+}
+
+int OpenWindowsPath(const std::string& file, const std::string& dir) {
+    std::string hostFile;
+    if (IsAddress(file)) {
+        hostFile = Cp1250ToUtf8(file);
+    } else {
+        auto h = Drives().ToHost(file);
+        if (!h) return kOpenPathNotFound;
+        hostFile = *h;
+    }
+    std::string hostDir;
+    if (!dir.empty())
+        if (auto h = Drives().ToHost(dir)) hostDir = *h;
+    return Sys().ShellExecute(hostFile, "", hostDir);
 }
 
 }  // namespace platform

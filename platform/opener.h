@@ -27,6 +27,17 @@ enum OpenResult : int {
 // verdict. Leaves no child process behind to be reaped.
 int OpenWithDesktop(const std::string& hostFile, const std::string& params, const std::string& hostDir);
 
+// What a host path is to the opener, which decides how it is started. A path that
+// does not exist is judged by its extension alone (a Windows program or a document).
+enum class TargetKind { Folder, NativeProgram, WindowsProgram, WindowsInstaller, Document };
+TargetKind ClassifyTarget(const std::string& hostPath);
+
+// The shell's "open" on one of the program's own paths: file is a Windows path (or
+// an address, which passes as it is) and dir a Windows working folder or empty; the
+// drive table maps both onto the host and Sys().ShellExecute does the rest. Above 32
+// on success; a path on no mapped drive gives kOpenPathNotFound.
+int OpenWindowsPath(const std::string& file, const std::string& dir);
+
 // An address rather than a file: contains "://" or begins with "mailto:" (any case).
 bool IsAddress(std::string_view target);
 

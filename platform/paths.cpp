@@ -300,7 +300,7 @@ std::vector<DirEntry> ListDirectory(std::string_view w) {
             // A dangling link still shows, as a file that leads nowhere.
             if (::stat(full.c_str(), &st) != 0) st.st_mode = S_IFREG | 0666;
         }
-        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st) | link});
+        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st) | link, FitsCp1250(n)});
     }
     ::closedir(d);
     return out;

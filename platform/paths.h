@@ -77,6 +77,9 @@ bool SetAttributes(std::string_view winPath, uint32_t attrs);
 struct DirEntry {
     std::string name;  // Windows-1250
     uint32_t attrs = 0;
+    // False when Windows-1250 cannot spell the host's name: name then holds "?"
+    // in its place and leads nowhere (or somewhere else).
+    bool exact = true;
 };
 // Every entry of a folder except "." and "..", in the order the host returns them.
 std::vector<DirEntry> ListDirectory(std::string_view winPath);

@@ -117,6 +117,8 @@ std::string Utf8ToCp1250(std::string_view s) { return Convert("CP1250", "UTF-8",
 std::string Oem852ToCp1250(std::string_view s) { return Convert("CP1250", "CP852", s); }
 std::string Cp1250ToOem852(std::string_view s) { return Convert("CP852", "CP1250", s); }
 
+bool FitsCp1250(std::string_view utf8) { return Cp1250ToUtf8(Utf8ToCp1250(utf8)) == utf8; }
+
 char UpperCp1250(char c) { return Tables().upper[static_cast<unsigned char>(c)]; }
 char LowerCp1250(char c) { return Tables().lower[static_cast<unsigned char>(c)]; }
 

@@ -11,6 +11,9 @@ namespace platform {
 std::string Cp1250ToUtf8(std::string_view s);
 // Characters that Windows-1250 cannot hold become '?'.
 std::string Utf8ToCp1250(std::string_view s);
+// Whether a UTF-8 text (a host file name) survives the way to Windows-1250 and back
+// unchanged; a name that does not would reach the program as another name.
+bool FitsCp1250(std::string_view utf8);
 std::string Oem852ToCp1250(std::string_view s);
 std::string Cp1250ToOem852(std::string_view s);
 

@@ -8,7 +8,7 @@ PACKAGES=(
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
   libfltk1.3-dev fluid libgl-dev libx11-dev libxext-dev
   clang libclang-rt-14-dev
-  zip unzip libarchive-tools xdg-utils
+  zip unzip libarchive-tools xdg-utils desktop-file-utils libglib2.0-bin
   xvfb xdotool openbox x11-utils imagemagick
 )
 

@@ -19,6 +19,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/fltk/Fltkaskbox.h"
 #include "platform/fltk/Fltkfirstpaint.h"
 #include "platform/fltk/Fltkheap.h"
 #include "platform/fltk/Fltkinput.h"
@@ -69,6 +70,8 @@ public:
     void Hide() override;
     bool Visible() const override { return visible_; }
     void ShowModal() override;
+    void BeginModal() override;
+    void EndModal() override;
     void Close() override;
     void SetCursor(int number) override;
     int Cursor() const override { return cursor_; }
@@ -345,6 +348,18 @@ void FltkWindow::ShowModal() {
     modalOwner_ = nullptr;
 }
 
+void FltkWindow::BeginModal() {
+    modalOwner_ = sys_.ModalOwnerFor(this);
+    sys_.PushModal(this);
+    Show();
+}
+
+void FltkWindow::EndModal() {
+    Hide();
+    sys_.PopModal(this);
+    modalOwner_ = nullptr;
+}
+
 void FltkWindow::Close() {
     if (handler_ && !handler_->OnCloseQuery()) return;
     Hide();
@@ -602,11 +617,8 @@ int FltkSystem::MessageBox(const std::string& text, const std::string& caption, 
         // Escape and closing the box answer "Nie"; Enter answers "Tak".
         result = fl_choice("%s", "Nie", "Tak", nullptr, body.c_str()) == 1 ? kIdYes : kIdNo;
     } else if (buttons == MsgButtons::YesAllNoCancel) {
-        switch (fl_choice("%s", "Anuluj", "Tak", "Nie", body.c_str())) {
-        case 1: result = kIdYes; break;
-        case 2: result = kIdNo; break;
-        default: result = kIdCancel; break;
-        }
+        static const int kAnswers[] = {kIdYes, kIdYesAll, kIdNo, kIdCancel};
+        result = kAnswers[AskWithButtons(title, body, {"Tak", "Tak na wszystkie", "Nie", "Anuluj"}, 3)];
     } else if (kind == MsgKind::Error) {
         fl_alert("%s", body.c_str());
     } else {

@@ -93,6 +93,17 @@ void HeadlessWindow::ShowModal() {
     }
 }
 
+void HeadlessWindow::BeginModal() {
+    Show();
+    sys_.PushModal(this);
+    sys_.Pump();
+}
+
+void HeadlessWindow::EndModal() {
+    sys_.PopModal(this);
+    Hide();
+}
+
 void HeadlessWindow::Close() {
     if (handler_ && !handler_->OnCloseQuery()) return;
     visible_ = false;

@@ -39,6 +39,8 @@ public:
     void Hide() override { visible_ = false; }
     bool Visible() const override { return visible_; }
     void ShowModal() override;
+    void BeginModal() override;
+    void EndModal() override;
     void Close() override;
     void SetCursor(int n) override { cursor_ = n; }
     int Cursor() const override { return cursor_; }

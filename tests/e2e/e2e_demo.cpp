@@ -6,7 +6,7 @@
 //   e2e_demo [--pos X Y] [--size W H] [--top] [--title T]
 //            [--shape rect L T R B | --shape round L T R B EW EH]
 //            [--close X Y W H] [--swallow X Y W H] [--timer MS COUNT]
-//            [--message TEXT CAPTION yesno|ok|error]...
+//            [--message TEXT CAPTION yesno|replace|ok|error]...
 //
 // Keys: M minimises the application; V opens a small modal window (a click in it
 // closes it); Ctrl+Shift+Alt+D shows the overlay panel until a key is released.
@@ -234,6 +234,9 @@ bool Parse(int argc, char** argv, Options& o) {
             if (k == "yesno") {
                 m.kind = MsgKind::Question;
                 m.buttons = MsgButtons::YesNo;
+            } else if (k == "replace") {
+                m.kind = MsgKind::Question;
+                m.buttons = MsgButtons::YesAllNoCancel;
             } else if (k == "error") {
                 m.kind = MsgKind::Error;
             } else if (k != "ok") {

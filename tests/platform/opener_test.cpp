@@ -11,7 +11,9 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/headless/headless.h"
 #include "platform/opener.h"
+#include "platform/paths.h"
 #include "support/test_support.h"
 
 using namespace platform;
@@ -245,4 +247,47 @@ TEST(Opener, WindowsProgramsNeedWine) {
     EXPECT_EQ(WaitForRecord(wineRecord, "--end--\nmsiexec\n/i\n" + msi + "\n--end--\n"),
               exe + "\n/S\n/D=C:\\Program Files\\X\n--end--\nmsiexec\n/i\n" + msi + "\n--end--\n");
     EXPECT_FALSE(fs::exists(record));
+}
+
+TEST(Opener, TargetsNotThereYetAreJudgedByTheirExtension) {
+    testsupport::TempDir dir;
+    fs::create_directories(dir / "folder.exe");
+    EXPECT_EQ(ClassifyTarget(dir / "folder.exe"), TargetKind::Folder);
+    EXPECT_EQ(ClassifyTarget(dir / "missing.Exe"), TargetKind::WindowsProgram);
+    EXPECT_EQ(ClassifyTarget(dir / "missing.BAT"), TargetKind::WindowsProgram);
+    EXPECT_EQ(ClassifyTarget(dir / "missing.msi"), TargetKind::WindowsInstaller);
+    EXPECT_EQ(ClassifyTarget(dir / "missing"), TargetKind::Document);
+    WriteScript(dir / "run", "#!/bin/sh\n");
+    EXPECT_EQ(ClassifyTarget(dir / "run"), TargetKind::NativeProgram);
+}
+
+TEST(Opener, WindowsPathsReachTheShellAsHostPaths) {
+    testsupport::TempDir dir;
+    fs::create_directories(dir / "Gry/Łódź");
+    HeadlessSystem sys;
+    SetSystem(&sys);
+    Drives().Map('C', dir.path());
+    const std::string lodz = "\xa3\xf3" "d\x9f";  // "Łódź" in Windows-1250
+    EXPECT_GT(OpenWindowsPath("c:\\gry\\" + lodz + "\\gra.exe", "C:\\GRY\\" + lodz), 32);
+    EXPECT_GT(OpenWindowsPath("C:\\Gry", ""), 32);
+    EXPECT_GT(OpenWindowsPath("http://example.com/" + lodz, "C:\\Gry"), 32);
+    // A path on no drive goes nowhere; a working folder on none is left out.
+    EXPECT_EQ(OpenWindowsPath("Q:\\gra.exe", ""), kOpenPathNotFound);
+    EXPECT_GT(OpenWindowsPath("C:\\Gry", "Q:\\"), 32);
+    sys.SetShellResult([](const RecordedShell&) { return 2; });
+    EXPECT_EQ(OpenWindowsPath("C:\\brak.txt", ""), 2);
+    Drives().Unmap('C');
+    SetSystem(nullptr);
+
+    const auto& r = sys.ShellRequests();
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(r[0].file, dir / "Gry/Łódź/gra.exe");
+    EXPECT_EQ(r[0].dir, dir / "Gry/Łódź");
+    EXPECT_EQ(r[1].file, dir / "Gry");
+    EXPECT_EQ(r[1].dir, "");
+    EXPECT_EQ(r[2].file, "http://example.com/Łódź");
+    EXPECT_EQ(r[2].dir, dir / "Gry");
+    EXPECT_EQ(r[3].dir, "");
+    EXPECT_EQ(r[4].file, dir / "brak.txt");
+    for (const auto& q : r) EXPECT_EQ(q.params, "");
 }

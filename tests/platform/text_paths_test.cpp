@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -57,4 +58,50 @@ TEST(Paths, DriveTableMatchesEveryComponentIgnoringCase) {
     EXPECT_EQ(*t.ToWindows(tmp / "CDInst/Dat"), "D:\\CDInst\\Dat");
     t.SetCurrentDir("D:\\CDInst");
     EXPECT_EQ(*t.ToHost("dat\\main.ndt"), tmp / "CDInst/Dat/main.Ndt");
+}
+
+TEST(Paths, ReadOnlyIsTheOwnersWriteBitForFilesAndFolders) {
+    testsupport::TempDir tmp;
+    std::filesystem::create_directories(tmp / "Gry/Sub");
+    testsupport::WriteFile(tmp / "Gry/plik.txt", std::string("x"));
+    Drives().Map('C', tmp.path());
+    for (const char* p : {"C:\\Gry\\Sub", "C:\\gry\\PLIK.TXT"}) {
+        SCOPED_TRACE(p);
+        auto a = GetAttributes(p);
+        ASSERT_TRUE(a.has_value());
+        EXPECT_FALSE(*a & kAttrReadOnly);
+        ASSERT_TRUE(SetAttributes(p, *a | kAttrReadOnly));
+        std::string host = *Drives().ToHost(p);
+        struct stat st;
+        ASSERT_EQ(::stat(host.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0222, 0u);
+        EXPECT_TRUE(*GetAttributes(p) & kAttrReadOnly);
+        ASSERT_TRUE(SetAttributes(p, *a & ~kAttrReadOnly));
+        ASSERT_EQ(::stat(host.c_str(), &st), 0);
+        EXPECT_TRUE(st.st_mode & S_IWUSR);
+        EXPECT_FALSE(*GetAttributes(p) & kAttrReadOnly);
+    }
+    EXPECT_TRUE(*GetAttributes("C:\\Gry\\Sub") & kAttrDirectory);
+    // A listing tells the same, and says when a host name lost letters on the way.
+    std::filesystem::create_directories(tmp / "Gry/日本");
+    SetAttributes("C:\\Gry\\Sub", kAttrDirectory | kAttrReadOnly);
+    int seen = 0;
+    for (const DirEntry& e : ListDirectory("C:\\Gry")) {
+        if (e.name == "Sub") {
+            EXPECT_EQ(e.attrs, kAttrDirectory | kAttrReadOnly);
+            ++seen;
+        } else if (e.name == "plik.txt") {
+            EXPECT_EQ(e.attrs, uint32_t(kAttrArchive));
+            EXPECT_TRUE(e.exact);
+            ++seen;
+        } else if (e.name == "??") {
+            EXPECT_FALSE(e.exact);
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, 3);
+    EXPECT_TRUE(FitsCp1250("Zażółć"));
+    EXPECT_FALSE(FitsCp1250("日本"));
+    EXPECT_FALSE(FitsCp1250("bad\xff"));
+    Drives().Unmap('C');
 }

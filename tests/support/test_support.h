@@ -1,6 +1,8 @@
 // Small helpers shared by the test programs.
 #pragma once
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,5 +33,33 @@ void WriteFile(const std::string& path, const std::string& data);
 
 // Runs a command line through the shell; returns its exit status, output in *out.
 int RunCommand(const std::string& cmd, std::string* out = nullptr);
+
+// Sets (or, with nullptr, removes) an environment variable for the life of the
+// object; the old value comes back afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const std::string& name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+// A freedesktop desktop entry read back the way a desktop reads it: the keys of
+// its [Desktop Entry] group with the value escapes (\s \n \t \r \\) undone.
+std::map<std::string, std::string> ReadDesktopEntry(const std::string& path);
+
+// desktop-file-validate's verdict on a desktop entry: empty when it is accepted
+// without errors, its complaints otherwise.
+std::string DesktopFileErrors(const std::string& path);
+
+// The arguments of an Exec value (escapes already undone): split at blanks,
+// double-quoted arguments unquoted with their four backslash escapes, "%%" made
+// one percent sign. nullopt for anything the rules do not allow (an unquoted
+// reserved character, a field code, an open quote, a stray backslash).
+std::optional<std::vector<std::string>> SplitExec(const std::string& exec);
 
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 #include "app/Mainu.h"
 #include "app/Showmapsu.h"
 #include "app/Texts.h"
+#include "install/Vemiinstu.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -97,32 +98,32 @@ void TMN_FRM::CopyProgramFolder(const std::string& programPath) {
     std::string p = programPath;
     if (IsZipPath(p)) p = platform::ExtractFilePath(p);
     if (!p.empty() && p.back() == '\\') p.pop_back();
+    if (!INST_FRM) return;
     Application& app = App();
-    wizardRequest = {};
-    wizardRequest.mode = 3;
-    wizardRequest.copySource = p;
-    wizardRequest.programFolderName = MakeFolderName(app.workCatalogue.GetField(app.selectedRecord, 0));
-    ++wizardRuns;
+    INST_FRM->CopySource = p;
+    INST_FRM->ProgramFolderName = MakeFolderName(app.workCatalogue.GetField(app.selectedRecord, 0));
+    INST_FRM->StartWizard(3);
+    INST_FRM->ShowModal();
 }
 
 void TMN_FRM::InstallFromArchive(const std::string& archivePath, const std::string& setupFile,
                                  const std::string& runFile) {
+    if (!INST_FRM) return;
     Application& app = App();
     const std::string name = app.workCatalogue.GetField(app.selectedRecord, 0);
-    wizardRequest = {};
-    wizardRequest.archivePath = archivePath;
-    wizardRequest.programFolderName = MakeFolderName(name);
+    INST_FRM->ArchivePath = archivePath;
+    INST_FRM->ProgramFolderName = MakeFolderName(name);
     if (!setupFile.empty()) {
-        wizardRequest.setupFile = setupFile;
-        wizardRequest.mode = 2;
+        INST_FRM->SetupFile = setupFile;
+        INST_FRM->StartWizard(2);
     } else {
-        wizardRequest.defaultMenuGroup = app.issueCode;
-        wizardRequest.issueFolder = app.issueCode;
-        wizardRequest.shortcutName = MakeFolderName(name);
-        wizardRequest.runFile = runFile;
-        wizardRequest.mode = 1;
+        INST_FRM->DefaultMenuGroup = app.issueCode;
+        INST_FRM->IssueFolder = app.issueCode;
+        INST_FRM->ShortcutName = MakeFolderName(name);
+        INST_FRM->RunFile = runFile;
+        INST_FRM->StartWizard(1);
     }
-    ++wizardRuns;
+    INST_FRM->ShowModal();
 }
 
 void TMN_FRM::DispatchAction(int x, int y) {

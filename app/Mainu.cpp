@@ -4,6 +4,8 @@
 
 #include "app/Regwinu.h"
 #include "app/Texts.h"
+#include "install/Abtu.h"
+#include "install/Vemiinstu.h"
 #include "platform/bmp.h"
 #include "platform/jpeg.h"
 #include "platform/paths.h"
@@ -253,6 +255,8 @@ void TMN_FRM::OnClose() {
 Program::Program(std::vector<std::string> args) : args_(std::move(args)) {}
 
 Program::~Program() {
+    about_.reset();
+    installer_.reset();
     if (mainWindow_) {
         mainWindow_->IMG_FRM.reset();
         mainWindow_.reset();
@@ -277,6 +281,8 @@ bool Program::Start() {
     sys.SetAppTitle("VEMI32");
     mainWindow_ = std::make_unique<TMN_FRM>(args_);
     mainWindow_->IMG_FRM = std::make_unique<TIMG_FRM>();
+    installer_ = std::make_unique<TINST_FRM>();
+    about_ = std::make_unique<TABT_FRM>();
     if (!mainWindow_->ShowWanted() || sys.Terminated()) return false;
     mainWindow_->Window().Show();
     return true;

@@ -49,6 +49,7 @@ std::vector<Resource> ProgramResources() {
         {"JPEG", "TLO_IM1", platform::EncodeJpeg(art::DrawCoverSkin(pal), kSkinQuality)},
         {"JPEG", "TLO_IM2", platform::EncodeJpeg(art::DrawProgramSkin(pal), kSkinQuality)},
         {"BMP", "NWFTPIM", platform::EncodeBmp24(art::DrawUpdateNotice(pal))},
+        {"BMP", "INSTHDR", platform::EncodeBmp24(art::DrawInstallerPicture())},
         {"CURSOR", "RACZKA", platform::EncodeBmp24(hand.picture)},
         {"CURSOR", "RACZKA_MASK", platform::EncodeBmp24(hand.mask)},
         {"CURSOR", "RACZKA_HOTSPOT", {static_cast<uint8_t>(hand.hotX), static_cast<uint8_t>(hand.hotY)}},
@@ -114,7 +115,7 @@ VEMI_REGISTER_COMMAND("build", kBuildUsage,
                       RunBuild);
 VEMI_REGISTER_COMMAND("resources", kResourcesUsage,
                       "write the C++ source of the program's own resources: the skins TLO_IM1 and TLO_IM2 (JPEG), the "
-                      "update notice NWFTPIM (BMP), the hand cursor RACZKA with its mask and hot spot, the banners banner1 to "
+                      "update notice NWFTPIM (BMP), the installer's header picture INSTHDR (BMP), the hand cursor RACZKA with its mask and hot spot, the banners banner1 to "
                       "banner7 (BMP) with the subscription offer as the picture S_banner6 (JPEG)",
                       RunResources);
 

@@ -162,4 +162,11 @@ std::optional<std::vector<std::string>> SplitExec(const std::string& exec) {
     return args;
 }
 
+DesktopSandbox::DesktopSandbox(const std::string& root)
+    : root_(root),
+      data_("XDG_DATA_HOME", (root + "/data").c_str()),
+      config_("XDG_CONFIG_HOME", (root + "/config").c_str()),
+      common_("VEMI_COMMON_PROGRAMS", (root + "/common/applications").c_str()),
+      commonMenus_("VEMI_COMMON_MENUS", (root + "/common/menus").c_str()) {}
+
 }  // namespace testsupport

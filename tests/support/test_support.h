@@ -62,4 +62,18 @@ std::string DesktopFileErrors(const std::string& path);
 // reserved character, a field code, an open quote, a stray backslash).
 std::optional<std::vector<std::string>> SplitExec(const std::string& exec);
 
+// Points the desktop's menu folders (the user's and the all-users' applications and
+// menu files) into root, so that tests that make shortcuts never touch the real ones.
+class DesktopSandbox {
+public:
+    explicit DesktopSandbox(const std::string& root);
+    std::string UserApplications() const { return root_ + "/data/applications"; }
+    std::string CommonApplications() const { return root_ + "/common/applications"; }
+    std::string UserMenus() const { return root_ + "/config/menus"; }
+
+private:
+    std::string root_;
+    ScopedEnv data_, config_, common_, commonMenus_;
+};
+
 }  // namespace testsupport

@@ -404,7 +404,7 @@ TEST(DiscBuild, ResourcesSourceCarriesDecodablePictures) {
         arrays[name] = data;
         pos = end;
     }
-    ASSERT_EQ(arrays.size(), 13u);
+    ASSERT_EQ(arrays.size(), 14u);
     std::map<std::string, std::vector<uint8_t>> byLabel;
     for (auto& [name, data] : arrays) byLabel[labels[name]] = data;
     for (const char* skin : {"JPEG TLO_IM1", "JPEG TLO_IM2"}) {
@@ -424,6 +424,9 @@ TEST(DiscBuild, ResourcesSourceCarriesDecodablePictures) {
     platform::Image notice = bmp("BMP NWFTPIM");
     EXPECT_EQ(notice.Width(), 271);
     EXPECT_EQ(notice.Height(), 34);
+    platform::Image header = bmp("BMP INSTHDR");
+    EXPECT_EQ(header.Width(), 30);
+    EXPECT_EQ(header.Height(), 30);
     platform::Image hand = bmp("CURSOR RACZKA"), mask = bmp("CURSOR RACZKA_MASK");
     EXPECT_EQ(hand.Width(), 32);
     EXPECT_EQ(mask.Height(), 32);

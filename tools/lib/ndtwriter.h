@@ -7,10 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/Discpaths.h"
+
 namespace tool {
 
 // The key every catalogue of the menu is enciphered with.
-inline constexpr std::string_view kCatalogueKey = "Talvik";
+inline constexpr std::string_view kCatalogueKey = discpaths::kCatalogueKey;
 
 // A whole catalogue file from its plain lines: lines 0 to 6 stored as they are,
 // every later line enciphered with one fresh key state running across the lines;

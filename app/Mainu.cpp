@@ -115,27 +115,7 @@ void TMN_FRM::FormCreate() {
 
 bool TMN_FRM::LoadResourceArchive(const std::string& folder, const std::string& archive, const std::string& member,
                                   platform::MemoryStream& out) {
-    out.Clear();
-    try {
-        UZF.SetFileName(folder + "\\" + archive);
-        UZF.OpenArchive(0);
-        UZF.ExtractToStream(member, out);
-        UZF.CloseArchive();
-    } catch (...) {
-        try {
-            UZF.CloseArchive();
-        } catch (...) {
-        }
-        out.Clear();
-        std::vector<uint8_t> bytes;
-        if (!platform::ReadWholeFile(folder + "\\" + member, bytes)) {
-            out.Seek(0);
-            return false;
-        }
-        out.Write(bytes.data(), bytes.size());
-    }
-    out.Seek(0);
-    return true;
+    return ::LoadResourceArchive(UZF, folder, archive, member, out);
 }
 
 void TMN_FRM::InitMainWindow() {

@@ -160,6 +160,10 @@ TEST(CatalogueTool, ExitCodesAndMessages) {
     EXPECT_EQ(out, "VEMI\nx\n");
     EXPECT_NE(Read(tmp / "err.txt").find("'x' is not a valid integer value"), std::string::npos);
 
+    // The tool carries the version of the build, as the menu program does.
+    EXPECT_EQ(RunCommand(tool + " --version", &out), 0);
+    EXPECT_EQ(out, std::string("vemi-disc ") + VEMI_VERSION + "\n");
+
     EXPECT_EQ(RunCommand(tool + " encode --help", &out), 0);
     EXPECT_NE(out.find("byte for byte"), std::string::npos);
     EXPECT_NE(out.find("last line has no line end"), std::string::npos);

@@ -56,7 +56,7 @@ int RunDump(const std::vector<std::string>& arguments) {
             std::fprintf(stderr, "vemi-disc: warning: %s announces %u records but holds only %d lines\n",
                          args[0].c_str(), unsigned{file.recordCount}, file.LineCount());
     } catch (const EJXCatalogueError& e) {
-        std::fprintf(stderr, "vemi-disc: warning: %s: %s\n", args[0].c_str(), e.what());
+        std::fprintf(stderr, "vemi-disc: warning: %s: %s\n", args[0].c_str(), tool::Cp1250ToUtf8Exact(e.what()).c_str());
     }
 
     std::string text = tool::DumpCatalogue(bytes, form);
@@ -87,7 +87,8 @@ int RunEncode(const std::vector<std::string>& arguments) {
             std::fprintf(stderr, "vemi-disc: warning: line 5 announces %u records but the text holds only %d lines\n",
                          unsigned{check.recordCount}, check.LineCount());
     } catch (const EJXCatalogueError& e) {
-        std::fprintf(stderr, "vemi-disc: warning: the menu will not load this catalogue: %s\n", e.what());
+        std::fprintf(stderr, "vemi-disc: warning: the menu will not load this catalogue: %s\n",
+                     tool::Cp1250ToUtf8Exact(e.what()).c_str());
     }
 
     if (!platform::HostWriteFile(args[1], catalogue.data(), catalogue.size()))

@@ -2,6 +2,7 @@
 // views, the fixed links, the screenshot and the link line; and the small launch
 // services the banners share.
 #include "app/Mainu.h"
+#include "catalogue/Discpaths.h"
 #include "app/Showmapsu.h"
 #include "app/Texts.h"
 #include "install/Vemiinstu.h"
@@ -60,11 +61,11 @@ int TMN_FRM::ShellOpen(const std::string& path) {
 
 void TMN_FRM::RunProgramFile(const std::string& folder, const std::string& fileName) {
     platform::Drives().SetCurrentDir(folder + "\\");
-    if (platform::UpperCp1250(fileName.substr(0, 7)) == "HTTP://") {
+    if (discpaths::IsRunAddress(fileName)) {
         OpenAddress(fileName);
         return;
     }
-    const std::string p = folder + "\\" + fileName;
+    const std::string p = discpaths::RunPath(folder, fileName);
     if (ShellOpen(p) == 0)
         MinimiseWindow();
     else
@@ -163,7 +164,7 @@ void TMN_FRM::DispatchAction(int x, int y) {
         return;
     case 7: {
         MinimiseWindow();
-        const std::string outro = app.discRoot + "\\Outro.exe";
+        const std::string outro = discpaths::OnDisc(app.discRoot, discpaths::kOutro);
         if (platform::FileExists(outro)) ShellExecuteOpen(outro, app.discRoot + "\\");
         window_->Close();
         return;
@@ -185,9 +186,9 @@ void TMN_FRM::DispatchAction(int x, int y) {
         }
         if (defaultScreenshotShown) {
             for (auto& p : cp.pictures) p.clear();
-            cp.pictures[0] = "RLARGE.JPG";
+            cp.pictures[0] = discpaths::kDefaultLargeName;
             cp.pictureCount = 1;
-            cp.largePictureFolder = app.discRoot + "\\CDINST\\PRG\\";
+            cp.largePictureFolder = discpaths::OnDisc(app.discRoot, discpaths::kDefaultLargeFolder);
         }
         OpenPictureViewer();
         return;

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "app/Mainu.h"
+#include "catalogue/Discpaths.h"
 #include "app/Texts.h"
-#include "catalogue/Cjxkoderu.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -51,8 +51,8 @@ void TMN_FRM::LoadCatalogue() {
     programList.SetBackground(&listBackground);
     programList.collapseDescendants = true;
     // 2, 3, 4: both catalogues; the working one from the main catalogue.
-    app.rawMainCatalogue.LoadFromFile(app.discRoot + "\\CDInst\\Dat\\main.ndt");
-    app.rawSecondCatalogue.LoadFromFile(app.discRoot + "\\CDInst\\Dat\\mains.ndt");
+    app.rawMainCatalogue.LoadFromFile(discpaths::OnDisc(app.discRoot, discpaths::kMainCatalogue));
+    app.rawSecondCatalogue.LoadFromFile(discpaths::OnDisc(app.discRoot, discpaths::kSecondCatalogue));
     DecodeCatalogue(app.rawMainCatalogue);
     FillProgramList(true);
     // 5: the two scroll bars.
@@ -82,15 +82,7 @@ void TMN_FRM::LoadCatalogue() {
     countFont.DrawTextKerned(programBuffer, 745 - w, 720, count);
 }
 
-void TMN_FRM::DecodeCatalogue(CJXNdt4File& raw) {
-    CJXNdt4File& work = App().workCatalogue;
-    work.ClearLines();
-    for (int i = 0; i <= 6; ++i) work.AddLine(raw.GetLine(i));
-    CJXKoder koder;
-    koder.SetKey("Talvik");
-    for (int i = 7; i < raw.LineCount(); ++i) work.AddLine(DecodeLine(koder, raw.GetLine(i)));
-    work.ReadHeader();
-}
+void TMN_FRM::DecodeCatalogue(CJXNdt4File& raw) { discpaths::DecodeCatalogue(raw, App().workCatalogue); }
 
 void TMN_FRM::FillProgramList(bool expanded) {
     CJXNdt4File& work = App().workCatalogue;
@@ -144,14 +136,14 @@ void TMN_FRM::SelectRecord(int r) {
     CJXNdt4File& work = app.workCatalogue;
     if (r < 0 || r >= work.recordCount) return;
     const std::string f1 = work.GetField(r, 1);
-    cp.programPath = f1.empty() ? app.discRoot : app.discRoot + "\\" + f1;
+    cp.programPath = discpaths::ProgramPath(app.discRoot, f1);
     cp.runCommand = work.GetField(r, 3);
     cp.setupCommand = work.GetField(r, 2);
     const std::string f5 = work.GetField(r, 5);
-    if (!platform::StartsWith(f5, "VISTA_OK")) cp.infoPath = app.discRoot + "\\CDINST\\TXT\\" + f5;
+    if (discpaths::SetsInfoPath(f5)) cp.infoPath = discpaths::InfoPath(app.discRoot, f5);
     ParsePictureList(r);
-    cp.largePictureFolder = app.discRoot + "\\CDINST\\JPG\\";
-    cp.smallPictureFolder = app.discRoot + "\\CDINST\\JPS\\";
+    cp.largePictureFolder = discpaths::LargePictureFolder(app.discRoot);
+    cp.smallPictureFolder = discpaths::SmallPictureFolder(app.discRoot);
     st[1] = cp.runCommand.empty() ? 1 : 2;
     st[2] = cp.setupCommand.empty() ? 1 : 2;
     if (IsZipPath(cp.programPath)) {
@@ -159,7 +151,7 @@ void TMN_FRM::SelectRecord(int r) {
         st[1] = 1;
     }
     st[11] = work.GetField(r, 4).empty() ? 1 : 2;
-    st[3] = (f5.empty() || platform::StartsWith(f5, "VISTA_OK")) ? 1 : 2;
+    st[3] = discpaths::NamesInfoFile(f5) ? 2 : 1;
     st[4] = f1.empty() ? 1 : 2;
     st[5] = FieldInt(work, r, 14) == 11 ? 2 : 1;
     const std::string f10 = work.GetField(r, 10);
@@ -171,22 +163,7 @@ void TMN_FRM::SelectRecord(int r) {
 
 void TMN_FRM::ParsePictureList(int r) {
     CurrentProgram& cp = App().current;
-    for (auto& p : cp.pictures) p.clear();
-    cp.pictureCount = 0;
-    std::string s = App().workCatalogue.GetField(r, 4);
-    if (s.empty()) return;
-    if (s.find(',') == std::string::npos) {
-        cp.pictures[0] = s;
-        cp.pictureCount = 1;
-        return;
-    }
-    size_t comma;
-    while ((comma = s.find(',')) != std::string::npos && cp.pictureCount < 10) {
-        std::string t = s.substr(0, comma);
-        s.erase(0, comma + 1);
-        if (!t.empty()) cp.pictures[cp.pictureCount++] = t;
-    }
-    if (cp.pictureCount < 10 && !s.empty()) cp.pictures[cp.pictureCount++] = s;
+    cp.pictureCount = discpaths::ParsePictureList(App().workCatalogue.GetField(r, 4), cp.pictures);
 }
 
 void TMN_FRM::ResetButtonStates() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/Mainu.h"
+#include "catalogue/Discpaths.h"
 #include "app/Showmapsu.h"
 #include "app/Texts.h"
 #include "platform/bmp.h"
@@ -161,7 +162,7 @@ void TMN_FRM::DrawPicture() {
         Canvas().CopyRect(756, 141, 256, 192, pictureBitmap, 0, 0, RasterOp::Copy);
         return;
     }
-    const std::string generic = App().discRoot + "\\CDINST\\PRG\\RSMALL.JPG";
+    const std::string generic = discpaths::OnDisc(App().discRoot, discpaths::kDefaultSmallPicture);
     if (platform::FileExists(generic)) {
         if (!LoadDiscJpeg(generic, pic)) return;
         pictureBitmap.DrawImage(0, 0, pic);

@@ -779,8 +779,16 @@ void TJXZipReader::Fail(const TJXZipEntry& e, const std::string& why) const {
 }
 
 TJXZipReader::Outcome TJXZipReader::Decode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress) {
-    if (!e.problem.empty()) Fail(e, e.problem);
-    if (e.uncompressedSize > sizeLimit_) Fail(e, "is larger than allowed");
+    Outcome outcome = Outcome::Done;
+    const std::string why = TryDecode(e, sink, progress, outcome);
+    if (!why.empty()) Fail(e, why);
+    return outcome;
+}
+
+std::string TJXZipReader::TryDecode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress,
+                                    Outcome& outcome) {
+    if (!e.problem.empty()) return e.problem;
+    if (e.uncompressedSize > sizeLimit_) return "is larger than allowed";
     z_stream* z = nullptr;
     if (e.method == 8) {
         if (!inflater_) inflater_ = std::make_unique<Inflater>();
@@ -790,8 +798,9 @@ TJXZipReader::Outcome TJXZipReader::Decode(const TJXZipEntry& e, Sink& sink, con
         z, e.method, e.compressedSize, e.uncompressedSize, e.crc, sink.direct, outBuf_,
         [&](uint64_t at, size_t n) { return source_->View(e.dataOffset + at, n, kChunk); },
         [&](const uint8_t* p, size_t n) { sink.Put(p, n); }, progress);
-    if (u.why) Fail(e, u.why);
-    return u.cancelled ? Outcome::Cancelled : Outcome::Done;
+    if (u.why) return u.why;
+    outcome = u.cancelled ? Outcome::Cancelled : Outcome::Done;
+    return {};
 }
 
 void TJXZipReader::ExtractToStream(std::string_view name, platform::MemoryStream& out) {
@@ -1019,4 +1028,67 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
         platform::HostRemoveFile(target);
         throw;
     }
+}
+
+int TJXZipReader::VerifyMembers(const std::function<void(size_t index, const std::string& why)>& fault) {
+    if (!IsOpen()) throw EJXZipError("No archive is open");
+    const auto never = [](uint64_t) { return false; };
+    // Every path a member takes below the target folder, upper-cased: whether it is
+    // a folder there, and the first member that took it.
+    struct Claim {
+        bool folder;
+        size_t member;
+    };
+    std::unordered_map<std::string, Claim> claimed;
+    int sound = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const TJXZipEntry& e = entries_[i];
+        std::string why;
+        std::vector<std::string> parts = SafeParts(e.name, why);
+        if (why.empty() && !e.problem.empty()) why = e.problem;
+        if (why.empty() && !e.isFolder && parts.empty()) why = "has no file name";
+        std::string key;
+        for (size_t k = 0; why.empty() && k < parts.size(); ++k) {
+            key += platform::UpperCp1250(parts[k]);
+            const bool folderHere = k + 1 < parts.size() || e.isFolder;
+            auto [it, fresh] = claimed.emplace(key, Claim{folderHere, i});
+            if (!fresh && !(folderHere && it->second.folder))
+                why = "lands where " + Shown(entries_[it->second.member].name) + " does";
+            key += '\\';
+        }
+        if (why.empty() && !e.isFolder) {
+            Sink nowhere;
+            Outcome outcome = Outcome::Done;
+            why = TryDecode(e, nowhere, never, outcome);
+        }
+        if (why.empty()) ++sound;
+        else if (fault) fault(i, why);
+    }
+    return sound;
+}
+
+bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std::string& archive,
+                         const std::string& member, platform::MemoryStream& out, std::string* archiveFault) {
+    out.Clear();
+    std::string fault;
+    try {
+        zip.SetFileName(folder + "\\" + archive);
+        zip.OpenArchive(0);
+        zip.ExtractToStream(member, out);
+        zip.CloseArchive();
+    } catch (const std::exception& e) {
+        fault = e.what();
+    } catch (...) {
+        fault = "The archive cannot be read: " + folder + "\\" + archive;
+    }
+    if (archiveFault) *archiveFault = fault;
+    if (!fault.empty()) {
+        zip.CloseArchive();
+        out.Clear();
+        std::vector<uint8_t> bytes;
+        if (!platform::ReadWholeFile(folder + "\\" + member, bytes)) return false;
+        out.Write(bytes.data(), bytes.size());
+    }
+    out.Seek(0);
+    return true;
 }

@@ -82,6 +82,14 @@ public:
     int ExtractFiles(const std::string& mask = "*.*");
     bool Cancelled() const { return cancelled_; }
 
+    // Reads every member as ExtractFiles would and writes nothing: each file's data
+    // is unpacked to nowhere with its size and CRC checked, and each name must be one
+    // that ExtractFiles accepts and must not land where another member lands (letter
+    // case ignored, as on the target's file system). Every member at fault is
+    // reported to `fault` with its index and the reason; the result is the number of
+    // members without a fault. Raises EJXZipError only when no archive is open.
+    int VerifyMembers(const std::function<void(size_t index, const std::string& why)>& fault);
+
     // Members that would unpack to more bytes than this fail instead (fuzzing keeps
     // its memory small this way). No limit by default.
     void SetSizeLimit(uint64_t bytes) { sizeLimit_ = bytes; }
@@ -106,6 +114,9 @@ private:
     void ReadDirectory();
     void CheckDataRanges(uint64_t directoryStart);
     Outcome Decode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress);
+    // What Decode does, with the reason for a failure returned ("" when none).
+    std::string TryDecode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress,
+                          Outcome& outcome);
     void ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& folders, FileWriter& writer, uint64_t weightBefore,
                     uint64_t totalWeight);
     bool RaiseFile(const std::string& name, double percent);
@@ -122,3 +133,11 @@ private:
     uint64_t sizeLimit_ = UINT64_MAX;
     bool cancelled_ = false;
 };
+
+// A resource stream of the disc: the member of a resource archive, or, when the
+// archive cannot be opened, lacks the member or fails while unpacking, the plain
+// member file beside it. The stream is positioned at 0; false when neither could be
+// read (the stream is then empty). `archiveFault`, when given, receives why the
+// archive was not used ("" when it was).
+bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std::string& archive,
+                         const std::string& member, platform::MemoryStream& out, std::string* archiveFault = nullptr);

@@ -5,6 +5,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <random>
 
 #include "install/Zipreaderu.h"
@@ -525,3 +526,67 @@ TEST_F(ZipReader, OpeningChecksTheNameAndReplacesTheArchiveBefore) {
 }
 
 }  // namespace
+
+TEST_F(ZipReader, VerifyReadsEveryMemberAndWritesNothing) {
+    ZipWriter w;
+    w.Add("setup.exe", Lines(300000));
+    w.Add("dane/", "", Stored());
+    w.Add("dane/program.dat", Noise(70000, 3), Stored());
+    size_t bad = w.Add("dane/broken.dat", std::string(5000, 'x') + "tail", Stored());
+    w.Add("Dane/PROGRAM.DAT", "the same file again in other letters");
+    w.Add("setup.exe/inside.txt", "a file where setup.exe is a file");
+    w.Add("../escape.txt", "out of the target");
+    w.Add("pomoc/", "", Stored());
+    w.Add("POMOC/help.txt", "a folder met twice is one folder");
+    std::vector<uint8_t> bytes = w.Finish();
+    const auto& m = w.Members()[bad];
+    bytes[m.dataOffset + m.compressedSize - 1] ^= 0x01;
+    Open(bytes);
+
+    std::map<size_t, std::string> faults;
+    const int sound = zip.VerifyMembers([&](size_t i, const std::string& why) { faults[i] = why; });
+    EXPECT_EQ(sound, 5);
+    ASSERT_EQ(faults.size(), 4u);
+    EXPECT_EQ(faults[3], "fails its CRC check");
+    EXPECT_EQ(faults[4], "lands where dane\\program.dat does");
+    EXPECT_EQ(faults[5], "lands where setup.exe does");
+    EXPECT_EQ(faults[6], "climbs out of the target folder");
+    // Nothing was unpacked anywhere: a.zip is alone in its folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1);
+
+    // What VerifyMembers passes, ExtractFiles unpacks.
+    ZipWriter good;
+    good.Add("a/b.txt", "b");
+    good.Add("A/c.txt", "c");
+    Open(good.Finish());
+    EXPECT_EQ(zip.VerifyMembers(nullptr), 2);
+    ExtractAll();
+    EXPECT_TRUE(Exists("a/c.txt"));
+}
+
+TEST_F(ZipReader, ResourceStreamsFallBackToThePlainMemberFile) {
+    ZipWriter w;
+    w.Add("fdata.jxs", "font records");
+    testsupport::WriteFile(tmp / "fdata.jxz", w.Finish());
+    platform::MemoryStream s;
+    std::string why = "stale";
+    ASSERT_TRUE(LoadResourceArchive(zip, "T:", "FDATA.JXZ", "FDATA.JXS", s, &why));
+    EXPECT_EQ(Text(s.Bytes()), "font records");
+    EXPECT_EQ(s.Position(), 0u);
+    EXPECT_EQ(why, "");
+
+    // A damaged archive: the plain file beside it serves, and the reason is told.
+    std::vector<uint8_t> bytes = testsupport::ReadFile(tmp / "fdata.jxz");
+    bytes[w.Members()[0].dataOffset] ^= 0xFF;
+    testsupport::WriteFile(tmp / "fdata.jxz", bytes);
+    testsupport::WriteFile(tmp / "fdata.jxs", "plain records");
+    ASSERT_TRUE(LoadResourceArchive(zip, "T:", "fdata.jxz", "fdata.jxs", s, &why));
+    EXPECT_EQ(Text(s.Bytes()), "plain records");
+    EXPECT_NE(why.find("fdata.jxs"), std::string::npos) << why;
+    EXPECT_FALSE(zip.IsOpen());
+
+    // Neither: an empty stream and false.
+    fs::remove(tmp / "fdata.jxs");
+    EXPECT_FALSE(LoadResourceArchive(zip, "T:", "fdata.jxz", "fdata.jxs", s, &why));
+    EXPECT_EQ(s.Size(), 0u);
+}

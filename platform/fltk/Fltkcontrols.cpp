@@ -111,6 +111,8 @@ public:
     }
     void Sync();
     void Place();
+    // The picture was drawn with its pixels of now; a later change draws it again.
+    void PictureDrawn();
     void NoticePicture();
 
     // What the user did.
@@ -156,9 +158,6 @@ private:
     // The picture's pixels as last drawn.
     std::vector<uint8_t> shown_;
     int shownW_ = -1, shownH_ = -1;
-
-    friend class PictureWidget;
-    friend class DriveWidget;
 };
 
 namespace {
@@ -252,7 +251,6 @@ class ListWidget : public Fl_Hold_Browser {
 public:
     explicit ListWidget(WidgetPeer& p) : Fl_Hold_Browser(0, 0, 1, 1), peer_(p) {
         box(kSunkenBox);
-        format_char(0);
         when(FL_WHEN_NEVER);
         callback(Ignore);
         scrollbar.color(ToFl(kButtonFace));
@@ -263,12 +261,11 @@ public:
         bool onRow = e == FL_PUSH && PushOnRow();
         int r = Fl_Hold_Browser::handle(e);
         int now = value();
-        if (now > 0 && (onRow || ((e == FL_DRAG || e == FL_KEYBOARD) && now != before))) Picked(now - 1);
+        if (now > 0 && (onRow || ((e == FL_DRAG || e == FL_KEYBOARD) && now != before))) peer_.Selected(now - 1);
         return r;
     }
 
 protected:
-    virtual void Picked(int index) { peer_.Selected(index); }
     bool PushOnRow() {
         int X, Y, W, H;
         bbox(X, Y, W, H);
@@ -330,14 +327,12 @@ protected:
         fl_color(active_r() ? c : fl_inactive(c));
         fl_draw(l->text.c_str(), gx + 16, Y, W - (gx + 16 - X), H, Fl_Align(FL_ALIGN_LEFT | FL_ALIGN_CLIP), nullptr, 0);
     }
-    void Picked(int) override {}  // one click only marks a row
 };
 
 class MemoWidget : public Fl_Browser {
 public:
     MemoWidget() : Fl_Browser(0, 0, 1, 1) {
         box(kSunkenBox);
-        format_char(0);
         has_scrollbar(BOTH_ALWAYS);
         scrollbar.color(ToFl(kButtonFace));
         hscrollbar.color(ToFl(kButtonFace));
@@ -393,9 +388,6 @@ private:
     const Control& control_;
 };
 
-}  // namespace
-
-// Outside the anonymous namespace: the peer keeps what they last drew.
 class PictureWidget : public Fl_Widget {
 public:
     explicit PictureWidget(WidgetPeer& p) : Fl_Widget(0, 0, 1, 1), peer_(p) {}
@@ -405,9 +397,7 @@ public:
         const Image& pic = peer_.Ctl().Picture();
         int W = std::min(w(), pic.Width()), H = std::min(h(), pic.Height());
         if (W > 0 && H > 0) fl_draw_image(pic.Row(0), x(), y(), W, H, 3, pic.Width() * 3);
-        peer_.shownW_ = pic.Width();
-        peer_.shownH_ = pic.Height();
-        peer_.shown_.assign(pic.Row(0), pic.Row(0) + static_cast<size_t>(pic.Width()) * pic.Height() * 3);
+        peer_.PictureDrawn();
     }
 
 private:
@@ -456,6 +446,8 @@ public:
 private:
     WidgetPeer& peer_;
 };
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Keeping a widget in step with its control
@@ -544,7 +536,7 @@ void WidgetPeer::SyncList() {
     if (control_.Items() != items_) {
         items_ = control_.Items();
         b->clear();
-        for (const std::string& s : items_) b->add(Cp1250ToUtf8(s).c_str());
+        for (const std::string& s : items_) b->add(LiteralBrowserLine(s).c_str());
     }
     int want = control_.ItemIndex() + 1;
     if (b->value() != want) {
@@ -564,7 +556,9 @@ void WidgetPeer::SyncFolders() {
         rows_ = control_.Rows();
         b->lines = FolderLines(rows_);
         b->clear();
-        for (const FolderLine& l : b->lines) b->add(l.text.c_str());
+        // The browser's own lines only give the rows their height; the widget draws
+        // them from its lines.
+        for (const FolderRow& r : rows_) b->add(LiteralBrowserLine(r.name).c_str());
         int open = OpenFolderRow(rows_);
         if (open >= 0) {
             b->select(open + 1);
@@ -603,7 +597,7 @@ void WidgetPeer::SyncMemo() {
     if (control_.Items() != items_) {
         items_ = control_.Items();
         b->clear();
-        for (const std::string& s : items_) b->add(Cp1250ToUtf8(s).c_str());
+        for (const std::string& s : items_) b->add(LiteralBrowserLine(s).c_str());
     }
 }
 
@@ -634,6 +628,13 @@ void WidgetPeer::Place() {
     if (old.w >= 0) owner_.Moved(control_);
     Fl_Window& win = owner_.Window();
     if (old.w > 0 && old.h > 0) win.damage(FL_DAMAGE_ALL, old.x, old.y, old.w, old.h);
+}
+
+void WidgetPeer::PictureDrawn() {
+    const Image& pic = control_.Picture();
+    shownW_ = pic.Width();
+    shownH_ = pic.Height();
+    shown_.assign(pic.Row(0), pic.Row(0) + static_cast<size_t>(pic.Width()) * pic.Height() * 3);
 }
 
 void WidgetPeer::NoticePicture() {

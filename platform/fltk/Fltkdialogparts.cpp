@@ -100,6 +100,11 @@ std::string LiteralLabel(const std::string& cp1250) {
     return out;
 }
 
+std::string LiteralBrowserLine(const std::string& cp1250) {
+    std::string utf8 = Cp1250ToUtf8(cp1250);
+    return !utf8.empty() && utf8[0] == '@' ? "@." + utf8 : utf8;
+}
+
 EnterRoute RouteEnter(const std::vector<std::unique_ptr<Control>>& controls, Control* focused) {
     if (focused && focused->Kind() == ControlKind::FolderList) return {nullptr, true};
     if (focused && focused->Kind() == ControlKind::Button && focused->Showing() && focused->Enabled()) return {focused, false};

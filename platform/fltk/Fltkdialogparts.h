@@ -66,6 +66,11 @@ int ProgressFill(int inner, int percent);
 // written: menus read a single '&' as the mark of a shortcut letter.
 std::string LiteralLabel(const std::string& cp1250);
 
+// A text (Windows-1250) as the UTF-8 line of an FLTK browser that shows it as
+// written: a browser reads an '@' at the start of a line as a formatting code, and
+// "@." before it says there is none.
+std::string LiteralBrowserLine(const std::string& cp1250);
+
 // Where the Enter key of a dialog goes: a folder list with the focus opens its row
 // itself; a button with the focus is pressed, as is the default button otherwise.
 struct EnterRoute {

@@ -174,7 +174,7 @@ private:
         check_->onClick = [this] { Say("check %d", check_->Checked() ? 1 : 0); };
         Control& memo = Add(ControlKind::Memo, nullptr, "INFO_MO", 250, 200, 207, 56);
         memo.SetColor(kButtonFace);
-        for (const char* l : {"Folder docelowy:", "   C:\\Gry\\Żółw", "", "Skrót będzie dostępny dla wszystkich użytkowników."})
+        for (const char* l : {"@b Folder docelowy & skrót:", "   C:\\Gry\\Żółw", "", "Skrót będzie dostępny dla wszystkich użytkowników."})
             memo.AddItem(Utf8ToCp1250(l));
         progress_ = &Add(ControlKind::ProgressBar, nullptr, "PB", 40, 262, 417, 16);
         progress_->SetPosition(25);

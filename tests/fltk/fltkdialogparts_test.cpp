@@ -192,6 +192,15 @@ TEST(DialogLook, MenuTextsShowAmpersandsAndPolishLettersAsWritten) {
     EXPECT_EQ(LiteralLabel(""), "");
 }
 
+TEST(DialogLook, BrowserLinesShowALeadingAtSignAsWritten) {
+    // FLTK would read "@b" as bold and "@-" as a rule; "@." stops that.
+    EXPECT_EQ(LiteralBrowserLine("@bGry"), "@.@bGry");
+    EXPECT_EQ(LiteralBrowserLine("@"), "@.@");
+    EXPECT_EQ(LiteralBrowserLine("Gry @ Zabawy"), "Gry @ Zabawy");
+    EXPECT_EQ(LiteralBrowserLine(""), "");
+    EXPECT_EQ(LiteralBrowserLine(Utf8ToCp1250("Żółw")), "Żółw");
+}
+
 TEST(DialogLook, EnterPressesTheFocusedOrTheShowingDefaultButton) {
     std::vector<std::unique_ptr<Control>> controls;
     auto add = [&](ControlKind k, Control* parent, const char* name) -> Control& {

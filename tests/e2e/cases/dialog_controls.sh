@@ -8,7 +8,8 @@ E2E_SCREEN=1024x768
 DLG_EDIT="100 90"
 DLG_LIST_ROW1="300 133"      # second row of the group list ("Gry" once sorted)
 DLG_CHECK="258 189"
-DLG_FOLDER_ROW3="100 167"   # fourth row of the folder list ("Łódź")
+DLG_FOLDER_ROW1="100 133"    # second row of the folder list
+DLG_FOLDER_ROW3="100 167"    # fourth row of the folder list ("Łódź")
 DLG_DRIVES="100 241"
 DLG_BACK="285 332"
 DLG_ASK="52 332"
@@ -109,6 +110,15 @@ e2e_case() {
     e2e_key Down Return
     e2e_wait_line '^drive 1 D:$'
     e2e_wait_line '^open D:\\$'
+    # On D:\ a single click only marks a folder; Enter opens it, the folder list
+    # keeping the key from the default button.
+    e2e_mark
+    e2e_click_client "$dlg" $DLG_FOLDER_ROW1
+    sleep 0.6
+    e2e_new_lines | grep -q '^open' && e2e_fail "a single click opened a folder"
+    e2e_key Return
+    e2e_wait_new_line '^open D:\\Programy$'
+    e2e_new_lines | grep -q '^click NEXT' && e2e_fail "Enter in the folder list pressed the default button"
     e2e_click_client "$dlg" $DLG_BACK
     e2e_wait_line '^click BACK$'
     # Escape is no close request: the dialog has no cancel key.
@@ -138,12 +148,15 @@ e2e_case() {
     local px=$E2E_SX py=$E2E_SY
     e2e_shot before-enter
     e2e_expect_pixel "$px" "$py" '#FFFFFF' 'progress bar at a quarter'
+    # The picture's first stripe is blue; each step moves the stripes on by one.
+    e2e_expect_pixel $((261 + 465)) $((207 + 10)) '#1E1EC8' 'picture before the step'
     e2e_click_client "$dlg" $DLG_EDIT
     e2e_mark
     e2e_key Return
     e2e_wait_new_line '^click NEXT 1$'
     e2e_new_lines | grep -q '^edit' && e2e_fail "Enter went into the edit field"
     e2e_wait_pixel "$px" "$py" '#0A246A' 'progress bar at a half' after-enter
+    e2e_expect_pixel $((261 + 465)) $((207 + 10)) '#C81E1E' 'picture after the step'
 
     # With the check box ticked the close box closes the dialog, and the main
     # window takes input again.

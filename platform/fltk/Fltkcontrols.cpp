@@ -576,13 +576,13 @@ void WidgetPeer::SyncDrives() {
         items_ = control_.Items();
         menuTexts_.clear();
         for (const std::string& s : items_) menuTexts_.push_back(LiteralLabel(s));
+        // A menu of our own items, ended by an empty one: FLTK's add() would read
+        // '/' in a text as a submenu.
         menu_.assign(menuTexts_.size() + 1, Fl_Menu_Item{});
         for (size_t i = 0; i < menuTexts_.size(); ++i) {
-            std::memset(&menu_[i], 0, sizeof(Fl_Menu_Item));
             menu_[i].text = menuTexts_[i].c_str();
             menu_[i].labeltype_ = kPlainLabel;
         }
-        std::memset(&menu_.back(), 0, sizeof(Fl_Menu_Item));
         ch->menu(menu_.data());
     }
     int want = control_.ItemIndex();

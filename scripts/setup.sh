@@ -9,7 +9,7 @@ PACKAGES=(
   libfltk1.3-dev fluid libgl-dev libx11-dev libxext-dev
   clang libclang-rt-14-dev
   zip unzip libarchive-tools xdg-utils desktop-file-utils libglib2.0-bin
-  xvfb xdotool openbox x11-utils imagemagick
+  xvfb xdotool openbox x11-utils x11-xserver-utils imagemagick
 )
 
 missing=()

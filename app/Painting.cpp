@@ -90,8 +90,13 @@ void TMN_FRM::ApplyHover(int newId, int oldId) {
 }
 
 void TMN_FRM::ShowSelection(int record) {
+    FlagScope busyUntilDone(busy, false);
     Application& app = App();
     listScrollBar.SetRange(programList.MaxTop(), programList.TopRow());
+    // The list answers -1 for a row it does not have (Down on an empty list, a view
+    // with no entries): nothing is selected then, and no record is read.
+    const bool none = record < 0 || record >= app.workCatalogue.recordCount;
+    if (none) record = -1;
     app.selectedRecord = record;
     const int oldKind = app.entryKind;
     UpdateEntryKind(record);
@@ -100,17 +105,17 @@ void TMN_FRM::ShowSelection(int record) {
         busy = true;
         composedBuffer.CopyRect(0, 0, 1024, 768, kind == kKindProgram ? programBuffer : coverBuffer, 0, 0, RasterOp::Copy);
         // The right-hand panel: the program skin when a program arrives, the cover
-        // when a plain entry follows a program; an entry without description coming
-        // from a plain entry gets the program panel so that its buttons sit on it.
+        // when a plain entry follows a program (or nothing follows anything); an
+        // entry without description coming from a plain entry gets the program panel
+        // so that its buttons sit on it.
         if (kind == kKindProgram || (kind == kKindNoDescription && oldKind == kKindOther))
             Canvas().CopyRect(748, 133, 273, 538, programBuffer, 748, 133, RasterOp::Copy);
-        else if (kind == kKindOther && oldKind == kKindProgram)
+        else if (kind == kKindOther && (oldKind == kKindProgram || none))
             Canvas().CopyRect(748, 133, 273, 538, coverBuffer, 748, 133, RasterOp::Copy);
     }
     SelectRecord(record);
     if (kind == kKindProgram || kind == kKindNoDescription) DrawActionButtons();
     if (kind == kKindProgram) ShowProgramInfo(record);
-    busy = false;
 }
 
 std::vector<std::string> TMN_FRM::DescriptionLines(int record) {
@@ -214,6 +219,7 @@ void TMN_FRM::ShowBannerHint(const std::string& text, int index) {
 void TMN_FRM::PaintWindow() {
     Application& app = App();
     inputReady = false;
+    FlagScope readyWhenPainted(inputReady, true);
     Canvas().SetCopyMode(RasterOp::Copy);
     Canvas().CopyRect(0, 0, 1024, 768, composedBuffer, 0, 0, RasterOp::Copy);
     programList.Repaint();
@@ -240,7 +246,6 @@ void TMN_FRM::PaintWindow() {
     ApplyHover(hoverId, 0);
     app.leftBanners.Draw();
     app.topBanners.Draw();
-    inputReady = true;
 }
 
 void TMN_FRM::FreeViewResources() {

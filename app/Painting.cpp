@@ -1,6 +1,7 @@
 // Painting the main window: the off-screen buffers, skins, buttons, the right-hand
 // program block, the status strip and the full repaint.
 #include <algorithm>
+#include <stdexcept>
 
 #include "app/Mainu.h"
 #include "app/Showmapsu.h"
@@ -220,32 +221,44 @@ void TMN_FRM::PaintWindow() {
     Application& app = App();
     inputReady = false;
     FlagScope readyWhenPainted(inputReady, true);
-    Canvas().SetCopyMode(RasterOp::Copy);
-    Canvas().CopyRect(0, 0, 1024, 768, composedBuffer, 0, 0, RasterOp::Copy);
-    programList.Repaint();
-    listScrollBar.Redraw();
-    if (app.entryKind == kKindProgram) {
-        descScrollBar.Redraw();
-        app.opisWin.Paint();
-    }
-    // A damaged record is reported once, not at every paint (a box over the window
-    // brings the next paint), and the rest of the window is still painted.
-    try {
+    // Each part is painted even when one before it failed. A failure is reported
+    // once, not at every paint: a box over the window brings the next paint.
+    std::string error;
+    auto part = [&](auto&& paint) {
+        try {
+            paint();
+        } catch (const std::exception& e) {
+            if (error.empty()) error = e.what();
+        }
+    };
+    part([&] {
+        Canvas().SetCopyMode(RasterOp::Copy);
+        Canvas().CopyRect(0, 0, 1024, 768, composedBuffer, 0, 0, RasterOp::Copy);
+        programList.Repaint();
+        listScrollBar.Redraw();
+        if (app.entryKind == kKindProgram) {
+            descScrollBar.Redraw();
+            app.opisWin.Paint();
+        }
+    });
+    part([&] {
         if (app.selectedRecord != -1) {
             SelectRecord(app.selectedRecord);
             if (app.entryKind == kKindProgram || app.entryKind == kKindNoDescription) DrawActionButtons();
             if (app.entryKind == kKindProgram) ShowProgramInfo(app.selectedRecord);
         }
+    });
+    part([&] {
+        ApplyHover(hoverId, 0);
+        app.leftBanners.Draw();
+        app.topBanners.Draw();
+    });
+    if (error.empty()) {
         lastPaintError_.clear();
-    } catch (const std::exception& e) {
-        if (lastPaintError_ != e.what()) {
-            lastPaintError_ = e.what();
-            ReportError(e);
-        }
+    } else if (error != lastPaintError_) {
+        lastPaintError_ = error;
+        ReportError(std::runtime_error(error));
     }
-    ApplyHover(hoverId, 0);
-    app.leftBanners.Draw();
-    app.topBanners.Draw();
 }
 
 void TMN_FRM::FreeViewResources() {

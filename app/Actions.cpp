@@ -39,7 +39,12 @@ std::string TMN_FRM::MakeFolderName(const std::string& text) {
 void TMN_FRM::OpenAddress(const std::string& address) {
     std::string a = address;
     const std::string l = platform::LowerCp1250(a);
-    if (platform::StartsWith(l, "http") || platform::StartsWith(l, "ftp")) {
+    if (platform::StartsWith(l, "ftp.")) {
+        // A host name without a scheme: the Windows shell guesses "ftp://" from the
+        // name, a Linux desktop would take it for a file. ("www." names get "http://"
+        // below, as every name without "@" does.)
+        a = "ftp://" + a;
+    } else if (platform::StartsWith(l, "http") || platform::StartsWith(l, "ftp")) {
         // as it is
     } else if (a.find('@') == std::string::npos) {
         a = "http://" + a;

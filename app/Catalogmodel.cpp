@@ -1,5 +1,6 @@
 // The catalogue model: what the program knows about the disc's programs and about the
 // entry the user has selected.
+#include <algorithm>
 #include <cstdint>
 
 #include "app/Mainu.h"
@@ -87,11 +88,17 @@ void TMN_FRM::DecodeCatalogue(CJXNdt4File& raw) { discpaths::DecodeCatalogue(raw
 void TMN_FRM::FillProgramList(bool expanded) {
     CJXNdt4File& work = App().workCatalogue;
     int parent[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    int previous = -1;  // level of the record before
     for (int r = 0; r < work.recordCount; ++r) {
         int level = static_cast<int8_t>(static_cast<uint8_t>(FieldInt(work, r, 13)));
-        // Levels outside 0..7 are outside the format; they are kept off the parent table
-        // rather than written past it.
-        if (level < 0 || level > 7) continue;
+        // The list reports rows by position and the position is the record number, so
+        // every record must have its row, in order. A level below 0 makes a top entry;
+        // one deeper than the list can go sits one below the record before it (at most
+        // at the deepest level), which keeps it at the end of the list and off the end
+        // of the parent table.
+        if (level < 0) level = 0;
+        if (level > 7) level = std::min(previous + 1, 7);
+        previous = level;
         parent[level] = r;
         if (level == 0)
             programList.AddRoot(work.GetField(r, 0));
@@ -110,7 +117,9 @@ int TMN_FRM::FirstProgram() {
 void TMN_FRM::UpdateEntryKind(int r) {
     Application& app = App();
     CJXNdt4File& work = app.workCatalogue;
-    if (platform::StartsWith(work.GetField(r, 9), "^"))
+    if (r < 0 || r >= work.recordCount)
+        app.entryKind = kKindOther;  // no entry: nothing to show for it
+    else if (platform::StartsWith(work.GetField(r, 9), "^"))
         app.entryKind = kKindNoDescription;
     else if (FieldInt(work, r, 14) == 11)
         app.entryKind = kKindProgram;

@@ -21,6 +21,21 @@ class TIMG_FRM;
 class TINST_FRM;
 class TABT_FRM;
 
+// Gives a flag its final value however the scope is left, an error included: an
+// error met while showing a selection or painting must not leave the window deaf to
+// the user.
+class FlagScope {
+public:
+    FlagScope(bool& flag, bool atEnd) : flag_(flag), atEnd_(atEnd) {}
+    ~FlagScope() { flag_ = atEnd_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool atEnd_;
+};
+
 class TMN_FRM : public platform::WindowHandler {
 public:
     // Creating the window runs FormCreate, which runs the whole start-up.

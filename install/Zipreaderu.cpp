@@ -51,7 +51,9 @@ bool IsAscii(std::string_view s) {
 // code pages share; most names are ASCII and archives can hold thousands of them.
 std::string OemToAnsi(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Oem852ToCp1250(s); }
 std::string Utf8ToAnsi(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Utf8ToCp1250(s); }
-std::string AnsiToHost(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Cp1250ToUtf8(s); }
+std::string OemToHost(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Oem852ToUtf8(s); }
+// Host names are compared ignoring letter case, as the program's file system does.
+std::string HostKey(std::string_view s) { return platform::UpperUtf8(s); }
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 char Fold(char c) { return c == '/' ? '\\' : platform::UpperCp1250(c); }
@@ -61,6 +63,13 @@ bool SamePath(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < a.size(); ++i)
         if (Fold(a[i]) != Fold(b[i])) return false;
     return true;
+}
+
+bool SameHostPath(std::string_view a, std::string_view b) {
+    std::string x = HostKey(a), y = HostKey(b);
+    std::replace(x.begin(), x.end(), '\\', '/');
+    std::replace(y.begin(), y.end(), '\\', '/');
+    return x == y;
 }
 
 std::string_view NamePart(std::string_view path) {
@@ -286,17 +295,18 @@ public:
     FolderCache(std::string baseHost, std::string baseWin) : baseHost_(std::move(baseHost)), baseWin_(std::move(baseWin)) {}
 
     // The host path of the folder made of the first `count` parts, missing levels
-    // created.
-    std::string Ensure(const std::vector<std::string>& parts, size_t count) {
+    // created. `parts` are the names as the program shows them (Windows-1250, for
+    // messages), `hostParts` the same names exactly, as the host gets them.
+    std::string Ensure(const std::vector<std::string>& parts, const std::vector<std::string>& hostParts, size_t count) {
         if (count == 0) return baseHost_;
         std::string key;
-        for (size_t i = 0; i < count; ++i) key += platform::UpperCp1250(parts[i]) + '\\';
+        for (size_t i = 0; i < count; ++i) key += HostKey(hostParts[i]) + '/';
         auto known = resolved_.find(key);
         if (known != resolved_.end()) return known->second;
-        std::string parent = Ensure(parts, count - 1);
+        std::string parent = Ensure(parts, hostParts, count - 1);
         Listing& names = ListingOf(parent);
-        const std::string& part = parts[count - 1];
-        std::string folded = platform::UpperCp1250(part);
+        const std::string& part = hostParts[count - 1];
+        std::string folded = HostKey(part);
         std::string child;
         auto it = names.find(folded);
         if (it != names.end()) {
@@ -304,7 +314,7 @@ public:
             if (platform::HostTargetKind(child) != platform::HostKind::Directory)
                 throw EJXZipError("Cannot create the folder " + WinPath(parts, count) + ": a file of that name is in the way");
         } else {
-            std::string host = AnsiToHost(part);
+            const std::string& host = part;
             child = parent + "/" + host;
             if (!platform::HostMakeDirectory(child))
                 throw EJXZipError("Cannot create the folder " + WinPath(parts, count) + ": " +
@@ -320,10 +330,10 @@ public:
     // the file it points to. When the name was written by this extraction (an
     // archive that holds a name twice), `settle` is called first, so that the
     // earlier file is really there before it is replaced.
-    std::string PrepareFile(const std::string& folder, const std::string& name, const std::string& shownName,
+    std::string PrepareFile(const std::string& folder, const std::string& hostName, const std::string& shownName,
                             const std::function<void()>& settle) {
         Listing& names = ListingOf(folder);
-        std::string folded = platform::UpperCp1250(name);
+        std::string folded = HostKey(hostName);
         auto it = names.find(folded);
         if (it != names.end()) {
             if (it->second.ours) settle();
@@ -336,9 +346,8 @@ public:
                                   platform::Utf8ToCp1250(platform::HostLastError()));
             names.erase(it);
         }
-        std::string host = AnsiToHost(name);
-        names[folded] = {host, true};
-        return folder + "/" + host;
+        names[folded] = {hostName, true};
+        return folder + "/" + hostName;
     }
 
     std::string WinPath(const std::vector<std::string>& parts, size_t count) const {
@@ -352,14 +361,16 @@ private:
         std::string host;   // the name on the host
         bool ours = false;  // made by this extraction
     };
-    // Upper-cased Windows-1250 name -> what is there.
+    // Upper-cased host name -> what is there. The key is made from the exact name:
+    // two names that differ only in letters Windows-1250 lacks must never meet
+    // under one key.
     using Listing = std::unordered_map<std::string, Name>;
 
     Listing& ListingOf(const std::string& folder) {
         auto it = listings_.find(folder);
         if (it != listings_.end()) return it->second;
         Listing& names = listings_[folder];
-        for (auto& n : platform::HostListNames(folder)) names.emplace(platform::UpperCp1250(Utf8ToAnsi(n)), Name{n, false});
+        for (auto& n : platform::HostListNames(folder)) names.emplace(HostKey(n), Name{n, false});
         return names;
     }
 
@@ -686,8 +697,17 @@ void TJXZipReader::ReadDirectory() {
         const uint32_t localOffset = platform::LoadLE32(p + 42);
         std::string_view raw(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
         // Bit 11 says the name is UTF-8; without it the name is in the OEM code page
-        // of the machine that packed it.
-        e.name = (e.flags & 0x800) ? Utf8ToAnsi(raw) : OemToAnsi(raw);
+        // of the machine that packed it. The program shows it in Windows-1250; the
+        // host gets it whole.
+        bool nameLost = false;
+        if (e.flags & 0x800) {
+            e.name = Utf8ToAnsi(raw);
+            if (platform::IsValidUtf8(raw)) e.hostName = std::string(raw);
+            else nameLost = true;
+        } else {
+            e.name = OemToAnsi(raw);
+            e.hostName = OemToHost(raw);
+        }
         e.headerOffset = uint64_t{localOffset} + shift;
 
         const unsigned host = e.versionMadeBy >> 8;
@@ -708,6 +728,8 @@ void TJXZipReader::ReadDirectory() {
             e.problem = "is packed with method " + std::to_string(e.method) + ", which cannot be read";
         else if (e.method == 0 && e.compressedSize != e.uncompressedSize)
             e.problem = "is stored with two different sizes";
+        else if (nameLost)
+            e.problem = "has a name marked as UTF-8 that is not UTF-8, so its real name is unknown";
         entries_.push_back(std::move(e));
         pos += kCentralSize + nameLen + extraLen + commentLen;
     }
@@ -767,6 +789,14 @@ int TJXZipReader::FindMember(std::string_view name) const {
     return -1;
 }
 
+int TJXZipReader::FindHostMember(std::string_view utf8Name) const {
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (SameHostPath(entries_[i].hostName, utf8Name)) return static_cast<int>(i);
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (SameHostPath(NamePart(entries_[i].hostName), utf8Name)) return static_cast<int>(i);
+    return -1;
+}
+
 bool TJXZipReader::MatchesMask(std::string_view mask, std::string_view name) {
     if (Wild(mask, name)) return true;
     // "NAME.*" also stands for "NAME" without an extension, and so "*.*" for every
@@ -807,6 +837,12 @@ void TJXZipReader::ExtractToStream(std::string_view name, platform::MemoryStream
     if (!IsOpen()) throw EJXZipError("No archive is open");
     const int i = FindMember(name);
     if (i < 0) throw EJXZipError("The archive " + fileName_ + " holds no member " + std::string(name));
+    ExtractMemberToStream(static_cast<size_t>(i), out);
+}
+
+void TJXZipReader::ExtractMemberToStream(size_t i, platform::MemoryStream& out) {
+    if (!IsOpen()) throw EJXZipError("No archive is open");
+    if (i >= entries_.size()) throw EJXZipError("The archive " + fileName_ + " has no member " + std::to_string(i));
     const auto never = [](uint64_t) { return false; };
     Sink sink;
     if (out.Position() >= out.Size()) {
@@ -913,16 +949,20 @@ int TJXZipReader::ExtractFiles(const std::string& mask) {
     for (size_t order = 0; order < picked.size(); ++order) {
         const TJXZipEntry& e = entries_[picked[order]];
         if (writer.Failed()) break;
+        current_ = &e;
         try {
             ExtractOne(e, order, folders, writer, done, total);
         } catch (const EJXZipError& failure) {
+            current_ = nullptr;
             writer.FailedAt(order, failure.what());
             break;
         } catch (...) {
             // An event handler's own error: what was handed over is still written.
+            current_ = nullptr;
             writer.Settle();
             throw;
         }
+        current_ = nullptr;
         if (cancelled_) break;
         ++written;
         done += e.isFolder ? 1 : uint64_t{e.uncompressedSize} + 1;
@@ -944,9 +984,14 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
     std::string why;
     std::vector<std::string> parts = SafeParts(e.name, why);
     if (!why.empty()) Fail(e, why + "; it was not extracted");
+    // The host's names are the exact ones; they split where the shown ones do, as
+    // separators are the same bytes in every code page.
+    std::vector<std::string> hostParts = e.hostName == e.name ? parts : SafeParts(e.hostName, why);
+    if (!why.empty()) Fail(e, why + "; it was not extracted");
+    if (hostParts.size() != parts.size()) Fail(e, "has a name that cannot be written here");
 
     if (e.isFolder) {
-        folders.Ensure(parts, parts.size());
+        folders.Ensure(parts, hostParts, parts.size());
         bool cancel = RaiseFile(shown, 100);
         cancel = overall(1) || cancel;
         if (cancel) cancelled_ = true;
@@ -958,8 +1003,8 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
     auto settle = [&] {
         if (auto failure = writer.Settle()) throw EJXZipError(*failure);
     };
-    const std::string folder = folders.Ensure(parts, parts.size() - 1);
-    const std::string target = folders.PrepareFile(folder, parts.back(), shown, settle);
+    const std::string folder = folders.Ensure(parts, hostParts, parts.size() - 1);
+    const std::string target = folders.PrepareFile(folder, hostParts.back(), shown, settle);
     const std::string targetWin = folders.WinPath(parts, parts.size());
     const double size = e.uncompressedSize;
     auto progress = [&](uint64_t produced) {

@@ -28,6 +28,10 @@ public:
 // One member as the central directory describes it.
 struct TJXZipEntry {
     std::string name;  // Windows-1250, as stored (folders separated by "/")
+    // The same name exactly, in UTF-8 as the host's file names are: the files are
+    // made under it, so letters that Windows-1250 lacks (and shows as "?" in name)
+    // are kept. Empty when the stored bytes are not the UTF-8 they claim to be.
+    std::string hostName;
     uint16_t versionMadeBy = 0;
     uint16_t flags = 0;
     uint16_t method = 0;
@@ -68,10 +72,14 @@ public:
     // The first member whose stored path, or failing that whose file-name part,
     // equals the name, ignoring letter case ("/" and "\" alike); -1 when none.
     int FindMember(std::string_view name) const;
+    // The same by the exact name in UTF-8 (hostName).
+    int FindHostMember(std::string_view utf8Name) const;
 
     // Writes the member's uncompressed bytes into the stream from its current
     // position. On failure the stream is left as it was before the call.
     void ExtractToStream(std::string_view name, platform::MemoryStream& out);
+    // The same for the member at an index of Entries().
+    void ExtractMemberToStream(size_t index, platform::MemoryStream& out);
 
     void SetBaseDir(const std::string& winPath) { baseDir_ = winPath; }
     const std::string& BaseDir() const { return baseDir_; }
@@ -81,6 +89,9 @@ public:
     // Cancelled()); a failing member ends it with EJXZipError.
     int ExtractFiles(const std::string& mask = "*.*");
     bool Cancelled() const { return cancelled_; }
+    // The member being extracted, while ExtractFiles raises its events; null at
+    // other times.
+    const TJXZipEntry* CurrentEntry() const { return current_; }
 
     // Reads every member as ExtractFiles would and writes nothing: each file's data
     // is unpacked to nowhere with its size and CRC checked, and each name must be one
@@ -132,6 +143,7 @@ private:
     std::unique_ptr<Inflater> inflater_;
     uint64_t sizeLimit_ = UINT64_MAX;
     bool cancelled_ = false;
+    const TJXZipEntry* current_ = nullptr;
 };
 
 // A resource stream of the disc: the member of a resource archive, or, when the

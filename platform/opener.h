@@ -13,6 +13,7 @@ namespace platform {
 enum OpenResult : int {
     kOpenFileNotFound = 2,
     kOpenPathNotFound = 3,
+    kOpenBadFormat = 11,  // not a program the system could start
     kOpenNoOpener = 31,  // no program to open it with, or that program failed
     kOpenStarted = 42,
 };
@@ -22,7 +23,8 @@ enum OpenResult : int {
 //  - an address, a folder or a document goes to xdg-open as its only argument;
 //  - a native program (execute bit and an ELF or "#!" header) is started directly
 //    with params split on blanks;
-//  - a Windows program (.exe, .bat, .com, .msi) goes to wine when it is on PATH.
+//  - a Windows program (.exe, .com, .bat, .cmd, .msi) goes to wine when it is on
+//    PATH, once its header shows that it is one (kOpenBadFormat otherwise).
 // Never waits for the started program; waits at most about 1.5 s for xdg-open's own
 // verdict. Leaves no child process behind to be reaped.
 int OpenWithDesktop(const std::string& hostFile, const std::string& params, const std::string& hostDir);

@@ -138,7 +138,10 @@ std::optional<std::string> DriveTable::ToHost(std::string_view winPath) const {
                 while (dirent* e = ::readdir(d)) {
                     std::string n = e->d_name;
                     if (n == "." || n == "..") continue;
-                    if (EqualsIgnoreCase(Utf8ToCp1250(n), part)) {
+                    // A name with letters Windows-1250 lacks would match the "?"
+                    // they become; the program cannot name such a file at all.
+                    const std::string shown = Utf8ToCp1250(n);
+                    if (EqualsIgnoreCase(shown, part) && Cp1250ToUtf8(shown) == n) {
                         name = n;
                         found = true;
                         break;

@@ -16,6 +16,15 @@ std::string Utf8ToCp1250(std::string_view s);
 bool FitsCp1250(std::string_view utf8);
 std::string Oem852ToCp1250(std::string_view s);
 std::string Cp1250ToOem852(std::string_view s);
+// Every byte of code page 852 has its character in UTF-8, so this loses nothing.
+std::string Oem852ToUtf8(std::string_view s);
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no
+// surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view s);
+// Host file names (UTF-8) upper-cased for comparing them ignoring letter case:
+// Latin (Polish letters included, as UpperCp1250 does them), Greek and Cyrillic
+// letters; anything else, broken sequences too, is left as it is.
+std::string UpperUtf8(std::string_view s);
 
 // Upper- and lower-casing by the Windows-1250 letters, Polish ones included.
 char UpperCp1250(char c);

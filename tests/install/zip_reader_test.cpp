@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -90,6 +91,112 @@ TEST_F(ZipReader, PolishNamesInOem852AndUtf8BecomeTheRightFileNames) {
     EXPECT_EQ(Text(testsupport::ReadFile(Out("jaźń.txt"))), "utf");
     // Looked up by its Windows-1250 name, upper case, as the start-up would.
     EXPECT_EQ(Stream("ZA\xAF\xD3\xA3\xC6\\G\xCA\x8CL\xA5.TXT"), "oem");
+}
+
+// Every name below the folder, relative, sorted.
+std::vector<std::string> Tree(const std::string& folder) {
+    std::vector<std::string> names;
+    for (auto& e : fs::recursive_directory_iterator(folder)) names.push_back(fs::relative(e.path(), folder).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ZipMemberOptions Utf8Name() {
+    ZipMemberOptions o;
+    o.flags = 0x800;
+    return o;
+}
+
+TEST_F(ZipReader, NamesWindows1250CannotHoldKeepTheirOwnLettersOnTheHost) {
+    ZipWriter w;
+    w.Add("абв.txt", "first", Utf8Name());
+    w.Add("где.txt", "second", Utf8Name());
+    w.Add("λόγος/κείμενο.txt", "greek", Utf8Name());
+    w.Add("漢字.txt", "han", Utf8Name());
+    w.Add("\xB0.txt", "light shade");   // box-drawing characters of code page 852
+    w.Add("\xB1.txt", "medium shade");
+    w.Add("жук", "a file", Utf8Name());  // a file and a folder whose names differ
+    w.Add("лук/", "", Utf8Name());        // only in letters Windows-1250 lacks
+    w.Add("лук/сеть.txt", "in the folder", Utf8Name());
+    Open(w.Finish());
+    // The program shows what Windows-1250 can; the host keeps every letter.
+    EXPECT_EQ(zip.Entries()[0].name, "???.txt");
+    EXPECT_EQ(zip.Entries()[0].hostName, "абв.txt");
+    EXPECT_EQ(zip.Entries()[4].hostName, "░.txt");
+    EXPECT_EQ(zip.FindHostMember("ГДЕ.TXT"), 1);
+    EXPECT_EQ(zip.FindHostMember("СЕТЬ.txt"), 8);
+    zip.SetBaseDir("T:\\out");
+    EXPECT_EQ(zip.ExtractFiles("*.*"), 9);
+
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("абв.txt"))), "first");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("где.txt"))), "second");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("λόγος/κείμενο.txt"))), "greek");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("漢字.txt"))), "han");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("░.txt"))), "light shade");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("▒.txt"))), "medium shade");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("жук"))), "a file");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("лук/сеть.txt"))), "in the folder");
+    EXPECT_EQ(Tree(Out("")).size(), 10u);
+    for (const std::string& n : Tree(Out(""))) EXPECT_EQ(n.find('?'), std::string::npos) << n;
+}
+
+TEST_F(ZipReader, OnlyTheSameNameInAnyLetterCaseReplacesAnExistingFile) {
+    fs::create_directories(Out(""));
+    testsupport::WriteFile(Out("где.txt"), "not in the archive");
+    testsupport::WriteFile(Out("АБВ.TXT"), "old");
+    fs::create_directories(Out("ДАННЫЕ"));
+    ZipWriter w;
+    w.Add("абв.txt", "new", Utf8Name());
+    w.Add("данные/ёж.txt", "in the old folder", Utf8Name());
+    w.Add("ЁЖИК.txt", "first", Utf8Name());
+    w.Add("ёжик.TXT", "second", Utf8Name());  // the later member of a name wins
+    Open(w.Finish());
+    ExtractAll();
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("где.txt"))), "not in the archive");
+    EXPECT_FALSE(Exists("АБВ.TXT"));
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("абв.txt"))), "new");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("ДАННЫЕ/ёж.txt"))), "in the old folder");
+    EXPECT_FALSE(Exists("ЁЖИК.txt"));
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("ёжик.TXT"))), "second");
+    EXPECT_EQ(Tree(Out("")).size(), 5u);
+}
+
+TEST_F(ZipReader, NamesThatCannotBeKeptOrThatCollideFailClearly) {
+    {
+        // Flagged as UTF-8 but not UTF-8: the name is unknown, so nothing is written.
+        ZipWriter w;
+        w.Add("ok.txt", "fine");
+        w.Add("z\xFF\xFEy.txt", "lost name", Utf8Name());
+        w.Add("later.txt", "after");
+        Open(w.Finish());
+        try {
+            ExtractAll();
+            ADD_FAILURE() << "no error";
+        } catch (const EJXZipError& e) {
+            EXPECT_NE(std::string(e.what()).find("UTF-8"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(Tree(Out("")), std::vector<std::string>{"ok.txt"});
+        zip.CloseArchive();
+        fs::remove_all(Out(""));
+    }
+    // A file and a folder of one name in two letter cases cannot both be.
+    for (bool fileFirst : {true, false}) {
+        SCOPED_TRACE(fileFirst);
+        ZipWriter w;
+        if (fileFirst) w.Add("жук", "a file", Utf8Name());
+        w.Add("ЖУК/лапка.txt", "in a folder", Utf8Name());
+        if (!fileFirst) w.Add("жук", "a file", Utf8Name());
+        Open(w.Finish());
+        try {
+            ExtractAll();
+            ADD_FAILURE() << "no error";
+        } catch (const EJXZipError& e) {
+            EXPECT_NE(std::string(e.what()).find("in the way"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(Tree(Out("")).size(), fileFirst ? 1u : 2u);
+        zip.CloseArchive();
+        fs::remove_all(Out(""));
+    }
 }
 
 TEST_F(ZipReader, SubFoldersAreCreatedAndFolderEntriesMakeNoFile) {

@@ -402,6 +402,7 @@ public:
         Buffer data;
         int64_t time = 0;
         bool readOnly = false;
+        bool executable = false;
     };
 
     ~FileWriter() {
@@ -536,6 +537,7 @@ private:
         std::string why = ok ? std::string() : "Cannot write " + job.targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError());
         if (ok) {
             file.SetTimes(job.time);
+            if (job.executable) file.SetExecutable();
             if (job.readOnly) file.SetReadOnly(true);
         }
         if (!file.Close() && ok) {
@@ -716,6 +718,9 @@ void TJXZipReader::ReadDirectory() {
         e.isFolder = (!e.name.empty() && IsSeparator(e.name.back())) || (e.externalAttrs & 0x10) ||
                      (unixMade && (unixMode & 0170000) == 0040000);
         e.readOnly = unixMade ? !(unixMode & 0200) : (e.externalAttrs & 1) != 0;
+        // A program packed on a Unix system keeps its right to run: without it a
+        // disc's own native programs would arrive as plain files.
+        e.executable = unixMade && !e.isFolder && (unixMode & 0111) != 0;
 
         if (e.compressedSize == 0xFFFFFFFF || e.uncompressedSize == 0xFFFFFFFF || localOffset == 0xFFFFFFFF ||
             diskStart == 0xFFFF)
@@ -1033,6 +1038,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
         }
         job.time = DosToUnix(e.dosDate, e.dosTime);
         job.readOnly = e.readOnly;
+        job.executable = e.executable;
         writer.Submit(std::move(job));
         return;
     }
@@ -1065,6 +1071,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
         }
         // A date the file system refuses is no reason to throw the file away.
         file.SetTimes(DosToUnix(e.dosDate, e.dosTime));
+        if (e.executable) file.SetExecutable();
         if (e.readOnly) file.SetReadOnly(true);
         if (!file.Close()) throw EJXZipError("Cannot write " + targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError()));
         writer.WrittenHere(order, target);

@@ -45,6 +45,7 @@ struct TJXZipEntry {
     uint64_t dataOffset = 0;    // of the member's data, in the file
     bool isFolder = false;
     bool readOnly = false;
+    bool executable = false;  // packed on Unix with an execute bit
     // Why the member cannot be extracted; empty when it can.
     std::string problem;
 };

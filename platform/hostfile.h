@@ -53,6 +53,8 @@ public:
     bool SetTimes(int64_t unixSeconds);
     // Read-only takes every write bit away; writable gives the owner's back.
     bool SetReadOnly(bool readOnly);
+    // Lets whoever may read the file run it too (never set-user-id or the like).
+    bool SetExecutable();
     bool Close();
 
 private:

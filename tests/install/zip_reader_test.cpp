@@ -547,20 +547,25 @@ TEST_F(ZipReader, ProgressEventsRunFromZeroToHundredPerMemberAndOverall) {
     EXPECT_TRUE(std::is_sorted(overall.begin(), overall.end()));
 }
 
-TEST_F(ZipReader, DatesAndReadOnlyAttributesAreApplied) {
+TEST_F(ZipReader, DatesReadOnlyAndUnixExecuteAttributesAreApplied) {
     ZipMemberOptions dos;
     dos.dosDate = ZipWriter::DosDate(2003, 4, 5);
     dos.dosTime = ZipWriter::DosTime(6, 7, 8);
     dos.externalAttrs = 0x21;  // archive + read-only
-    ZipMemberOptions unixRo, unixRw, dosRw;
-    unixRo.versionMadeBy = unixRw.versionMadeBy = 3 << 8 | 30;
+    ZipMemberOptions unixRo, unixRw, dosRw, unixRun, unixSetuid;
+    unixRo.versionMadeBy = unixRw.versionMadeBy = unixRun.versionMadeBy = unixSetuid.versionMadeBy = 3 << 8 | 30;
     unixRo.externalAttrs = 0100444u << 16;
     unixRw.externalAttrs = (0100644u << 16) | 0x01;  // the Unix mode decides, not the DOS bit
+    unixRun.externalAttrs = 0100755u << 16;
+    unixSetuid.externalAttrs = 0104755u << 16;
     ZipWriter w;
     w.Add("dos-ro.txt", "a", dos);
     w.Add("unix-ro.txt", "b", unixRo);
     w.Add("unix-rw.txt", "c", unixRw);
     w.Add("dos-rw.txt", "d", dosRw);
+    w.Add("run.sh", "#!/bin/sh\n", unixRun);
+    w.Add("big-run.bin", std::string(3u << 20, 'x'), unixRun);  // streamed, not handed over
+    w.Add("setuid.sh", "#!/bin/sh\n", unixSetuid);
     Open(w.Finish());
     ExtractAll();
 
@@ -584,6 +589,17 @@ TEST_F(ZipReader, DatesAndReadOnlyAttributesAreApplied) {
     EXPECT_FALSE(writable("unix-ro.txt"));
     EXPECT_TRUE(writable("unix-rw.txt"));
     EXPECT_TRUE(writable("dos-rw.txt"));
+    auto mode = [&](const char* n) {
+        struct stat s2;
+        EXPECT_EQ(::stat(Out(n).c_str(), &s2), 0);
+        return s2.st_mode & 07777;
+    };
+    EXPECT_NE(mode("run.sh") & 0100, 0u);
+    EXPECT_NE(mode("big-run.bin") & 0100, 0u);
+    EXPECT_EQ(mode("unix-rw.txt") & 0111, 0u);
+    EXPECT_EQ(mode("dos-ro.txt") & 0111, 0u);
+    EXPECT_EQ(mode("setuid.sh") & 07000, 0u);  // only the right to run, never more
+    EXPECT_NE(mode("setuid.sh") & 0100, 0u);
 }
 
 TEST_F(ZipReader, MasksMatchPathsOrNamesIgnoringCase) {

@@ -72,7 +72,11 @@ void MeasurePlainLabel(const Fl_Label* l, int& w, int& h) {
     fl_measure(l->value, w, h, 0);
 }
 
-Fl_Font FaceOf(const Control& c) { return c.FontBold() ? FL_HELVETICA_BOLD : FL_HELVETICA; }
+// The dialogs' plain sans face. Their texts were laid out for a narrow face; asking
+// fontconfig for Arial gives one of its metric twins (Liberation Sans, Nimbus Sans),
+// or the desktop's sans when there is none.
+const Fl_Font kDialogFont = FL_FREE_FONT, kDialogFontBold = FL_FREE_FONT + 1;
+Fl_Font FaceOf(const Control& c) { return c.FontBold() ? kDialogFontBold : kDialogFont; }
 Fl_Fontsize SizeOf(const Control& c) { return std::max(1, c.FontHeight()); }
 
 bool SameRows(const std::vector<FolderRow>& a, const std::vector<FolderRow>& b) {
@@ -473,10 +477,12 @@ void WidgetPeer::Sync() {
     }
     Place();
     if (c.Visible() != (w.visible() != 0)) {
-        if (c.Visible())
+        if (c.Visible()) {
             w.show();
-        else
+            if (c.Kind() == ControlKind::Panel) owner_.PanelShown(c);
+        } else {
             w.hide();
+        }
     }
     if (c.Enabled() != (w.active() != 0)) {
         if (c.Enabled())
@@ -663,6 +669,33 @@ WidgetPeer* ControlWidgets::PeerOf(const Control* c) const {
     return nullptr;
 }
 
+void ControlWidgets::PanelShown(const Control& panel) {
+    // FLTK hands the focus on by itself when the page that held it is hidden: to
+    // the first widget that takes it, which on a wizard's page is its "back"
+    // button. That choice, or none, is replaced; a focus the user put elsewhere
+    // stays.
+    WidgetPeer* shown = PeerOf(&panel);
+    Fl_Widget* f = Fl::focus();
+    if (f && f != &window_ && f->visible_r() && f->window() == &window_ && !(shown && shown->Widget()->contains(f))) return;
+    auto inside = [&](const Control& c) {
+        for (const Control* a = c.Parent(); a; a = a->Parent())
+            if (a == &panel) return c.Showing() && c.Enabled();
+        return false;
+    };
+    WidgetPeer* edit = nullptr;
+    WidgetPeer* def = nullptr;
+    WidgetPeer* button = nullptr;
+    for (auto& p : peers_) {
+        const Control& c = p->Ctl();
+        if (!p->Widget() || !inside(c)) continue;
+        if (c.Kind() == ControlKind::Edit && !edit) edit = p.get();
+        if (c.Kind() == ControlKind::Button && c.Default() && !def) def = p.get();
+        if (c.Kind() == ControlKind::Button && !button) button = p.get();
+    }
+    WidgetPeer* to = edit ? edit : def ? def : button;
+    if (to && to->Widget()->visible_r()) to->Widget()->take_focus();
+}
+
 Fl_Group& ControlWidgets::GroupOf(const Control& c) const {
     WidgetPeer* parent = PeerOf(c.Parent());
     if (parent && parent->Group()) return *parent->Group();
@@ -747,6 +780,8 @@ void RegisterDialogLook() {
     Fl::set_boxtype(kSunkenBox, SunkenBox, 2, 2, 4, 4);
     Fl::set_boxtype(kPressedBox, PressedBox, 2, 2, 4, 4);
     Fl::set_labeltype(kPlainLabel, DrawPlainLabel, MeasurePlainLabel);
+    Fl::set_font(kDialogFont, " Arial");
+    Fl::set_font(kDialogFontBold, "BArial");
 }
 
 // ---------------------------------------------------------------------------

@@ -43,6 +43,11 @@ public:
     // A control moved, grew or shrank: the window shows again what lay under it,
     // and the controls inside a panel follow it.
     void Moved(const Control& c);
+    // A panel came into view (a wizard's next page): when the focus went with the
+    // page that was hidden, it moves to this one's first edit field, else its
+    // default button, else its first button, as a dialog of the window system does.
+    // Enter then goes on through the pages instead of pressing a "back" button.
+    void PanelShown(const Control& panel);
     void Guard(const std::function<void()>& action) const;
 
 private:

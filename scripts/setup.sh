@@ -10,7 +10,7 @@ PACKAGES=(
   libxft-dev libxrender-dev libxinerama-dev libxfixes-dev libxcursor-dev libfontconfig-dev
   clang libclang-rt-14-dev
   zip unzip libarchive-tools xdg-utils
-  xvfb xdotool openbox x11-utils imagemagick
+  xvfb xauth xdotool openbox x11-utils imagemagick
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #endif
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
@@ -533,7 +534,21 @@ void FltkWindow::DrawOverlay() {
 // ---------------------------------------------------------------------------
 // FltkSystem
 
-FltkSystem::FltkSystem(int argc, char** argv) : random_(std::random_device{}()) {
+namespace {
+
+// The generator only picks banners and the like, so the clock is seed enough.
+// std::random_device is avoided on purpose: the runtime linked into the shipped
+// program draws its entropy through a C library call (arc4random) that only the
+// newest desktops have, and the program would not start on the others.
+uint32_t ClockSeed() {
+    const uint64_t ns = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) ^
+                        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return static_cast<uint32_t>(ns ^ (ns >> 32));
+}
+
+}  // namespace
+
+FltkSystem::FltkSystem(int argc, char** argv) : random_(ClockSeed()) {
     if (g_sys) throw std::logic_error("only one window system per process");
     PrepareHeap();
     OpenDisplay();

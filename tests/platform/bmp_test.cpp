@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Suite() { return testsupport::SharedDir() + "/corpora/bmpsuite"; }
+std::string Suite() { return testsupport::DataDir() + "/bmpsuite"; }
 
 bool LoadPng(const std::string& path, Image& out) {
     png_image png{};

@@ -32,7 +32,7 @@ TempDir::~TempDir() {
 }
 
 std::string SourceDir() { return VEMI_SOURCE_DIR; }
-std::string SharedDir() { return VEMI_SHARED_DIR; }
+std::string DataDir() { return std::string(VEMI_SOURCE_DIR) + "/tests/data"; }
 std::string BinaryDir() { return VEMI_BINARY_DIR; }
 std::string ToolPath() { return VEMI_TOOL; }
 

@@ -23,7 +23,8 @@ private:
 };
 
 std::string SourceDir();
-std::string SharedDir();
+// tests/data of the source tree: inputs the tests read, made by others or by hand.
+std::string DataDir();
 std::string BinaryDir();
 std::string ToolPath();
 

@@ -142,6 +142,8 @@ private:
     void SyncLabel();
     void SyncButton();
     void SyncEdit();
+    // A list's or memo's texts, face and colour.
+    void SyncBrowserItems();
     void SyncList();
     void SyncFolders();
     void SyncDrives();
@@ -534,8 +536,8 @@ void WidgetPeer::SyncEdit() {
     }
 }
 
-void WidgetPeer::SyncList() {
-    auto* b = static_cast<Fl_Hold_Browser*>(widget_);
+void WidgetPeer::SyncBrowserItems() {
+    auto* b = static_cast<Fl_Browser*>(widget_);
     b->textfont(FaceOf(control_));
     b->textsize(SizeOf(control_));
     b->color(ToFl(control_.HasColor() ? control_.Color() : kFieldColor));
@@ -544,6 +546,11 @@ void WidgetPeer::SyncList() {
         b->clear();
         for (const std::string& s : items_) b->add(LiteralBrowserLine(s).c_str());
     }
+}
+
+void WidgetPeer::SyncList() {
+    SyncBrowserItems();
+    auto* b = static_cast<Fl_Hold_Browser*>(widget_);
     int want = control_.ItemIndex() + 1;
     if (b->value() != want) {
         if (want > 0)
@@ -595,17 +602,7 @@ void WidgetPeer::SyncDrives() {
     if (ch->value() != want) ch->value(want);
 }
 
-void WidgetPeer::SyncMemo() {
-    auto* b = static_cast<Fl_Browser*>(widget_);
-    b->textfont(FaceOf(control_));
-    b->textsize(SizeOf(control_));
-    b->color(ToFl(control_.HasColor() ? control_.Color() : kFieldColor));
-    if (control_.Items() != items_) {
-        items_ = control_.Items();
-        b->clear();
-        for (const std::string& s : items_) b->add(LiteralBrowserLine(s).c_str());
-    }
-}
+void WidgetPeer::SyncMemo() { SyncBrowserItems(); }
 
 void WidgetPeer::SyncPanel() { widget_->color(ToFl(BackgroundOf(control_))); }
 

@@ -191,6 +191,8 @@ public:
 
 private:
     void Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy);
+    // What the user does on a control reaches it only when its window takes input.
+    bool UserAction(Control& c, const std::function<bool()>& act);
 
     int screenW_, screenH_;
     uint64_t now_ = 1000;

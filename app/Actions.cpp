@@ -2,8 +2,10 @@
 // views, the fixed links, the screenshot and the link line; and the small launch
 // services the banners share.
 #include "app/Mainu.h"
+#include "catalogue/Discpaths.h"
 #include "app/Showmapsu.h"
 #include "app/Texts.h"
+#include "install/Vemiinstu.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -20,19 +22,7 @@ const char* const kDownloadAddress = "http://www.vemi-magazyn.pl/ftp";
 }  // namespace
 
 int TMN_FRM::ShellExecuteOpen(const std::string& file, const std::string& dir) {
-    std::string hostFile;
-    // An address goes to the desktop as it is; a disc path is mapped to the host.
-    if (platform::IsAddress(file)) {
-        hostFile = platform::Cp1250ToUtf8(file);
-    } else {
-        auto h = platform::Drives().ToHost(file);
-        if (!h) return 3;  // a path on no known drive: "path not found"
-        hostFile = *h;
-    }
-    std::string hostDir;
-    if (!dir.empty())
-        if (auto h = platform::Drives().ToHost(dir)) hostDir = *h;
-    return Sys().ShellExecute(hostFile, "", hostDir);
+    return platform::OpenWindowsPath(file, dir);
 }
 
 void TMN_FRM::ShowInfoMessage(const std::string& text) {
@@ -49,7 +39,12 @@ std::string TMN_FRM::MakeFolderName(const std::string& text) {
 void TMN_FRM::OpenAddress(const std::string& address) {
     std::string a = address;
     const std::string l = platform::LowerCp1250(a);
-    if (platform::StartsWith(l, "http") || platform::StartsWith(l, "ftp")) {
+    if (platform::StartsWith(l, "ftp.")) {
+        // A host name without a scheme: the Windows shell guesses "ftp://" from the
+        // name, a Linux desktop would take it for a file. ("www." names get "http://"
+        // below, as every name without "@" does.)
+        a = "ftp://" + a;
+    } else if (platform::StartsWith(l, "http") || platform::StartsWith(l, "ftp")) {
         // as it is
     } else if (a.find('@') == std::string::npos) {
         a = "http://" + a;
@@ -71,11 +66,11 @@ int TMN_FRM::ShellOpen(const std::string& path) {
 
 void TMN_FRM::RunProgramFile(const std::string& folder, const std::string& fileName) {
     platform::Drives().SetCurrentDir(folder + "\\");
-    if (platform::UpperCp1250(fileName.substr(0, 7)) == "HTTP://") {
+    if (discpaths::IsRunAddress(fileName)) {
         OpenAddress(fileName);
         return;
     }
-    const std::string p = folder + "\\" + fileName;
+    const std::string p = discpaths::RunPath(folder, fileName);
     if (ShellOpen(p) == 0)
         MinimiseWindow();
     else
@@ -109,32 +104,32 @@ void TMN_FRM::CopyProgramFolder(const std::string& programPath) {
     std::string p = programPath;
     if (IsZipPath(p)) p = platform::ExtractFilePath(p);
     if (!p.empty() && p.back() == '\\') p.pop_back();
+    if (!INST_FRM) return;
     Application& app = App();
-    wizardRequest = {};
-    wizardRequest.mode = 3;
-    wizardRequest.copySource = p;
-    wizardRequest.programFolderName = MakeFolderName(app.workCatalogue.GetField(app.selectedRecord, 0));
-    ++wizardRuns;
+    INST_FRM->CopySource = p;
+    INST_FRM->ProgramFolderName = MakeFolderName(app.workCatalogue.GetField(app.selectedRecord, 0));
+    INST_FRM->StartWizard(3);
+    INST_FRM->ShowModal();
 }
 
 void TMN_FRM::InstallFromArchive(const std::string& archivePath, const std::string& setupFile,
                                  const std::string& runFile) {
+    if (!INST_FRM) return;
     Application& app = App();
     const std::string name = app.workCatalogue.GetField(app.selectedRecord, 0);
-    wizardRequest = {};
-    wizardRequest.archivePath = archivePath;
-    wizardRequest.programFolderName = MakeFolderName(name);
+    INST_FRM->ArchivePath = archivePath;
+    INST_FRM->ProgramFolderName = MakeFolderName(name);
     if (!setupFile.empty()) {
-        wizardRequest.setupFile = setupFile;
-        wizardRequest.mode = 2;
+        INST_FRM->SetupFile = setupFile;
+        INST_FRM->StartWizard(2);
     } else {
-        wizardRequest.defaultMenuGroup = app.issueCode;
-        wizardRequest.issueFolder = app.issueCode;
-        wizardRequest.shortcutName = MakeFolderName(name);
-        wizardRequest.runFile = runFile;
-        wizardRequest.mode = 1;
+        INST_FRM->DefaultMenuGroup = app.issueCode;
+        INST_FRM->IssueFolder = app.issueCode;
+        INST_FRM->ShortcutName = MakeFolderName(name);
+        INST_FRM->RunFile = runFile;
+        INST_FRM->StartWizard(1);
     }
-    ++wizardRuns;
+    INST_FRM->ShowModal();
 }
 
 void TMN_FRM::DispatchAction(int x, int y) {
@@ -174,7 +169,7 @@ void TMN_FRM::DispatchAction(int x, int y) {
         return;
     case 7: {
         MinimiseWindow();
-        const std::string outro = app.discRoot + "\\Outro.exe";
+        const std::string outro = discpaths::OnDisc(app.discRoot, discpaths::kOutro);
         if (platform::FileExists(outro)) ShellExecuteOpen(outro, app.discRoot + "\\");
         window_->Close();
         return;
@@ -196,9 +191,9 @@ void TMN_FRM::DispatchAction(int x, int y) {
         }
         if (defaultScreenshotShown) {
             for (auto& p : cp.pictures) p.clear();
-            cp.pictures[0] = "RLARGE.JPG";
+            cp.pictures[0] = discpaths::kDefaultLargeName;
             cp.pictureCount = 1;
-            cp.largePictureFolder = app.discRoot + "\\CDINST\\PRG\\";
+            cp.largePictureFolder = discpaths::OnDisc(app.discRoot, discpaths::kDefaultLargeFolder);
         }
         OpenPictureViewer();
         return;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalogue/Cjxndt4fileu.h"
+#include "catalogue/Discpaths.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "promotion/Cjxmultiadvmoduleu.h"
@@ -21,9 +22,7 @@ struct CurrentProgram {
 };
 
 // A program path names a ZIP archive when its extension, upper-cased, is ".ZIP".
-inline bool IsZipPath(const std::string& path) {
-    return platform::UpperCp1250(platform::ExtractFileExt(path)) == ".ZIP";
-}
+inline bool IsZipPath(const std::string& path) { return discpaths::IsZipPath(path); }
 
 // Entry kinds.
 enum : int { kKindOther = 10, kKindProgram = 11, kKindNoDescription = 12 };

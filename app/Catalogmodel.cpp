@@ -1,10 +1,11 @@
 // The catalogue model: what the program knows about the disc's programs and about the
 // entry the user has selected.
+#include <algorithm>
 #include <cstdint>
 
 #include "app/Mainu.h"
+#include "catalogue/Discpaths.h"
 #include "app/Texts.h"
-#include "catalogue/Cjxkoderu.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -51,8 +52,8 @@ void TMN_FRM::LoadCatalogue() {
     programList.SetBackground(&listBackground);
     programList.collapseDescendants = true;
     // 2, 3, 4: both catalogues; the working one from the main catalogue.
-    app.rawMainCatalogue.LoadFromFile(app.discRoot + "\\CDInst\\Dat\\main.ndt");
-    app.rawSecondCatalogue.LoadFromFile(app.discRoot + "\\CDInst\\Dat\\mains.ndt");
+    app.rawMainCatalogue.LoadFromFile(discpaths::OnDisc(app.discRoot, discpaths::kMainCatalogue));
+    app.rawSecondCatalogue.LoadFromFile(discpaths::OnDisc(app.discRoot, discpaths::kSecondCatalogue));
     DecodeCatalogue(app.rawMainCatalogue);
     FillProgramList(true);
     // 5: the two scroll bars.
@@ -82,24 +83,22 @@ void TMN_FRM::LoadCatalogue() {
     countFont.DrawTextKerned(programBuffer, 745 - w, 720, count);
 }
 
-void TMN_FRM::DecodeCatalogue(CJXNdt4File& raw) {
-    CJXNdt4File& work = App().workCatalogue;
-    work.ClearLines();
-    for (int i = 0; i <= 6; ++i) work.AddLine(raw.GetLine(i));
-    CJXKoder koder;
-    koder.SetKey("Talvik");
-    for (int i = 7; i < raw.LineCount(); ++i) work.AddLine(DecodeLine(koder, raw.GetLine(i)));
-    work.ReadHeader();
-}
+void TMN_FRM::DecodeCatalogue(CJXNdt4File& raw) { discpaths::DecodeCatalogue(raw, App().workCatalogue); }
 
 void TMN_FRM::FillProgramList(bool expanded) {
     CJXNdt4File& work = App().workCatalogue;
     int parent[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    int previous = -1;  // level of the record before
     for (int r = 0; r < work.recordCount; ++r) {
         int level = static_cast<int8_t>(static_cast<uint8_t>(FieldInt(work, r, 13)));
-        // Levels outside 0..7 are outside the format; they are kept off the parent table
-        // rather than written past it.
-        if (level < 0 || level > 7) continue;
+        // The list reports rows by position and the position is the record number, so
+        // every record must have its row, in order. A level below 0 makes a top entry;
+        // one deeper than the list can go sits one below the record before it (at most
+        // at the deepest level), which keeps it at the end of the list and off the end
+        // of the parent table.
+        if (level < 0) level = 0;
+        if (level > 7) level = std::min(previous + 1, 7);
+        previous = level;
         parent[level] = r;
         if (level == 0)
             programList.AddRoot(work.GetField(r, 0));
@@ -118,7 +117,9 @@ int TMN_FRM::FirstProgram() {
 void TMN_FRM::UpdateEntryKind(int r) {
     Application& app = App();
     CJXNdt4File& work = app.workCatalogue;
-    if (platform::StartsWith(work.GetField(r, 9), "^"))
+    if (r < 0 || r >= work.recordCount)
+        app.entryKind = kKindOther;  // no entry: nothing to show for it
+    else if (platform::StartsWith(work.GetField(r, 9), "^"))
         app.entryKind = kKindNoDescription;
     else if (FieldInt(work, r, 14) == 11)
         app.entryKind = kKindProgram;
@@ -144,14 +145,14 @@ void TMN_FRM::SelectRecord(int r) {
     CJXNdt4File& work = app.workCatalogue;
     if (r < 0 || r >= work.recordCount) return;
     const std::string f1 = work.GetField(r, 1);
-    cp.programPath = f1.empty() ? app.discRoot : app.discRoot + "\\" + f1;
+    cp.programPath = discpaths::ProgramPath(app.discRoot, f1);
     cp.runCommand = work.GetField(r, 3);
     cp.setupCommand = work.GetField(r, 2);
     const std::string f5 = work.GetField(r, 5);
-    if (!platform::StartsWith(f5, "VISTA_OK")) cp.infoPath = app.discRoot + "\\CDINST\\TXT\\" + f5;
+    if (discpaths::SetsInfoPath(f5)) cp.infoPath = discpaths::InfoPath(app.discRoot, f5);
     ParsePictureList(r);
-    cp.largePictureFolder = app.discRoot + "\\CDINST\\JPG\\";
-    cp.smallPictureFolder = app.discRoot + "\\CDINST\\JPS\\";
+    cp.largePictureFolder = discpaths::LargePictureFolder(app.discRoot);
+    cp.smallPictureFolder = discpaths::SmallPictureFolder(app.discRoot);
     st[1] = cp.runCommand.empty() ? 1 : 2;
     st[2] = cp.setupCommand.empty() ? 1 : 2;
     if (IsZipPath(cp.programPath)) {
@@ -159,7 +160,7 @@ void TMN_FRM::SelectRecord(int r) {
         st[1] = 1;
     }
     st[11] = work.GetField(r, 4).empty() ? 1 : 2;
-    st[3] = (f5.empty() || platform::StartsWith(f5, "VISTA_OK")) ? 1 : 2;
+    st[3] = discpaths::NamesInfoFile(f5) ? 2 : 1;
     st[4] = f1.empty() ? 1 : 2;
     st[5] = FieldInt(work, r, 14) == 11 ? 2 : 1;
     const std::string f10 = work.GetField(r, 10);
@@ -171,22 +172,7 @@ void TMN_FRM::SelectRecord(int r) {
 
 void TMN_FRM::ParsePictureList(int r) {
     CurrentProgram& cp = App().current;
-    for (auto& p : cp.pictures) p.clear();
-    cp.pictureCount = 0;
-    std::string s = App().workCatalogue.GetField(r, 4);
-    if (s.empty()) return;
-    if (s.find(',') == std::string::npos) {
-        cp.pictures[0] = s;
-        cp.pictureCount = 1;
-        return;
-    }
-    size_t comma;
-    while ((comma = s.find(',')) != std::string::npos && cp.pictureCount < 10) {
-        std::string t = s.substr(0, comma);
-        s.erase(0, comma + 1);
-        if (!t.empty()) cp.pictures[cp.pictureCount++] = t;
-    }
-    if (cp.pictureCount < 10 && !s.empty()) cp.pictures[cp.pictureCount++] = s;
+    cp.pictureCount = discpaths::ParsePictureList(App().workCatalogue.GetField(r, 4), cp.pictures);
 }
 
 void TMN_FRM::ResetButtonStates() {

@@ -1,9 +1,12 @@
 #include "app/Mainu.h"
+#include "catalogue/Discpaths.h"
 
 #include <stdexcept>
 
 #include "app/Regwinu.h"
 #include "app/Texts.h"
+#include "install/Abtu.h"
+#include "install/Vemiinstu.h"
 #include "platform/bmp.h"
 #include "platform/jpeg.h"
 #include "platform/paths.h"
@@ -84,8 +87,8 @@ void TMN_FRM::FormCreate() {
 
     Application& app = App();
     app.discRoot = GetDiscRoot();
-    if (!platform::FileExists(app.discRoot + "\\cdinst\\dat\\main.Ndt") ||
-        !platform::FileExists(app.discRoot + "\\cdinst\\dat\\mains.Ndt")) {
+    if (!platform::FileExists(discpaths::OnDisc(app.discRoot, discpaths::kMainCatalogueTested)) ||
+        !platform::FileExists(discpaths::OnDisc(app.discRoot, discpaths::kSecondCatalogueTested))) {
         Sys().MessageBox("DISK READ ERROR", "DISK READ ERROR", platform::MsgKind::Plain);
         showWanted_ = false;
         Sys().Terminate();
@@ -98,8 +101,9 @@ void TMN_FRM::FormCreate() {
     sys.onRestore = [this] { OnAppRestore(); };
 
     platform::MemoryStream fonts, pictures;
-    LoadResourceArchive(app.discRoot + "\\Cdinst\\Prg", "fdata.jxz", "fdata.jxs", fonts);
-    LoadResourceArchive(app.discRoot + "\\Cdinst\\Prg", "bdata.jxz", "bdata.jxs", pictures);
+    const std::string resources = discpaths::OnDisc(app.discRoot, discpaths::kResourceFolder);
+    LoadResourceArchive(resources, std::string(discpaths::kFontArchive), std::string(discpaths::kFontMember), fonts);
+    LoadResourceArchive(resources, std::string(discpaths::kPictureArchive), std::string(discpaths::kPictureMember), pictures);
     fontStream_ = &fonts;
     pictureStream_ = &pictures;
     struct StreamsGone {
@@ -113,27 +117,7 @@ void TMN_FRM::FormCreate() {
 
 bool TMN_FRM::LoadResourceArchive(const std::string& folder, const std::string& archive, const std::string& member,
                                   platform::MemoryStream& out) {
-    out.Clear();
-    try {
-        UZF.SetFileName(folder + "\\" + archive);
-        UZF.OpenArchive(0);
-        UZF.ExtractToStream(member, out);
-        UZF.CloseArchive();
-    } catch (...) {
-        try {
-            UZF.CloseArchive();
-        } catch (...) {
-        }
-        out.Clear();
-        std::vector<uint8_t> bytes;
-        if (!platform::ReadWholeFile(folder + "\\" + member, bytes)) {
-            out.Seek(0);
-            return false;
-        }
-        out.Write(bytes.data(), bytes.size());
-    }
-    out.Seek(0);
-    return true;
+    return ::LoadResourceArchive(UZF, folder, archive, member, out);
 }
 
 void TMN_FRM::InitMainWindow() {
@@ -193,10 +177,11 @@ void TMN_FRM::InitMainWindow() {
     app.leftBanners.SetHintCallback(BannerHint);
     app.leftBanners.SetRunCallback(BannerRun);
     if (banners) {
-        const std::string docs = app.discRoot + "\\+ TYLKO W WERSJI CYFROWEJ +\\";
+        const std::string docs = discpaths::OnDisc(app.discRoot, discpaths::kDocumentFolder);
+        const std::string guide(discpaths::kBannerDocuments[0]), catalogue(discpaths::kBannerDocuments[1]);
         app.leftBanners.AddBanner(0, 0, 255, 44, 1, "banner1", 0, "", "", 0);
-        app.leftBanners.AddBanner(0, 44, 255, 255, 1, "banner2", 3, docs + "Poradnik.pdf", W("Otwórz Poradnik.pdf"), 0);
-        app.leftBanners.AddBanner(0, 299, 255, 265, 1, "banner3", 3, docs + "Katalog.pdf", W("Otwórz Katalog.pdf"), 0);
+        app.leftBanners.AddBanner(0, 44, 255, 255, 1, "banner2", 3, docs + guide, W("Otwórz ") + guide, 0);
+        app.leftBanners.AddBanner(0, 299, 255, 265, 1, "banner3", 3, docs + catalogue, W("Otwórz ") + catalogue, 0);
         app.leftBanners.AddBanner(0, 564, 255, 36, 1, "banner4", 0, "", "", 0);
         app.leftBanners.StartAll();
     }
@@ -253,6 +238,8 @@ void TMN_FRM::OnClose() {
 Program::Program(std::vector<std::string> args) : args_(std::move(args)) {}
 
 Program::~Program() {
+    about_.reset();
+    installer_.reset();
     if (mainWindow_) {
         mainWindow_->IMG_FRM.reset();
         mainWindow_.reset();
@@ -277,6 +264,8 @@ bool Program::Start() {
     sys.SetAppTitle("VEMI32");
     mainWindow_ = std::make_unique<TMN_FRM>(args_);
     mainWindow_->IMG_FRM = std::make_unique<TIMG_FRM>();
+    installer_ = std::make_unique<TINST_FRM>();
+    about_ = std::make_unique<TABT_FRM>();
     if (!mainWindow_->ShowWanted() || sys.Terminated()) return false;
     mainWindow_->Window().Show();
     return true;

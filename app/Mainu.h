@@ -18,6 +18,23 @@
 #include "widgets/Cjxtreeboxu.h"
 
 class TIMG_FRM;
+class TINST_FRM;
+class TABT_FRM;
+
+// Gives a flag its final value however the scope is left, an error included: an
+// error met while showing a selection or painting must not leave the window deaf to
+// the user.
+class FlagScope {
+public:
+    FlagScope(bool& flag, bool atEnd) : flag_(flag), atEnd_(atEnd) {}
+    ~FlagScope() { flag_ = atEnd_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool atEnd_;
+};
 
 class TMN_FRM : public platform::WindowHandler {
 public:
@@ -146,14 +163,6 @@ public:
     bool defaultScreenshotShown = false;
     bool showWanted_ = true;
     std::vector<std::string> args_;
-    // The install and copy actions hand over to the installer wizard; these record
-    // what it was given, for the wizard to pick up.
-    struct WizardRequest {
-        int mode = 0;
-        std::string archivePath, setupFile, runFile, programFolderName, issueFolder, defaultMenuGroup;
-        std::string shortcutName, copySource;
-    } wizardRequest;
-    int wizardRuns = 0;
 
     // Buffers and pictures.
     platform::Image coverBuffer, programBuffer, composedBuffer, listBackground;
@@ -192,4 +201,8 @@ private:
     std::vector<std::string> args_;
     std::unique_ptr<Application> app_;
     std::unique_ptr<TMN_FRM> mainWindow_;
+    // The installer wizard and its about box, made after the main window and the
+    // picture viewer and gone before them.
+    std::unique_ptr<TINST_FRM> installer_;
+    std::unique_ptr<TABT_FRM> about_;
 };

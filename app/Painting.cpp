@@ -1,8 +1,10 @@
 // Painting the main window: the off-screen buffers, skins, buttons, the right-hand
 // program block, the status strip and the full repaint.
 #include <algorithm>
+#include <stdexcept>
 
 #include "app/Mainu.h"
+#include "catalogue/Discpaths.h"
 #include "app/Showmapsu.h"
 #include "app/Texts.h"
 #include "platform/bmp.h"
@@ -90,8 +92,13 @@ void TMN_FRM::ApplyHover(int newId, int oldId) {
 }
 
 void TMN_FRM::ShowSelection(int record) {
+    FlagScope busyUntilDone(busy, false);
     Application& app = App();
     listScrollBar.SetRange(programList.MaxTop(), programList.TopRow());
+    // The list answers -1 for a row it does not have (Down on an empty list, a view
+    // with no entries): nothing is selected then, and no record is read.
+    const bool none = record < 0 || record >= app.workCatalogue.recordCount;
+    if (none) record = -1;
     app.selectedRecord = record;
     const int oldKind = app.entryKind;
     UpdateEntryKind(record);
@@ -100,17 +107,17 @@ void TMN_FRM::ShowSelection(int record) {
         busy = true;
         composedBuffer.CopyRect(0, 0, 1024, 768, kind == kKindProgram ? programBuffer : coverBuffer, 0, 0, RasterOp::Copy);
         // The right-hand panel: the program skin when a program arrives, the cover
-        // when a plain entry follows a program; an entry without description coming
-        // from a plain entry gets the program panel so that its buttons sit on it.
+        // when a plain entry follows a program (or nothing follows anything); an
+        // entry without description coming from a plain entry gets the program panel
+        // so that its buttons sit on it.
         if (kind == kKindProgram || (kind == kKindNoDescription && oldKind == kKindOther))
             Canvas().CopyRect(748, 133, 273, 538, programBuffer, 748, 133, RasterOp::Copy);
-        else if (kind == kKindOther && oldKind == kKindProgram)
+        else if (kind == kKindOther && (oldKind == kKindProgram || none))
             Canvas().CopyRect(748, 133, 273, 538, coverBuffer, 748, 133, RasterOp::Copy);
     }
     SelectRecord(record);
     if (kind == kKindProgram || kind == kKindNoDescription) DrawActionButtons();
     if (kind == kKindProgram) ShowProgramInfo(record);
-    busy = false;
 }
 
 std::vector<std::string> TMN_FRM::DescriptionLines(int record) {
@@ -161,7 +168,7 @@ void TMN_FRM::DrawPicture() {
         Canvas().CopyRect(756, 141, 256, 192, pictureBitmap, 0, 0, RasterOp::Copy);
         return;
     }
-    const std::string generic = App().discRoot + "\\CDINST\\PRG\\RSMALL.JPG";
+    const std::string generic = discpaths::OnDisc(App().discRoot, discpaths::kDefaultSmallPicture);
     if (platform::FileExists(generic)) {
         if (!LoadDiscJpeg(generic, pic)) return;
         pictureBitmap.DrawImage(0, 0, pic);
@@ -214,33 +221,45 @@ void TMN_FRM::ShowBannerHint(const std::string& text, int index) {
 void TMN_FRM::PaintWindow() {
     Application& app = App();
     inputReady = false;
-    Canvas().SetCopyMode(RasterOp::Copy);
-    Canvas().CopyRect(0, 0, 1024, 768, composedBuffer, 0, 0, RasterOp::Copy);
-    programList.Repaint();
-    listScrollBar.Redraw();
-    if (app.entryKind == kKindProgram) {
-        descScrollBar.Redraw();
-        app.opisWin.Paint();
-    }
-    // A damaged record is reported once, not at every paint (a box over the window
-    // brings the next paint), and the rest of the window is still painted.
-    try {
+    FlagScope readyWhenPainted(inputReady, true);
+    // Each part is painted even when one before it failed. A failure is reported
+    // once, not at every paint: a box over the window brings the next paint.
+    std::string error;
+    auto part = [&](auto&& paint) {
+        try {
+            paint();
+        } catch (const std::exception& e) {
+            if (error.empty()) error = e.what();
+        }
+    };
+    part([&] {
+        Canvas().SetCopyMode(RasterOp::Copy);
+        Canvas().CopyRect(0, 0, 1024, 768, composedBuffer, 0, 0, RasterOp::Copy);
+        programList.Repaint();
+        listScrollBar.Redraw();
+        if (app.entryKind == kKindProgram) {
+            descScrollBar.Redraw();
+            app.opisWin.Paint();
+        }
+    });
+    part([&] {
         if (app.selectedRecord != -1) {
             SelectRecord(app.selectedRecord);
             if (app.entryKind == kKindProgram || app.entryKind == kKindNoDescription) DrawActionButtons();
             if (app.entryKind == kKindProgram) ShowProgramInfo(app.selectedRecord);
         }
+    });
+    part([&] {
+        ApplyHover(hoverId, 0);
+        app.leftBanners.Draw();
+        app.topBanners.Draw();
+    });
+    if (error.empty()) {
         lastPaintError_.clear();
-    } catch (const std::exception& e) {
-        if (lastPaintError_ != e.what()) {
-            lastPaintError_ = e.what();
-            ReportError(e);
-        }
+    } else if (error != lastPaintError_) {
+        lastPaintError_ = error;
+        ReportError(std::runtime_error(error));
     }
-    ApplyHover(hoverId, 0);
-    app.leftBanners.Draw();
-    app.topBanners.Draw();
-    inputReady = true;
 }
 
 void TMN_FRM::FreeViewResources() {

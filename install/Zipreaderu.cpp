@@ -51,7 +51,9 @@ bool IsAscii(std::string_view s) {
 // code pages share; most names are ASCII and archives can hold thousands of them.
 std::string OemToAnsi(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Oem852ToCp1250(s); }
 std::string Utf8ToAnsi(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Utf8ToCp1250(s); }
-std::string AnsiToHost(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Cp1250ToUtf8(s); }
+std::string OemToHost(std::string_view s) { return IsAscii(s) ? std::string(s) : platform::Oem852ToUtf8(s); }
+// Host names are compared ignoring letter case, as the program's file system does.
+std::string HostKey(std::string_view s) { return platform::UpperUtf8(s); }
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 char Fold(char c) { return c == '/' ? '\\' : platform::UpperCp1250(c); }
@@ -61,6 +63,13 @@ bool SamePath(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < a.size(); ++i)
         if (Fold(a[i]) != Fold(b[i])) return false;
     return true;
+}
+
+bool SameHostPath(std::string_view a, std::string_view b) {
+    std::string x = HostKey(a), y = HostKey(b);
+    std::replace(x.begin(), x.end(), '\\', '/');
+    std::replace(y.begin(), y.end(), '\\', '/');
+    return x == y;
 }
 
 std::string_view NamePart(std::string_view path) {
@@ -281,17 +290,18 @@ public:
     FolderCache(std::string baseHost, std::string baseWin) : baseHost_(std::move(baseHost)), baseWin_(std::move(baseWin)) {}
 
     // The host path of the folder made of the first `count` parts, missing levels
-    // created.
-    std::string Ensure(const std::vector<std::string>& parts, size_t count) {
+    // created. `parts` are the names as the program shows them (Windows-1250, for
+    // messages), `hostParts` the same names exactly, as the host gets them.
+    std::string Ensure(const std::vector<std::string>& parts, const std::vector<std::string>& hostParts, size_t count) {
         if (count == 0) return baseHost_;
         std::string key;
-        for (size_t i = 0; i < count; ++i) key += platform::UpperCp1250(parts[i]) + '\\';
+        for (size_t i = 0; i < count; ++i) key += HostKey(hostParts[i]) + '/';
         auto known = resolved_.find(key);
         if (known != resolved_.end()) return known->second;
-        std::string parent = Ensure(parts, count - 1);
+        std::string parent = Ensure(parts, hostParts, count - 1);
         Listing& names = ListingOf(parent);
-        const std::string& part = parts[count - 1];
-        std::string folded = platform::UpperCp1250(part);
+        const std::string& part = hostParts[count - 1];
+        std::string folded = HostKey(part);
         std::string child;
         auto it = names.find(folded);
         if (it != names.end()) {
@@ -299,7 +309,7 @@ public:
             if (platform::HostTargetKind(child) != platform::HostKind::Directory)
                 throw EJXZipError("Cannot create the folder " + WinPath(parts, count) + ": a file of that name is in the way");
         } else {
-            std::string host = AnsiToHost(part);
+            const std::string& host = part;
             child = parent + "/" + host;
             if (!platform::HostMakeDirectory(child))
                 throw EJXZipError("Cannot create the folder " + WinPath(parts, count) + ": " +
@@ -315,10 +325,10 @@ public:
     // the file it points to. When the name was written by this extraction (an
     // archive that holds a name twice), `settle` is called first, so that the
     // earlier file is really there before it is replaced.
-    std::string PrepareFile(const std::string& folder, const std::string& name, const std::string& shownName,
+    std::string PrepareFile(const std::string& folder, const std::string& hostName, const std::string& shownName,
                             const std::function<void()>& settle) {
         Listing& names = ListingOf(folder);
-        std::string folded = platform::UpperCp1250(name);
+        std::string folded = HostKey(hostName);
         auto it = names.find(folded);
         if (it != names.end()) {
             if (it->second.ours) settle();
@@ -331,9 +341,8 @@ public:
                                   platform::Utf8ToCp1250(platform::HostLastError()));
             names.erase(it);
         }
-        std::string host = AnsiToHost(name);
-        names[folded] = {host, true};
-        return folder + "/" + host;
+        names[folded] = {hostName, true};
+        return folder + "/" + hostName;
     }
 
     std::string WinPath(const std::vector<std::string>& parts, size_t count) const {
@@ -347,14 +356,16 @@ private:
         std::string host;   // the name on the host
         bool ours = false;  // made by this extraction
     };
-    // Upper-cased Windows-1250 name -> what is there.
+    // Upper-cased host name -> what is there. The key is made from the exact name:
+    // two names that differ only in letters Windows-1250 lacks must never meet
+    // under one key.
     using Listing = std::unordered_map<std::string, Name>;
 
     Listing& ListingOf(const std::string& folder) {
         auto it = listings_.find(folder);
         if (it != listings_.end()) return it->second;
         Listing& names = listings_[folder];
-        for (auto& n : platform::HostListNames(folder)) names.emplace(platform::UpperCp1250(Utf8ToAnsi(n)), Name{n, false});
+        for (auto& n : platform::HostListNames(folder)) names.emplace(HostKey(n), Name{n, false});
         return names;
     }
 
@@ -386,6 +397,7 @@ public:
         Buffer data;
         int64_t time = 0;
         bool readOnly = false;
+        bool executable = false;
     };
 
     ~FileWriter() {
@@ -520,6 +532,7 @@ private:
         std::string why = ok ? std::string() : "Cannot write " + job.targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError());
         if (ok) {
             file.SetTimes(job.time);
+            if (job.executable) file.SetExecutable();
             if (job.readOnly) file.SetReadOnly(true);
         }
         if (!file.Close() && ok) {
@@ -681,8 +694,17 @@ void TJXZipReader::ReadDirectory() {
         const uint32_t localOffset = platform::LoadLE32(p + 42);
         std::string_view raw(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
         // Bit 11 says the name is UTF-8; without it the name is in the OEM code page
-        // of the machine that packed it.
-        e.name = (e.flags & 0x800) ? Utf8ToAnsi(raw) : OemToAnsi(raw);
+        // of the machine that packed it. The program shows it in Windows-1250; the
+        // host gets it whole.
+        bool nameLost = false;
+        if (e.flags & 0x800) {
+            e.name = Utf8ToAnsi(raw);
+            if (platform::IsValidUtf8(raw)) e.hostName = std::string(raw);
+            else nameLost = true;
+        } else {
+            e.name = OemToAnsi(raw);
+            e.hostName = OemToHost(raw);
+        }
         e.headerOffset = uint64_t{localOffset} + shift;
 
         const unsigned host = e.versionMadeBy >> 8;
@@ -691,6 +713,9 @@ void TJXZipReader::ReadDirectory() {
         e.isFolder = (!e.name.empty() && IsSeparator(e.name.back())) || (e.externalAttrs & 0x10) ||
                      (unixMade && (unixMode & 0170000) == 0040000);
         e.readOnly = unixMade ? !(unixMode & 0200) : (e.externalAttrs & 1) != 0;
+        // A program packed on a Unix system keeps its right to run: without it a
+        // disc's own native programs would arrive as plain files.
+        e.executable = unixMade && !e.isFolder && (unixMode & 0111) != 0;
 
         if (e.compressedSize == 0xFFFFFFFF || e.uncompressedSize == 0xFFFFFFFF || localOffset == 0xFFFFFFFF ||
             diskStart == 0xFFFF)
@@ -703,6 +728,8 @@ void TJXZipReader::ReadDirectory() {
             e.problem = "is packed with method " + std::to_string(e.method) + ", which cannot be read";
         else if (e.method == 0 && e.compressedSize != e.uncompressedSize)
             e.problem = "is stored with two different sizes";
+        else if (nameLost)
+            e.problem = "has a name marked as UTF-8 that is not UTF-8, so its real name is unknown";
         entries_.push_back(std::move(e));
         pos += kCentralSize + nameLen + extraLen + commentLen;
     }
@@ -762,6 +789,14 @@ int TJXZipReader::FindMember(std::string_view name) const {
     return -1;
 }
 
+int TJXZipReader::FindHostMember(std::string_view utf8Name) const {
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (SameHostPath(entries_[i].hostName, utf8Name)) return static_cast<int>(i);
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (SameHostPath(NamePart(entries_[i].hostName), utf8Name)) return static_cast<int>(i);
+    return -1;
+}
+
 bool TJXZipReader::MatchesMask(std::string_view mask, std::string_view name) {
     if (Wild(mask, name)) return true;
     // "NAME.*" also stands for "NAME" without an extension, and so "*.*" for every
@@ -774,8 +809,16 @@ void TJXZipReader::Fail(const TJXZipEntry& e, const std::string& why) const {
 }
 
 TJXZipReader::Outcome TJXZipReader::Decode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress) {
-    if (!e.problem.empty()) Fail(e, e.problem);
-    if (e.uncompressedSize > sizeLimit_) Fail(e, "is larger than allowed");
+    Outcome outcome = Outcome::Done;
+    const std::string why = TryDecode(e, sink, progress, outcome);
+    if (!why.empty()) Fail(e, why);
+    return outcome;
+}
+
+std::string TJXZipReader::TryDecode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress,
+                                    Outcome& outcome) {
+    if (!e.problem.empty()) return e.problem;
+    if (e.uncompressedSize > sizeLimit_) return "is larger than allowed";
     z_stream* z = nullptr;
     if (e.method == 8) {
         if (!inflater_) inflater_ = std::make_unique<Inflater>();
@@ -785,14 +828,21 @@ TJXZipReader::Outcome TJXZipReader::Decode(const TJXZipEntry& e, Sink& sink, con
         z, e.method, e.compressedSize, e.uncompressedSize, e.crc, sink.direct, outBuf_,
         [&](uint64_t at, size_t n) { return source_->View(e.dataOffset + at, n, kChunk); },
         [&](const uint8_t* p, size_t n) { sink.Put(p, n); }, progress);
-    if (u.why) Fail(e, u.why);
-    return u.cancelled ? Outcome::Cancelled : Outcome::Done;
+    if (u.why) return u.why;
+    outcome = u.cancelled ? Outcome::Cancelled : Outcome::Done;
+    return {};
 }
 
 void TJXZipReader::ExtractToStream(std::string_view name, platform::MemoryStream& out) {
     if (!IsOpen()) throw EJXZipError("No archive is open");
     const int i = FindMember(name);
     if (i < 0) throw EJXZipError("The archive " + fileName_ + " holds no member " + std::string(name));
+    ExtractMemberToStream(static_cast<size_t>(i), out);
+}
+
+void TJXZipReader::ExtractMemberToStream(size_t i, platform::MemoryStream& out) {
+    if (!IsOpen()) throw EJXZipError("No archive is open");
+    if (i >= entries_.size()) throw EJXZipError("The archive " + fileName_ + " has no member " + std::to_string(i));
     const auto never = [](uint64_t) { return false; };
     Sink sink;
     if (out.Position() >= out.Size()) {
@@ -899,16 +949,20 @@ int TJXZipReader::ExtractFiles(const std::string& mask) {
     for (size_t order = 0; order < picked.size(); ++order) {
         const TJXZipEntry& e = entries_[picked[order]];
         if (writer.Failed()) break;
+        current_ = &e;
         try {
             ExtractOne(e, order, folders, writer, done, total);
         } catch (const EJXZipError& failure) {
+            current_ = nullptr;
             writer.FailedAt(order, failure.what());
             break;
         } catch (...) {
             // An event handler's own error: what was handed over is still written.
+            current_ = nullptr;
             writer.Settle();
             throw;
         }
+        current_ = nullptr;
         if (cancelled_) break;
         ++written;
         done += e.isFolder ? 1 : uint64_t{e.uncompressedSize} + 1;
@@ -930,9 +984,14 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
     std::string why;
     std::vector<std::string> parts = SafeParts(e.name, why);
     if (!why.empty()) Fail(e, why + "; it was not extracted");
+    // The host's names are the exact ones; they split where the shown ones do, as
+    // separators are the same bytes in every code page.
+    std::vector<std::string> hostParts = e.hostName == e.name ? parts : SafeParts(e.hostName, why);
+    if (!why.empty()) Fail(e, why + "; it was not extracted");
+    if (hostParts.size() != parts.size()) Fail(e, "has a name that cannot be written here");
 
     if (e.isFolder) {
-        folders.Ensure(parts, parts.size());
+        folders.Ensure(parts, hostParts, parts.size());
         bool cancel = RaiseFile(shown, 100);
         cancel = overall(1) || cancel;
         if (cancel) cancelled_ = true;
@@ -944,8 +1003,8 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
     auto settle = [&] {
         if (auto failure = writer.Settle()) throw EJXZipError(*failure);
     };
-    const std::string folder = folders.Ensure(parts, parts.size() - 1);
-    const std::string target = folders.PrepareFile(folder, parts.back(), shown, settle);
+    const std::string folder = folders.Ensure(parts, hostParts, parts.size() - 1);
+    const std::string target = folders.PrepareFile(folder, hostParts.back(), shown, settle);
     const std::string targetWin = folders.WinPath(parts, parts.size());
     const double size = e.uncompressedSize;
     auto progress = [&](uint64_t produced) {
@@ -974,6 +1033,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
         }
         job.time = DosToUnix(e.dosDate, e.dosTime);
         job.readOnly = e.readOnly;
+        job.executable = e.executable;
         writer.Submit(std::move(job));
         return;
     }
@@ -1006,6 +1066,7 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
         }
         // A date the file system refuses is no reason to throw the file away.
         file.SetTimes(DosToUnix(e.dosDate, e.dosTime));
+        if (e.executable) file.SetExecutable();
         if (e.readOnly) file.SetReadOnly(true);
         if (!file.Close()) throw EJXZipError("Cannot write " + targetWin + ": " + platform::Utf8ToCp1250(platform::HostLastError()));
         writer.WrittenHere(order, target);
@@ -1014,4 +1075,67 @@ void TJXZipReader::ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& f
         platform::HostRemoveFile(target);
         throw;
     }
+}
+
+int TJXZipReader::VerifyMembers(const std::function<void(size_t index, const std::string& why)>& fault) {
+    if (!IsOpen()) throw EJXZipError("No archive is open");
+    const auto never = [](uint64_t) { return false; };
+    // Every path a member takes below the target folder, upper-cased: whether it is
+    // a folder there, and the first member that took it.
+    struct Claim {
+        bool folder;
+        size_t member;
+    };
+    std::unordered_map<std::string, Claim> claimed;
+    int sound = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const TJXZipEntry& e = entries_[i];
+        std::string why;
+        std::vector<std::string> parts = SafeParts(e.name, why);
+        if (why.empty() && !e.problem.empty()) why = e.problem;
+        if (why.empty() && !e.isFolder && parts.empty()) why = "has no file name";
+        std::string key;
+        for (size_t k = 0; why.empty() && k < parts.size(); ++k) {
+            key += platform::UpperCp1250(parts[k]);
+            const bool folderHere = k + 1 < parts.size() || e.isFolder;
+            auto [it, fresh] = claimed.emplace(key, Claim{folderHere, i});
+            if (!fresh && !(folderHere && it->second.folder))
+                why = "lands where " + Shown(entries_[it->second.member].name) + " does";
+            key += '\\';
+        }
+        if (why.empty() && !e.isFolder) {
+            Sink nowhere;
+            Outcome outcome = Outcome::Done;
+            why = TryDecode(e, nowhere, never, outcome);
+        }
+        if (why.empty()) ++sound;
+        else if (fault) fault(i, why);
+    }
+    return sound;
+}
+
+bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std::string& archive,
+                         const std::string& member, platform::MemoryStream& out, std::string* archiveFault) {
+    out.Clear();
+    std::string fault;
+    try {
+        zip.SetFileName(folder + "\\" + archive);
+        zip.OpenArchive(0);
+        zip.ExtractToStream(member, out);
+        zip.CloseArchive();
+    } catch (const std::exception& e) {
+        fault = e.what();
+    } catch (...) {
+        fault = "The archive cannot be read: " + folder + "\\" + archive;
+    }
+    if (archiveFault) *archiveFault = fault;
+    if (!fault.empty()) {
+        zip.CloseArchive();
+        out.Clear();
+        std::vector<uint8_t> bytes;
+        if (!platform::ReadWholeFile(folder + "\\" + member, bytes)) return false;
+        out.Write(bytes.data(), bytes.size());
+    }
+    out.Seek(0);
+    return true;
 }

@@ -28,6 +28,10 @@ public:
 // One member as the central directory describes it.
 struct TJXZipEntry {
     std::string name;  // Windows-1250, as stored (folders separated by "/")
+    // The same name exactly, in UTF-8 as the host's file names are: the files are
+    // made under it, so letters that Windows-1250 lacks (and shows as "?" in name)
+    // are kept. Empty when the stored bytes are not the UTF-8 they claim to be.
+    std::string hostName;
     uint16_t versionMadeBy = 0;
     uint16_t flags = 0;
     uint16_t method = 0;
@@ -41,6 +45,7 @@ struct TJXZipEntry {
     uint64_t dataOffset = 0;    // of the member's data, in the file
     bool isFolder = false;
     bool readOnly = false;
+    bool executable = false;  // packed on Unix with an execute bit
     // Why the member cannot be extracted; empty when it can.
     std::string problem;
 };
@@ -68,10 +73,14 @@ public:
     // The first member whose stored path, or failing that whose file-name part,
     // equals the name, ignoring letter case ("/" and "\" alike); -1 when none.
     int FindMember(std::string_view name) const;
+    // The same by the exact name in UTF-8 (hostName).
+    int FindHostMember(std::string_view utf8Name) const;
 
     // Writes the member's uncompressed bytes into the stream from its current
     // position. On failure the stream is left as it was before the call.
     void ExtractToStream(std::string_view name, platform::MemoryStream& out);
+    // The same for the member at an index of Entries().
+    void ExtractMemberToStream(size_t index, platform::MemoryStream& out);
 
     void SetBaseDir(const std::string& winPath) { baseDir_ = winPath; }
     const std::string& BaseDir() const { return baseDir_; }
@@ -81,6 +90,17 @@ public:
     // Cancelled()); a failing member ends it with EJXZipError.
     int ExtractFiles(const std::string& mask = "*.*");
     bool Cancelled() const { return cancelled_; }
+    // The member being extracted, while ExtractFiles raises its events; null at
+    // other times.
+    const TJXZipEntry* CurrentEntry() const { return current_; }
+
+    // Reads every member as ExtractFiles would and writes nothing: each file's data
+    // is unpacked to nowhere with its size and CRC checked, and each name must be one
+    // that ExtractFiles accepts and must not land where another member lands (letter
+    // case ignored, as on the target's file system). Every member at fault is
+    // reported to `fault` with its index and the reason; the result is the number of
+    // members without a fault. Raises EJXZipError only when no archive is open.
+    int VerifyMembers(const std::function<void(size_t index, const std::string& why)>& fault);
 
     // Members that would unpack to more bytes than this fail instead (fuzzing keeps
     // its memory small this way). No limit by default.
@@ -106,6 +126,9 @@ private:
     void ReadDirectory();
     void CheckDataRanges(uint64_t directoryStart);
     Outcome Decode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress);
+    // What Decode does, with the reason for a failure returned ("" when none).
+    std::string TryDecode(const TJXZipEntry& e, Sink& sink, const std::function<bool(uint64_t)>& progress,
+                          Outcome& outcome);
     void ExtractOne(const TJXZipEntry& e, size_t order, FolderCache& folders, FileWriter& writer, uint64_t weightBefore,
                     uint64_t totalWeight);
     bool RaiseFile(const std::string& name, double percent);
@@ -121,4 +144,13 @@ private:
     std::unique_ptr<Inflater> inflater_;
     uint64_t sizeLimit_ = UINT64_MAX;
     bool cancelled_ = false;
+    const TJXZipEntry* current_ = nullptr;
 };
+
+// A resource stream of the disc: the member of a resource archive, or, when the
+// archive cannot be opened, lacks the member or fails while unpacking, the plain
+// member file beside it. The stream is positioned at 0; false when neither could be
+// read (the stream is then empty). `archiveFault`, when given, receives why the
+// archive was not used ("" when it was).
+bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std::string& archive,
+                         const std::string& member, platform::MemoryStream& out, std::string* archiveFault = nullptr);

@@ -164,6 +164,14 @@ bool HostFile::SetReadOnly(bool readOnly) {
     return ::fchmod(fd_, m) == 0;
 }
 
+bool HostFile::SetExecutable() {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return false;
+    mode_t m = st.st_mode & 0777;
+    m |= (m & 0444) >> 2;
+    return ::fchmod(fd_, m) == 0;
+}
+
 bool HostFile::Close() {
     if (fd_ < 0) return true;
     int r = ::close(fd_);

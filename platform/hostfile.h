@@ -58,6 +58,8 @@ public:
     // Read-only takes every write bit away; writable gives the owner's back. On
     // Windows it is the file's read-only attribute.
     bool SetReadOnly(bool readOnly);
+    // Lets whoever may read the file run it too (never set-user-id or the like).
+    bool SetExecutable();
     bool Close();
 
 private:

@@ -14,6 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/paths.h"
+#include "platform/system.h"
+#include "platform/text.h"
+
 extern char** environ;
 
 namespace platform {
@@ -75,7 +79,67 @@ bool IsNativeProgram(const std::string& path) {
     return n >= 2 && head[0] == '#' && head[1] == '!';
 }
 
-bool IsWindowsProgram(const std::string& ext) { return ext == "exe" || ext == "bat" || ext == "com" || ext == "msi"; }
+bool IsWindowsProgram(const std::string& ext) {
+    return ext == "exe" || ext == "com" || ext == "bat" || ext == "cmd" || ext == "msi";
+}
+
+uint32_t Le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+uint32_t Le32(const unsigned char* p) { return Le16(p) | (Le16(p + 2) << 16); }
+
+// Reads exactly n bytes at the offset; false when the file is shorter.
+bool ReadExactly(int fd, uint64_t offset, void* buf, size_t n) {
+    auto* p = static_cast<unsigned char*>(buf);
+    while (n > 0) {
+        ssize_t r = pread(fd, p, n, static_cast<off_t>(offset));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        p += r;
+        offset += static_cast<uint64_t>(r);
+        n -= static_cast<size_t>(r);
+    }
+    return true;
+}
+
+// Whether wine can take the file as what its name says. Starting wine on anything
+// else "succeeds" (wine is running), the menu goes away and nothing ever shows, so
+// the file is looked at first, as the system loader would: a program is an MZ
+// header whose e_lfanew leads to "PE\0\0", with its headers and every section's data
+// inside the file (a download cut short fails here); an installer package is a
+// compound document. Batch files and command scripts are plain text.
+bool LooksLikeWindowsProgram(const std::string& path, const std::string& ext) {
+    if (ext == "bat" || ext == "cmd") return true;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct Closer {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (fstat(fd, &st) != 0) return false;
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    if (ext == "msi") {
+        static const unsigned char kCompound[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+        unsigned char head[8];
+        return ReadExactly(fd, 0, head, sizeof head) && std::memcmp(head, kCompound, sizeof head) == 0;
+    }
+    unsigned char dos[64];
+    if (!ReadExactly(fd, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
+    const uint64_t pe = Le32(dos + 0x3C);
+    unsigned char head[24];  // signature and file header
+    if (pe + sizeof head > size || !ReadExactly(fd, pe, head, sizeof head)) return false;
+    if (std::memcmp(head, "PE\0\0", 4) != 0) return false;
+    const uint32_t sections = Le16(head + 6), optionalSize = Le16(head + 20);
+    if (sections > 96) return false;  // more than the loader accepts
+    const uint64_t table = pe + sizeof head + optionalSize;
+    if (table + uint64_t{sections} * 40 > size) return false;
+    for (uint32_t i = 0; i < sections; ++i) {
+        unsigned char sec[40];
+        if (!ReadExactly(fd, table + uint64_t{i} * 40, sec, sizeof sec)) return false;
+        const uint64_t rawSize = Le32(sec + 16), rawAt = Le32(sec + 20);
+        if (rawSize > 0 && rawAt + rawSize > size) return false;
+    }
+    return true;
+}
 
 // What the go-between process tells us about the started program.
 struct Outcome {
@@ -259,16 +323,43 @@ int OpenWithDesktop(const std::string& target, const std::string& params, const 
     if (!hostDir.empty() && !IsFolder(hostDir)) return kOpenPathNotFound;
     if (S_ISDIR(st.st_mode)) return OpenThroughDesktop(hostFile, hostDir);
 
-    // The disc's own programs may be native even under a Windows name.
-    if (IsNativeProgram(hostFile)) return StartProgram({hostFile}, params, hostDir);
-    std::string ext = Extension(hostFile);
-    if (IsWindowsProgram(ext)) {
+    TargetKind kind = ClassifyTarget(hostFile);
+    if (kind == TargetKind::NativeProgram) return StartProgram({hostFile}, params, hostDir);
+    if (kind == TargetKind::WindowsProgram || kind == TargetKind::WindowsInstaller) {
+        // A file that is not what its name says would only make wine fail after the
+        // menu counted it as started.
+        if (!LooksLikeWindowsProgram(hostFile, Extension(hostFile))) return kOpenBadFormat;
         std::string wine = FindOnPath("wine");
         if (wine.empty()) return kOpenNoOpener;
-        if (ext == "msi") return StartProgram({wine, "msiexec", "/i", hostFile}, params, hostDir);
+        if (kind == TargetKind::WindowsInstaller) return StartProgram({wine, "msiexec", "/i", hostFile}, params, hostDir);
         return StartProgram({wine, hostFile}, params, hostDir);
     }
     return OpenThroughDesktop(hostFile, hostDir);
+}
+
+TargetKind ClassifyTarget(const std::string& hostPath) {
+    if (IsFolder(hostPath)) return TargetKind::Folder;
+    // The disc's own programs may be native even under a Windows name.
+    if (IsNativeProgram(hostPath)) return TargetKind::NativeProgram;
+    std::string ext = Extension(hostPath);
+    if (ext == "msi") return TargetKind::WindowsInstaller;
+    if (IsWindowsProgram(ext)) return TargetKind::WindowsProgram;
+    return TargetKind::Document;
+}
+
+int OpenWindowsPath(const std::string& file, const std::string& dir) {
+    std::string hostFile;
+    if (IsAddress(file)) {
+        hostFile = Cp1250ToUtf8(file);
+    } else {
+        auto h = Drives().ToHost(file);
+        if (!h) return kOpenPathNotFound;
+        hostFile = *h;
+    }
+    std::string hostDir;
+    if (!dir.empty())
+        if (auto h = Drives().ToHost(dir)) hostDir = *h;
+    return Sys().ShellExecute(hostFile, "", hostDir);
 }
 
 }  // namespace platform

@@ -13,6 +13,7 @@ namespace platform {
 enum OpenResult : int {
     kOpenFileNotFound = 2,
     kOpenPathNotFound = 3,
+    kOpenBadFormat = 11,  // not a program the system could start
     kOpenNoOpener = 31,  // no program to open it with, or that program failed
     kOpenStarted = 42,
 };
@@ -22,10 +23,22 @@ enum OpenResult : int {
 //  - an address, a folder or a document goes to xdg-open as its only argument;
 //  - a native program (execute bit and an ELF or "#!" header) is started directly
 //    with params split on blanks;
-//  - a Windows program (.exe, .bat, .com, .msi) goes to wine when it is on PATH.
+//  - a Windows program (.exe, .com, .bat, .cmd, .msi) goes to wine when it is on
+//    PATH, once its header shows that it is one (kOpenBadFormat otherwise).
 // Never waits for the started program; waits at most about 1.5 s for xdg-open's own
 // verdict. Leaves no child process behind to be reaped.
 int OpenWithDesktop(const std::string& hostFile, const std::string& params, const std::string& hostDir);
+
+// What a host path is to the opener, which decides how it is started. A path that
+// does not exist is judged by its extension alone (a Windows program or a document).
+enum class TargetKind { Folder, NativeProgram, WindowsProgram, WindowsInstaller, Document };
+TargetKind ClassifyTarget(const std::string& hostPath);
+
+// The shell's "open" on one of the program's own paths: file is a Windows path (or
+// an address, which passes as it is) and dir a Windows working folder or empty; the
+// drive table maps both onto the host and Sys().ShellExecute does the rest. Above 32
+// on success; a path on no mapped drive gives kOpenPathNotFound.
+int OpenWindowsPath(const std::string& file, const std::string& dir);
 
 // An address rather than a file: contains "://" or begins with "mailto:" (any case).
 bool IsAddress(std::string_view target);

@@ -79,7 +79,10 @@ std::optional<std::string> DriveTable::ToHost(std::string_view winPath) const {
                 while (dirent* e = ::readdir(d)) {
                     std::string n = e->d_name;
                     if (n == "." || n == "..") continue;
-                    if (EqualsIgnoreCase(Utf8ToCp1250(n), part)) {
+                    // A name with letters Windows-1250 lacks would match the "?"
+                    // they become; the program cannot name such a file at all.
+                    const std::string shown = Utf8ToCp1250(n);
+                    if (EqualsIgnoreCase(shown, part) && Cp1250ToUtf8(shown) == n) {
                         name = n;
                         found = true;
                         break;
@@ -182,7 +185,8 @@ std::optional<uint32_t> GetAttributes(std::string_view w) {
 bool SetAttributes(std::string_view w, uint32_t attrs) {
     auto h = Host(w);
     struct stat st;
-    if (!h || ::stat(h->c_str(), &st) != 0) return false;
+    // chmod would change what a link leads to, which may lie anywhere.
+    if (!h || ::lstat(h->c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return false;
     mode_t m = st.st_mode & 07777;
     if (attrs & kAttrReadOnly) m &= ~(S_IWUSR | S_IWGRP | S_IWOTH);
     else m |= S_IWUSR;
@@ -202,8 +206,14 @@ std::vector<DirEntry> ListDirectory(std::string_view w) {
         if (n == "." || n == "..") continue;
         std::string full = *h + "/" + n;
         struct stat st;
-        if (::stat(full.c_str(), &st) != 0) continue;
-        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st)});
+        if (::lstat(full.c_str(), &st) != 0) continue;
+        uint32_t link = 0;
+        if (S_ISLNK(st.st_mode)) {
+            link = kAttrLink;
+            // A dangling link still shows, as a file that leads nowhere.
+            if (::stat(full.c_str(), &st) != 0) st.st_mode = S_IFREG | 0666;
+        }
+        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st) | link, FitsCp1250(n)});
     }
     ::closedir(d);
     return out;

@@ -55,7 +55,15 @@ DriveTable& Drives();
 
 // File attributes in the program's own terms; they map onto the host as a missing
 // write bit (read-only) and a leading dot (hidden).
-enum FileAttr : uint32_t { kAttrReadOnly = 1, kAttrHidden = 2, kAttrDirectory = 16, kAttrArchive = 32 };
+// A link (a reparse point on Windows) is reported as such by ListDirectory, with the
+// attributes of what it leads to, so that a walk through a folder can leave it alone.
+enum FileAttr : uint32_t {
+    kAttrReadOnly = 1,
+    kAttrHidden = 2,
+    kAttrDirectory = 16,
+    kAttrArchive = 32,
+    kAttrLink = 0x400,
+};
 
 // All of these take Windows paths and go through Drives().
 bool FileExists(std::string_view winPath);       // a file, not a folder
@@ -69,6 +77,9 @@ bool SetAttributes(std::string_view winPath, uint32_t attrs);
 struct DirEntry {
     std::string name;  // Windows-1250
     uint32_t attrs = 0;
+    // False when Windows-1250 cannot spell the host's name: name then holds "?"
+    // in its place and leads nowhere (or somewhere else).
+    bool exact = true;
 };
 // Every entry of a folder except "." and "..", in the order the host returns them.
 std::vector<DirEntry> ListDirectory(std::string_view winPath);

@@ -116,6 +116,12 @@ public:
     virtual bool Visible() const = 0;
     // Shows the window and runs a nested message loop until it is closed.
     virtual void ShowModal() = 0;
+    // Shows the window as the one that takes all input, as ShowModal does, but
+    // returns at once: the caller goes on with a long job, hands the loop its
+    // messages now and then (ProcessMessages) and ends with EndModal, which hides
+    // the window and gives input back. A progress window with a cancel button.
+    virtual void BeginModal() = 0;
+    virtual void EndModal() = 0;
     // Asks OnCloseQuery, then hides the window and calls OnClose.
     virtual void Close() = 0;
     virtual void SetCursor(int number) = 0;

@@ -5,11 +5,12 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   libfltk1.3-dev fluid libgl-dev libx11-dev libxext-dev
+  libxft-dev libxrender-dev libxinerama-dev libxfixes-dev libxcursor-dev libfontconfig-dev
   clang libclang-rt-14-dev
-  zip unzip libarchive-tools xdg-utils
-  xvfb xdotool openbox x11-utils imagemagick
+  zip unzip libarchive-tools xdg-utils desktop-file-utils libglib2.0-bin
+  xvfb xauth xdotool openbox x11-utils x11-xserver-utils imagemagick
 )
 
 missing=()

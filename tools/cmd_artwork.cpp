@@ -94,7 +94,7 @@ int RunArtwork(const std::vector<std::string>& args) {
     const std::vector<tool::FontRecipe> roles = tool::MenuFontRoles();
     const art::SkinPalette pal = art::PaletteFromFonts(roles);
     bool ok = Save(dir + "/TLO_IM1.bmp", art::DrawCoverSkin(pal)) && Save(dir + "/TLO_IM2.bmp", art::DrawProgramSkin(pal)) &&
-              Save(dir + "/NWFTPIM.bmp", art::DrawUpdateNotice(pal));
+              Save(dir + "/NWFTPIM.bmp", art::DrawUpdateNotice(pal)) && Save(dir + "/INSTHDR.bmp", art::DrawInstallerPicture());
     art::HandCursor hand = art::DrawHandCursor();
     ok = ok && Save(dir + "/RACZKA.bmp", hand.picture) && Save(dir + "/RACZKA_MASK.bmp", hand.mask);
     std::vector<platform::Image> buttons = art::DrawButtonPictures(pal);
@@ -135,7 +135,7 @@ int RunArtwork(const std::vector<std::string>& args) {
 }
 
 VEMI_REGISTER_COMMAND("artwork", kUsage,
-                      "write the menu's drawn artwork (skins, notice, cursor, buttons, scroll bars, banners) as BMP files "
+                      "write the menu's drawn artwork (skins, notice, installer picture, cursor, buttons, scroll bars, banners) as BMP files "
                       "into DIR (the subscription banner as the JPEG S_banner6.jpg), with two previews of the skins dressed "
                       "as the menu shows them, one picture of every screenshot scene and "
                       "the disc's generic preview pair",

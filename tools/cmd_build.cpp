@@ -3,6 +3,7 @@
 // pictures (the skins, the update notice, the hand cursor, the banners) into the
 // executable.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -17,18 +18,57 @@
 
 namespace {
 
-constexpr const char* kBuildUsage = "build SRC OUT";
+constexpr const char* kBuildUsage = "build [--program FILE | --no-program] SRC OUT";
 constexpr const char* kResourcesUsage = "resources OUT.cpp";
 
+// The menu program that the build this tool belongs to made, if it made one.
+#ifdef VEMI_BUILT_PROGRAM
+constexpr const char* kBuiltProgram = VEMI_BUILT_PROGRAM;
+#else
+constexpr const char* kBuiltProgram = "";
+#endif
+
+int BuildUsage() {
+    std::fprintf(stderr, "usage: vemi-disc %s\n", kBuildUsage);
+    return 2;
+}
+
 int RunBuild(const std::vector<std::string>& args) {
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: vemi-disc %s\n", kBuildUsage);
-        return 2;
+    std::vector<std::string> paths;
+    std::string program;
+    bool programGiven = false, noProgram = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--no-program") {
+            if (noProgram) return BuildUsage();
+            noProgram = true;
+        } else if (args[i] == "--program") {
+            if (programGiven || i + 1 == args.size()) return BuildUsage();
+            program = args[++i];
+            programGiven = true;
+        } else if (args[i].rfind("--program=", 0) == 0) {
+            if (programGiven) return BuildUsage();
+            program = args[i].substr(10);
+            programGiven = true;
+        } else if (args[i].rfind("--", 0) == 0) {
+            return BuildUsage();
+        } else {
+            paths.push_back(args[i]);
+        }
     }
-    tool::BuildSummary s = tool::BuildDisc(args[0], args[1]);
+    if (paths.size() != 2 || (programGiven && program.empty()) || (programGiven && noProgram)) return BuildUsage();
+    if (!programGiven && !noProgram) {
+        std::error_code ec;
+        if (*kBuiltProgram && std::filesystem::is_regular_file(kBuiltProgram, ec))
+            program = kBuiltProgram;
+        else
+            std::fprintf(stderr, "vemi-disc: no menu program built%s%s; the disc gets none (give one with --program FILE)\n",
+                         *kBuiltProgram ? " at " : "", kBuiltProgram);
+    }
+    tool::BuildSummary s = tool::BuildDisc(paths[0], paths[1], program);
     std::printf("%s: %d records (%d programs), %d in the alphabetical list, %d pictures, %d information files, "
-                "%d archives, %d other files\n",
-                args[1].c_str(), s.records, s.programs, s.alphabetical, s.pictures, s.infoFiles, s.archives, s.files);
+                "%d archives, %d other files, %s\n",
+                paths[1].c_str(), s.records, s.programs, s.alphabetical, s.pictures, s.infoFiles, s.archives, s.files,
+                s.program.empty() ? "no menu program" : ("menu program " + s.program + " from " + program).c_str());
     return 0;
 }
 
@@ -49,6 +89,7 @@ std::vector<Resource> ProgramResources() {
         {"JPEG", "TLO_IM1", platform::EncodeJpeg(art::DrawCoverSkin(pal), kSkinQuality)},
         {"JPEG", "TLO_IM2", platform::EncodeJpeg(art::DrawProgramSkin(pal), kSkinQuality)},
         {"BMP", "NWFTPIM", platform::EncodeBmp24(art::DrawUpdateNotice(pal))},
+        {"BMP", "INSTHDR", platform::EncodeBmp24(art::DrawInstallerPicture())},
         {"CURSOR", "RACZKA", platform::EncodeBmp24(hand.picture)},
         {"CURSOR", "RACZKA_MASK", platform::EncodeBmp24(hand.mask)},
         {"CURSOR", "RACZKA_HOTSPOT", {static_cast<uint8_t>(hand.hotX), static_cast<uint8_t>(hand.hotY)}},
@@ -110,11 +151,13 @@ int RunResources(const std::vector<std::string>& args) {
 
 VEMI_REGISTER_COMMAND("build", kBuildUsage,
                       "build a disc from readable sources (catalogue.txt, screenshots.txt, txt/, disc/) into OUT, which must "
-                      "be missing, empty or a disc built before",
+                      "be missing, empty or a disc built before. The menu program goes to the disc's root as vemi32 "
+                      "(vemi32.exe for a Windows build): the one built with this tool, or FILE given with --program; "
+                      "none with --no-program",
                       RunBuild);
 VEMI_REGISTER_COMMAND("resources", kResourcesUsage,
                       "write the C++ source of the program's own resources: the skins TLO_IM1 and TLO_IM2 (JPEG), the "
-                      "update notice NWFTPIM (BMP), the hand cursor RACZKA with its mask and hot spot, the banners banner1 to "
+                      "update notice NWFTPIM (BMP), the installer's header picture INSTHDR (BMP), the hand cursor RACZKA with its mask and hot spot, the banners banner1 to "
                       "banner7 (BMP) with the subscription offer as the picture S_banner6 (JPEG)",
                       RunResources);
 

@@ -3,8 +3,10 @@
 // would get from it.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -68,25 +70,43 @@ int RunExtract(const std::vector<std::string>& a) {
     try {
         zip.OpenArchive(0);
         if (a.size() == 3) {
+            // By its exact name first: a name with letters Windows-1250 lacks would
+            // come out of the conversion as one of several "?" names.
             const std::string member = platform::Utf8ToCp1250(a[2]);
+            int index = zip.FindHostMember(a[2]);
+            if (index < 0) index = zip.FindMember(member);
+            if (index < 0) throw EJXZipError("The archive " + archiveWin + " holds no member " + member);
             platform::MemoryStream stream;
-            zip.ExtractToStream(member, stream);
-            const std::string name = NamePartOf(zip.Entries()[zip.FindMember(member)].name);
+            zip.ExtractMemberToStream(static_cast<size_t>(index), stream);
+            const std::string name = NamePartOf(zip.Entries()[index].hostName);
             if (name.empty() || name == "." || name == "..") return Fail("'" + a[2] + "' is a folder, not a file");
-            if (!platform::WriteWholeFile(dirWin + name, stream.Bytes()))
-                return Fail("cannot write " + Utf8Of(dir / PathOf(platform::Cp1250ToUtf8(name))));
-            std::printf("%s\n", platform::Cp1250ToUtf8(name).c_str());
+            // The member's host name is UTF-8 and may hold letters Windows-1250 lacks,
+            // so it is written straight into the folder rather than through a drive.
+            const fs::path target = dir / PathOf(name);
+            std::ofstream out(target, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(stream.Bytes().data()), static_cast<std::streamsize>(stream.Size()));
+            out.close();
+            if (!out) return Fail("cannot write " + Utf8Of(target));
+            std::printf("%s\n", name.c_str());
             return 0;
         }
         const bool tty = ::isatty(STDOUT_FILENO);
         int shownPercent = -1;
+        // Each member under its exact name, as it lands on the disk, in the program's
+        // way of writing paths.
+        auto exactName = [&](const std::string& shown) {
+            const TJXZipEntry* e = zip.CurrentEntry();
+            std::string n = e ? e->hostName : platform::Cp1250ToUtf8(shown);
+            std::replace(n.begin(), n.end(), '/', '\\');
+            return n;
+        };
         zip.OnFileProgress = [&](const std::string& name, double percent, bool&) {
             if (percent >= 100) {
-                std::printf(tty ? "\r\033[K%s\n" : "%s\n", platform::Cp1250ToUtf8(name).c_str());
+                std::printf(tty ? "\r\033[K%s\n" : "%s\n", exactName(name).c_str());
                 shownPercent = -1;
             } else if (tty && static_cast<int>(percent) != shownPercent) {
                 shownPercent = static_cast<int>(percent);
-                std::printf("\r\033[K%3d%% %s", shownPercent, platform::Cp1250ToUtf8(name).c_str());
+                std::printf("\r\033[K%3d%% %s", shownPercent, exactName(name).c_str());
                 std::fflush(stdout);
             }
         };

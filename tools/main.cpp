@@ -43,7 +43,7 @@ static bool NeedsFreeType(const std::string& cmd) {
 #endif
 
 static void Usage(FILE* out) {
-    std::fprintf(out, "usage: vemi-disc COMMAND [ARGS]\n\nCommands:\n");
+    std::fprintf(out, "usage: vemi-disc COMMAND [ARGS]\n       vemi-disc --help | --version\n\nCommands:\n");
     for (const auto& c : tool::Commands()) std::fprintf(out, "  %-40s %s\n", c.usage.c_str(), c.help.c_str());
 }
 
@@ -61,6 +61,10 @@ int main(int argc, char** argv) {
     std::string cmd = argv[1];
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         Usage(stdout);
+        return 0;
+    }
+    if (cmd == "--version") {
+        std::printf("vemi-disc %s\n", VEMI_VERSION);
         return 0;
     }
 #if !VEMI_HAVE_FREETYPE

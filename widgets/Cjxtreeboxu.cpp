@@ -296,43 +296,54 @@ void CJXTreeBox::Click(int x, int y, bool toggle) {
     const int v = RowAt(x, y);
     if (v < 0) return;
     if (toggle || OnBox(v, x - left_)) Toggle(v);
-    Select(v);
+    // The owner's callback may fail on a damaged entry; the list still shows the
+    // row the user chose.
+    try {
+        Select(v);
+    } catch (...) {
+        Repaint();
+        throw;
+    }
     Repaint();
 }
 
 void CJXTreeBox::Key(int code) {
     EnsureVisible();
-    int s = selectedRow_;
-    switch (code) {
-    case 13:
-        if (s >= 0 && s < visibleCount_) {
-            Toggle(s);
-            Select(s);
-        }
-        break;
-    case 38:
-        if (s > 0 && s < visibleCount_) Select(s - 1);
-        break;
-    case 40:
-        if (s >= 0 && s < visibleCount_ - 1)
-            Select(s + 1);
-        else if (s == -1)
-            Select(0);
-        break;
-    default:
-        return;
-    }
+    if (code != 13 && code != 38 && code != 40) return;
     // Keep the selection in the window; the owner hears it again once the view has
-    // moved, so it can read the new first row.
-    s = selectedRow_;
-    if (s >= 0) {
-        if (s >= topRow_ + rows_) {
+    // moved, so it can read the new first row (tell = true).
+    auto keepInWindow = [&](bool tell) {
+        const int s = selectedRow_;
+        if (s < 0) return;
+        if (s >= topRow_ + rows_)
             topRow_ = s - rows_ + 1;
-            Select(s);
-        } else if (s < topRow_) {
+        else if (s < topRow_)
             topRow_ = s;
-            Select(s);
+        else
+            return;
+        if (tell) Select(s);
+    };
+    // The owner's callback may fail on a damaged entry; the list still shows the
+    // row the user chose, in the window.
+    try {
+        const int s = selectedRow_;
+        if (code == 13) {
+            if (s >= 0 && s < visibleCount_) {
+                Toggle(s);
+                Select(s);
+            }
+        } else if (code == 38) {
+            if (s > 0 && s < visibleCount_) Select(s - 1);
+        } else if (s >= 0 && s < visibleCount_ - 1) {
+            Select(s + 1);
+        } else if (s == -1) {
+            Select(0);
         }
+        keepInWindow(true);
+    } catch (...) {
+        keepInWindow(false);
+        Repaint();
+        throw;
     }
     Repaint();
 }

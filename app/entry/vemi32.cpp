@@ -1,6 +1,7 @@
 // Program entry of the menu on the desktop: the FLTK back end, the drive table, the
 // program's own resources, then the program itself. The exit code is always 0.
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -12,7 +13,37 @@
 #include "platform/system.h"
 #include "platform/text.h"
 
+namespace {
+
+const char kHelp[] =
+    "usage: vemi32 [/NOFLASH]\n"
+    "\n"
+    "The start menu of the cover disc: a 1024 x 768 window that lists the disc's\n"
+    "programs and runs, installs and copies them. It is started from the disc's root\n"
+    "folder and needs an X display.\n"
+    "\n"
+    "  /NOFLASH    show the banners' pictures instead of their movies\n"
+    "  --help      show this text and exit\n"
+    "  --version   show the version and exit\n"
+    "\n"
+    "Drives as the menu sees them:\n"
+    "  D:  the disc: the folder that holds this program, or $VEMI_DISC_ROOT\n"
+    "  C:  the hard disk: the home folder, or $VEMI_DRIVE_C\n"
+    "  Z:  the root of this machine's file system\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Answered on the terminal before anything needs a display. Only the first
+    // argument is looked at, as by the menu; everything else goes to the menu.
+    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vemi32 %s\n", VEMI_VERSION);
+        return 0;
+    }
     try {
         auto sys = CreateFltkSystem(argc, argv);
         platform::SetSystem(sys.get());

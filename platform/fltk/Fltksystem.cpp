@@ -12,6 +12,7 @@
 #endif
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
@@ -19,6 +20,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/fltk/Fltkcontrols.h"
 #include "platform/fltk/Fltkfirstpaint.h"
 #include "platform/fltk/Fltkheap.h"
 #include "platform/fltk/Fltkinput.h"
@@ -36,7 +38,8 @@ class FltkWindow;
 // The one system object; FLTK's callbacks are plain functions and find it here.
 FltkSystem* g_sys = nullptr;
 
-// The X window behind a platform window: it only shows the frame buffer.
+// The X window behind a platform window: it shows the frame buffer, or for a dialog
+// its controls' widgets on the button face.
 class CanvasWindow : public Fl_Window {
 public:
     CanvasWindow(FltkWindow& owner, int w, int h) : Fl_Window(0, 0, w, h), owner_(owner) { end(); }
@@ -69,6 +72,8 @@ public:
     void Hide() override;
     bool Visible() const override { return visible_; }
     void ShowModal() override;
+    void BeginModal() override;
+    void EndModal() override;
     void Close() override;
     void SetCursor(int number) override;
     int Cursor() const override { return cursor_; }
@@ -88,19 +93,28 @@ public:
     void Deiconify();
     bool Hiding() const { return hiding_; }
     Fl_Window* Native() const { return win_.get(); }
+    bool IsDialog() const { return dialog_; }
+    // Enter in a dialog: presses the focused or default button; false when the key
+    // belongs to the focused widget.
+    bool PressEnter() { return controls_->Enter(Controls()); }
+    void NoticePictures() { controls_->NoticePictures(); }
     bool iconified = false;
 
 protected:
-    // Dialog controls are not shown on the desktop yet: they keep their state only.
-    void AttachControl(Control&) override {}
+    void AttachControl(Control& c) override { controls_->Attach(c); }
 
 private:
     void AfterShow(bool justMapped);
     void PutCanvas(Rect r);
     void DrawOverlay();
+    // The window a dialog stays above: the one it blocks, else the first one shown.
+    Fl_Window* DialogOwner() const;
 
     FltkSystem& sys_;
+    bool dialog_ = false;
+    bool centred_ = false;
     std::unique_ptr<CanvasWindow> win_;
+    std::unique_ptr<ControlWidgets> controls_;
     WindowHandler* handler_ = nullptr;
     int left_ = 0, top_ = 0, width_ = -1, height_ = -1;
     bool stayOnTop_ = false;
@@ -182,6 +196,10 @@ public:
 
 private:
     void Input(int event, FltkWindow& w);
+    int DialogInput(int event, FltkWindow& w, Fl_Window* window);
+    // The event as the program's hook sees it; false for one the program has no
+    // words for (a key without a virtual-key code, a button it does not know).
+    bool MakeInputEvent(int event, FltkWindow& w, InputEvent& ev, int& steps);
     void NoticeIconified();
     bool DialogOpen() const;
 
@@ -218,28 +236,46 @@ void RaiseDialogThunk(void*) {
 }
 
 void CloseThunk(Fl_Widget* w, void*) {
+    // FLTK closes a window on Escape when no widget takes the key; a dialog of the
+    // program closes only through its close box and its own buttons.
+    if (Fl::event() == FL_SHORTCUT || Fl::event() == FL_KEYBOARD) return;
     if (auto* cw = dynamic_cast<CanvasWindow*>(w)) cw->Owner().Close();
 }
 
-void CanvasWindow::draw() { owner_.Draw(damage()); }
+void CanvasWindow::draw() {
+    if (owner_.IsDialog())
+        Fl_Window::draw();
+    else
+        owner_.Draw(damage());
+}
 
 // ---------------------------------------------------------------------------
 // FltkWindow
 
-FltkWindow::FltkWindow(FltkSystem& sys, const WindowStyle& style) : sys_(sys), stayOnTop_(style.stayOnTop) {
+FltkWindow::FltkWindow(FltkSystem& sys, const WindowStyle& style)
+    : sys_(sys), dialog_(style.dialog), centred_(style.centred), stayOnTop_(style.stayOnTop) {
     win_ = std::make_unique<CanvasWindow>(*this, std::max(1, style.width), std::max(1, style.height));
-    if (style.borderless) win_->border(0);
-    win_->color(FL_BLACK);
+    if (dialog_) {
+        // Framed whatever the style says, of a size the user cannot change.
+        win_->color(fl_rgb_color(kButtonFace.r, kButtonFace.g, kButtonFace.b));
+        win_->resizable(nullptr);
+    } else {
+        if (style.borderless) win_->border(0);
+        win_->color(FL_BLACK);
+    }
     win_->callback(CloseThunk);
+    controls_ = std::make_unique<ControlWidgets>(*win_, [&sys](const char* what) { sys.ReportError(what); });
     SetTitle(style.title);
     SetIconLabel(sys.IconLabel());
     SetBounds(0, 0, style.width, style.height);
 }
 
 FltkWindow::~FltkWindow() {
+    DropControls();
     sys_.PopModal(this);
     sys_.Forget(this);
     hiding_ = true;
+    controls_.reset();
     win_.reset();
 }
 
@@ -255,9 +291,20 @@ void FltkWindow::SetBounds(int left, int top, int width, int height) {
         paintPending_ = true;
     }
     win_->resize(left, top, std::max(1, width), std::max(1, height));
+    if (dialog_) win_->size_range(win_->w(), win_->h(), win_->w(), win_->h());
     // FLTK moves a shown window only when it believes the position changed, and
     // it may still hold the place it clamped the window to; say it to X directly.
-    if (win_->shown()) MoveWindowTo(win_.get(), left, top);
+    if (win_->shown()) {
+        MoveWindowTo(win_.get(), left, top);
+        // FLTK writes its own frame hints again with the new size.
+        if (dialog_) SetDialogFrame(win_.get(), DialogOwner());
+        FlushDisplay();
+    }
+}
+
+Fl_Window* FltkWindow::DialogOwner() const {
+    FltkWindow* o = modalOwner_ ? modalOwner_ : sys_.ModalOwnerFor(const_cast<FltkWindow*>(this));
+    return o && o != this ? o->Native() : nullptr;
 }
 
 void FltkWindow::SetStayOnTop(bool on) {
@@ -293,6 +340,7 @@ void FltkWindow::Show() {
         return;
     }
     visible_ = true;
+    if (centred_) SetBounds((sys_.ScreenWidth() - width_) / 2, (sys_.ScreenHeight() - height_) / 2, width_, height_);
     // The owner places and sizes the window as it appears, before it is mapped.
     if (handler_) handler_->OnShow();
     if (!visible_) return;
@@ -302,11 +350,15 @@ void FltkWindow::Show() {
 }
 
 void FltkWindow::AfterShow(bool justMapped) {
+    // A dialog is told to the window manager as one, above the window it belongs
+    // to, before anything sends the request that maps it: a manager reads a frame's
+    // buttons once, when it takes the window on.
+    if (dialog_) SetDialogFrame(win_.get(), DialogOwner());
     // FLTK keeps a new window on the screen; the menu's windows may hang over its
     // edges, so the place is set again now that the window exists.
     MoveWindowTo(win_.get(), left_, top_);
     if (shapeKind_ != ShapeKind::None) ApplyShape(win_.get(), shape_, false);
-    if (justMapped) ShowInTaskbar(win_.get(), true);
+    if (justMapped && !dialog_) ShowInTaskbar(win_.get(), true);
     if (stayOnTop_) fltk::SetStayOnTop(win_.get(), true, justMapped);
     // A window manager may put a window that fills the screen above all others
     // once it is clicked; knowing the modal window as that window's dialog, it
@@ -341,6 +393,18 @@ void FltkWindow::ShowModal() {
     sys_.PushModal(this);
     Show();
     while (visible_ && !sys_.Terminated()) Fl::wait(1.0);
+    sys_.PopModal(this);
+    modalOwner_ = nullptr;
+}
+
+void FltkWindow::BeginModal() {
+    modalOwner_ = sys_.ModalOwnerFor(this);
+    sys_.PushModal(this);
+    Show();
+}
+
+void FltkWindow::EndModal() {
+    Hide();
     sys_.PopModal(this);
     modalOwner_ = nullptr;
 }
@@ -401,6 +465,8 @@ void FltkWindow::PaintNow() {
 
 void FltkWindow::QueueDamage() {
     std::vector<Rect> d = canvas_.TakeDamage();
+    // A dialog shows its controls, not the canvas.
+    if (dialog_) return;
     // A window that is not on the screen gets everything with its first expose.
     if (d.empty() || !win_->shown()) return;
     pending_.insert(pending_.end(), d.begin(), d.end());
@@ -468,7 +534,21 @@ void FltkWindow::DrawOverlay() {
 // ---------------------------------------------------------------------------
 // FltkSystem
 
-FltkSystem::FltkSystem(int argc, char** argv) : random_(std::random_device{}()) {
+namespace {
+
+// The generator only picks banners and the like, so the clock is seed enough.
+// std::random_device is avoided on purpose: the runtime linked into the shipped
+// program draws its entropy through a C library call (arc4random) that only the
+// newest desktops have, and the program would not start on the others.
+uint32_t ClockSeed() {
+    const uint64_t ns = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) ^
+                        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return static_cast<uint32_t>(ns ^ (ns >> 32));
+}
+
+}  // namespace
+
+FltkSystem::FltkSystem(int argc, char** argv) : random_(ClockSeed()) {
     if (g_sys) throw std::logic_error("only one window system per process");
     PrepareHeap();
     OpenDisplay();
@@ -486,6 +566,7 @@ FltkSystem::FltkSystem(int argc, char** argv) : random_(std::random_device{}()) 
     fl_yes = "Tak";
     fl_no = "Nie";
     fl_cancel = "Anuluj";
+    RegisterDialogLook();
     g_sys = this;
     Fl::event_dispatch(DispatchThunk);
     Fl::add_check(CheckThunk);
@@ -602,11 +683,14 @@ int FltkSystem::MessageBox(const std::string& text, const std::string& caption, 
         // Escape and closing the box answer "Nie"; Enter answers "Tak".
         result = fl_choice("%s", "Nie", "Tak", nullptr, body.c_str()) == 1 ? kIdYes : kIdNo;
     } else if (buttons == MsgButtons::YesAllNoCancel) {
-        switch (fl_choice("%s", "Anuluj", "Tak", "Nie", body.c_str())) {
-        case 1: result = kIdYes; break;
-        case 2: result = kIdNo; break;
-        default: result = kIdCancel; break;
-        }
+        // FLTK's questions have three buttons at most; this one is ours. Like the
+        // others it must come above the menu's windows that stay on top.
+        FltkWindow* owner = ModalOwnerFor(nullptr);
+        result = AskYesAllNoCancel(body, title, [owner](Fl_Window& box) {
+            fltk::SetStayOnTop(&box, true, true);
+            if (owner) SetModalOwner(&box, owner->Native(), true);
+            FlushDisplay();
+        });
     } else if (kind == MsgKind::Error) {
         fl_alert("%s", body.c_str());
     } else {
@@ -667,7 +751,10 @@ void FltkSystem::Pump() {
         }
         painting_ = false;
     }
-    for (FltkWindow* w : windows_) w->QueueDamage();
+    for (FltkWindow* w : windows_) {
+        if (w->IsDialog() && w->Visible()) w->NoticePictures();
+        w->QueueDamage();
+    }
     Fl::flush();
 }
 
@@ -689,6 +776,7 @@ int FltkSystem::Dispatch(int event, Fl_Window* window) {
         case FL_MOUSEWHEEL:
         case FL_KEYBOARD:
         case FL_KEYUP:
+            if (w.IsDialog()) return DialogInput(event, w, window);
             Input(event, w);
             Pump();
             return 1;
@@ -714,12 +802,14 @@ int FltkSystem::Dispatch(int event, Fl_Window* window) {
         }
     } catch (const std::exception& e) {
         ReportError(e.what());
+        // A dialog's input must not reach its widgets a second time.
+        if (w.IsDialog()) return 1;
     }
     return Fl::handle_(event, window);
 }
 
-void FltkSystem::Input(int event, FltkWindow& w) {
-    InputEvent ev;
+bool FltkSystem::MakeInputEvent(int event, FltkWindow& w, InputEvent& ev, int& steps) {
+    ev = InputEvent{};
     ev.target = &w;
     ev.screenX = Fl::event_x_root();
     ev.screenY = Fl::event_y_root();
@@ -737,12 +827,12 @@ void FltkSystem::Input(int event, FltkWindow& w) {
         default: return Button::None;
         }
     };
-    int steps = 1;
+    steps = 1;
     switch (event) {
     case FL_PUSH:
         ev.type = EventType::MouseDown;
         ev.button = button();
-        if (ev.button == Button::None) return;
+        if (ev.button == Button::None) return false;
         setHeld(ev.button, true);
         // Without a window manager a minimised window stays on the screen; a
         // press on it is the user taking it back.
@@ -751,13 +841,13 @@ void FltkSystem::Input(int event, FltkWindow& w) {
     case FL_RELEASE:
         ev.type = EventType::MouseUp;
         ev.button = button();
-        if (ev.button == Button::None) return;
+        if (ev.button == Button::None) return false;
         setHeld(ev.button, false);
         break;
     case FL_MOVE:
     case FL_DRAG: ev.type = EventType::MouseMove; break;
     case FL_MOUSEWHEEL:
-        if (Fl::event_dy() == 0) return;
+        if (Fl::event_dy() == 0) return false;
         ev.type = EventType::Wheel;
         ev.wheel = Fl::event_dy() < 0 ? 1 : -1;  // FLTK counts downwards
         steps = std::min(std::abs(Fl::event_dy()), 16);
@@ -766,7 +856,7 @@ void FltkSystem::Input(int event, FltkWindow& w) {
     case FL_KEYUP: {
         ev.type = event == FL_KEYBOARD ? EventType::KeyDown : EventType::KeyUp;
         ev.key = VirtualKeyFromFltk(Fl::event_key());
-        if (ev.key == 0) return;
+        if (ev.key == 0) return false;
         // X reports the modifiers as they were before this key; the program
         // expects them as they are after it.
         bool down = event == FL_KEYBOARD;
@@ -775,8 +865,15 @@ void FltkSystem::Input(int event, FltkWindow& w) {
         if (ev.key == kVkMenu) ev.shift.alt = down;
         break;
     }
-    default: return;
+    default: return false;
     }
+    return true;
+}
+
+void FltkSystem::Input(int event, FltkWindow& w) {
+    InputEvent ev;
+    int steps = 1;
+    if (!MakeInputEvent(event, w, ev, steps)) return;
     // While one of FLTK's own boxes is open the menu's windows rest, and the box's
     // loop, like the system's, passes nothing through the program's hook.
     if (DialogOpen()) return;
@@ -797,6 +894,31 @@ void FltkSystem::Input(int event, FltkWindow& w) {
         case EventType::KeyUp: h->OnKeyUp(ev.key, ev.shift); break;
         }
     }
+}
+
+int FltkSystem::DialogInput(int event, FltkWindow& w, Fl_Window* window) {
+    // FLTK's own boxes and an open drop-down list hold the input themselves.
+    if (DialogOpen() || Fl::grab()) return Fl::handle_(event, window);
+    InputEvent ev;
+    int steps = 1;
+    // The hook sees what the program has words for; typed letters without a key
+    // code of their own (the Polish ones) go straight to the widgets.
+    if (MakeInputEvent(event, w, ev, steps) && messageHook && messageHook(ev)) {
+        Pump();
+        return 1;
+    }
+    // A modal window above this one takes all input.
+    if ((!modal_.empty() && modal_.back() != &w) || !w.Visible()) {
+        Pump();
+        return 1;
+    }
+    if (event == FL_KEYBOARD && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter) && w.PressEnter()) {
+        Pump();
+        return 1;
+    }
+    int used = Fl::handle_(event, window);
+    Pump();
+    return used;
 }
 
 }  // namespace

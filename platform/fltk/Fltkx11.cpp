@@ -129,6 +129,24 @@ void SetModalOwner(Fl_Window* win, Fl_Window* owner, bool justMapped) {
     ChangeWindowState(win, "_NET_WM_STATE_MODAL", true, justMapped);
 }
 
+void SetDialogFrame(Fl_Window* win, Fl_Window* owner) {
+    Display* d = fl_display;
+    ::Window w = fl_xid(win);
+    if (!w) return;
+    Atom type = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
+    Atom dialog = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    XChangeProperty(d, w, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&dialog), 1);
+    // The Motif hints every manager still reads: flags (functions and decorations
+    // given), functions (move and close), decorations (border, title, window menu).
+    // FLTK writes its own, which leave minimising in, whenever the size changes.
+    enum : long { kFunctions = 1, kDecorations = 2, kFuncMove = 4, kFuncClose = 32 };
+    enum : long { kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16 };
+    long hints[5] = {kFunctions | kDecorations, kFuncMove | kFuncClose, kDecorBorder | kDecorTitle | kDecorMenu, 0, 0};
+    Atom motif = XInternAtom(d, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(d, w, motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(hints), 5);
+    if (owner && fl_xid(owner)) XSetTransientForHint(d, w, fl_xid(owner));
+}
+
 void MoveWindowTo(Fl_Window* win, int x, int y) {
     ::Window w = fl_xid(win);
     if (!w) return;

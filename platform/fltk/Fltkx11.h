@@ -35,6 +35,12 @@ void ShowInTaskbar(Fl_Window* w, bool justMapped);
 // its owner and sends the owner's activation to it.
 void SetModalOwner(Fl_Window* w, Fl_Window* owner, bool justMapped);
 
+// Makes a shown window a dialog for the window manager: a fixed frame whose title
+// bar offers only the close box (no minimise, maximise or resize), kept above its
+// owner when there is one. Leaves the requests in the output buffer, so that they
+// reach the server together with the window's mapping.
+void SetDialogFrame(Fl_Window* w, Fl_Window* owner);
+
 // Puts a shown window's top-left corner at (x, y), which may be off the screen.
 void MoveWindowTo(Fl_Window* w, int x, int y);
 

@@ -93,6 +93,17 @@ void HeadlessWindow::ShowModal() {
     }
 }
 
+void HeadlessWindow::BeginModal() {
+    Show();
+    sys_.PushModal(this);
+    sys_.Pump();
+}
+
+void HeadlessWindow::EndModal() {
+    sys_.PopModal(this);
+    Hide();
+}
+
 void HeadlessWindow::Close() {
     if (handler_ && !handler_->OnCloseQuery()) return;
     visible_ = false;
@@ -131,36 +142,28 @@ void HeadlessSystem::ProcessMessages() {
     }
 }
 
-bool HeadlessSystem::Press(Control& c) {
+bool HeadlessSystem::UserAction(Control& c, const std::function<bool()>& act) {
     HeadlessWindow* w = OwnerOf(c);
     if (!w || !TakesInput(*w)) return false;
-    bool done = c.UserPress();
+    bool done = act();
     Pump();
     return done;
+}
+
+bool HeadlessSystem::Press(Control& c) {
+    return UserAction(c, [&] { return c.UserPress(); });
 }
 
 bool HeadlessSystem::Type(Control& c, const std::string& text) {
-    HeadlessWindow* w = OwnerOf(c);
-    if (!w || !TakesInput(*w)) return false;
-    bool done = c.UserEdit(text);
-    Pump();
-    return done;
+    return UserAction(c, [&] { return c.UserEdit(text); });
 }
 
 bool HeadlessSystem::Select(Control& c, int index) {
-    HeadlessWindow* w = OwnerOf(c);
-    if (!w || !TakesInput(*w)) return false;
-    bool done = c.UserSelect(index);
-    Pump();
-    return done;
+    return UserAction(c, [&] { return c.UserSelect(index); });
 }
 
 bool HeadlessSystem::OpenFolder(Control& c, int row) {
-    HeadlessWindow* w = OwnerOf(c);
-    if (!w || !TakesInput(*w)) return false;
-    bool done = c.UserOpen(row);
-    Pump();
-    return done;
+    return UserAction(c, [&] { return c.UserOpen(row); });
 }
 
 void HeadlessSystem::CloseBox(HeadlessWindow& w) {

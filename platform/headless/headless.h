@@ -39,6 +39,8 @@ public:
     void Hide() override { visible_ = false; }
     bool Visible() const override { return visible_; }
     void ShowModal() override;
+    void BeginModal() override;
+    void EndModal() override;
     void Close() override;
     void SetCursor(int n) override { cursor_ = n; }
     int Cursor() const override { return cursor_; }
@@ -189,6 +191,8 @@ public:
 
 private:
     void Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy);
+    // What the user does on a control reaches it only when its window takes input.
+    bool UserAction(Control& c, const std::function<bool()>& act);
 
     int screenW_, screenH_;
     uint64_t now_ = 1000;

@@ -4,6 +4,8 @@
 
 #include "app/Showmapsu.h"
 #include "app/Texts.h"
+#include "install/Vemiinstu.h"
+#include "tools/lib/zipwriter.h"
 #include "menu_fixture.h"
 #include "platform/paths.h"
 #include "widgets/Showimagesu.h"
@@ -112,28 +114,36 @@ TEST_F(ActionTest, TheCaretAndAddressRulesOfTheRunButton) {
 }
 
 TEST_F(ActionTest, ArchivesInstallThroughTheWizardAndBrowseTheirFolder) {
+    platform::HeadlessWindow& wizard = static_cast<platform::HeadlessWindow&>(INST_FRM->Window());
     Select(2);
     EXPECT_EQ(App().buttonState[1], 1);
     EXPECT_EQ(App().buttonState[2], 2);
     Press(1);  // inactive: nothing
     EXPECT_TRUE(sys_->ShellRequests().empty());
     Press(2);
-    EXPECT_EQ(Frm().wizardRuns, 1);
-    EXPECT_EQ(Frm().wizardRequest.mode, 1);
-    EXPECT_EQ(Frm().wizardRequest.archivePath, "D:\\PROGRAMY\\ARCH.ZIP");
-    EXPECT_EQ(Frm().wizardRequest.issueFolder, "VEMI-12-2007");
-    EXPECT_EQ(Frm().wizardRequest.runFile, "arch.exe");
+    EXPECT_EQ(wizard.ModalRuns(), 1);
+    EXPECT_EQ(INST_FRM->Mode, 1);
+    EXPECT_EQ(INST_FRM->ArchivePath, "D:\\PROGRAMY\\ARCH.ZIP");
+    EXPECT_EQ(INST_FRM->IssueFolder, "VEMI-12-2007");
+    EXPECT_EQ(INST_FRM->DefaultMenuGroup, "VEMI-12-2007");
+    EXPECT_EQ(INST_FRM->ShortcutName, "Archiwum");
+    EXPECT_EQ(INST_FRM->RunFile, "arch.exe");
+    EXPECT_EQ(INST_FRM->DED->Text(), "C:\\VEMI-12-2007\\Archiwum");
+    EXPECT_EQ(sys_->MinimizeCount(), 0);  // the wizard opens over the menu
     Press(5);  // browsing an archive opens the folder that holds it
     ASSERT_EQ(sys_->ShellRequests().size(), 1u);
     EXPECT_EQ(sys_->ShellRequests()[0].file, Host("D:\\PROGRAMY\\"));
     Back();
     Press(4);
-    EXPECT_EQ(Frm().wizardRequest.mode, 3);
-    EXPECT_EQ(Frm().wizardRequest.copySource, "D:\\PROGRAMY");
+    EXPECT_EQ(wizard.ModalRuns(), 2);
+    EXPECT_EQ(INST_FRM->Mode, 3);
+    EXPECT_EQ(INST_FRM->CopySource, "D:\\PROGRAMY");
+    EXPECT_EQ(INST_FRM->DED->Text(), W("C:\\VEMI - kopie programów\\Archiwum"));
     Select(3);
     Press(2);
-    EXPECT_EQ(Frm().wizardRequest.mode, 2);
-    EXPECT_EQ(Frm().wizardRequest.setupFile, "setup.exe");
+    EXPECT_EQ(INST_FRM->Mode, 2);
+    EXPECT_EQ(INST_FRM->SetupFile, "setup.exe");
+    EXPECT_EQ(INST_FRM->DED->Text(), "C:\\Wersje_instalacyjne\\Instalator");
     // A setup file outside an archive runs from the disc; the name becomes a folder name.
     Select(6);
     Press(2);
@@ -141,7 +151,53 @@ TEST_F(ActionTest, ArchivesInstallThroughTheWizardAndBrowseTheirFolder) {
     EXPECT_EQ(sys_->ShellRequests()[1].file, Host("D:\\PROGRAMY\\" + App().workCatalogue.GetField(6, 0) + "\\setup.sh"));
     Back();
     Press(4);
-    EXPECT_EQ(Frm().wizardRequest.programFolderName, W("Nazwa_ _cudzysłów_ _ _ukośnik_"));
+    EXPECT_EQ(INST_FRM->ProgramFolderName, W("Nazwa_ _cudzysłów_ _ _ukośnik_"));
+    EXPECT_EQ(wizard.ModalRuns(), 4);
+}
+
+TEST_F(ActionTest, InstallAndCopyFromTheMenuGoThroughTheWizardToTheHardDisk) {
+    {
+        tool::ZipWriter z(disc_ + "/PROGRAMY/ARCH.ZIP");
+        z.Add("arch.exe", std::string("MZ archiwum"));
+        z.Add("dane/plik.txt", std::string("dane"));
+        z.Finish();
+    }
+    platform::HeadlessWindow& wizard = static_cast<platform::HeadlessWindow&>(INST_FRM->Window());
+    int pagesSeen = 0;
+    sys_->onModal = [&](platform::HeadlessWindow& w) {
+        if (&w != &wizard) return;
+        // While the wizard is open the menu takes no input.
+        sys_->Click(Main(), R(7).x + 5, R(7).y + 5);
+        EXPECT_TRUE(Main().Visible());
+        // Enter through the pages, OK at the end.
+        for (int i = 0; i < 5 && INST_FRM->VisiblePage() != INST_FRM->CPN5; ++i, ++pagesSeen)
+            sys_->KeyDown(wizard, platform::kVkReturn);
+        sys_->Press(*INST_FRM->EXIT_BTN);
+    };
+    Select(2);
+    Press(2);
+    EXPECT_EQ(pagesSeen, 3);
+    EXPECT_FALSE(wizard.Visible());
+    const std::string home = tmp_->path() + "/home";
+    EXPECT_EQ(testsupport::ReadFile(home + "/VEMI-12-2007/Archiwum/arch.exe"),
+              std::vector<uint8_t>({'M', 'Z', ' ', 'a', 'r', 'c', 'h', 'i', 'w', 'u', 'm'}));
+    EXPECT_TRUE(std::filesystem::exists(desk_->CommonApplications() + "/VEMI-12-2007/Archiwum.desktop"));
+    ASSERT_EQ(sys_->ShellRequests().size(), 1u);
+    EXPECT_EQ(sys_->ShellRequests()[0].file, home + "/VEMI-12-2007/Archiwum/arch.exe");
+    EXPECT_TRUE(Main().Visible());
+    EXPECT_EQ(sys_->MinimizeCount(), 0);
+
+    // The copy button copies the folder that holds the archive.
+    sys_->onModal = [&](platform::HeadlessWindow& w) {
+        if (&w != &wizard) return;
+        sys_->KeyDown(wizard, platform::kVkReturn);
+        EXPECT_EQ(INST_FRM->VisiblePage(), INST_FRM->CPN7);
+        sys_->Press(*INST_FRM->EXIT3_BTN);
+    };
+    Press(4);
+    EXPECT_EQ(testsupport::ReadFile(home + "/" + platform::Cp1250ToUtf8(W("VEMI - kopie programów")) + "/Archiwum/ARCH.ZIP"),
+              testsupport::ReadFile(disc_ + "/PROGRAMY/ARCH.ZIP"));
+    EXPECT_TRUE(sys_->Messages().empty());
 }
 
 TEST_F(ActionTest, MakeFolderNameReplacesExactlyTheSixForbiddenCharacters) {

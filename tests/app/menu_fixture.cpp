@@ -77,6 +77,7 @@ void MenuTest::SetUp() {
     fs::create_directories(disc_ + "/CDInst/JPG");
     fs::create_directories(disc_ + "/CDInst/TXT");
     fs::create_directories(tmp_->path() + "/home");
+    desk_ = std::make_unique<testsupport::DesktopSandbox>(tmp_->path() + "/desktop");
     for (const char* f : {"fdata.jxz", "bdata.jxz", "RSMALL.JPG", "RLARGE.JPG"}) {
         std::string src = sampleDisc_ + "/CDInst/Prg/" + f;
         if (fs::exists(src)) fs::copy_file(src, disc_ + "/CDInst/Prg/" + f, fs::copy_options::overwrite_existing);
@@ -87,6 +88,7 @@ void MenuTest::SetUp() {
 void MenuTest::TearDown() {
     Stop();
     platform::ClearResources();
+    desk_.reset();
     tmp_.reset();
 }
 

@@ -53,6 +53,8 @@ protected:
 
     std::string disc_;  // host folder of the disc
     std::unique_ptr<testsupport::TempDir> tmp_;
+    // Shortcuts the menu's installer makes land here, never in the real menus.
+    std::unique_ptr<testsupport::DesktopSandbox> desk_;
     std::unique_ptr<platform::HeadlessSystem> sys_;
     std::unique_ptr<Program> program_;
     static std::string sampleDisc_;

@@ -6,10 +6,19 @@
 //   e2e_demo [--pos X Y] [--size W H] [--top] [--title T]
 //            [--shape rect L T R B | --shape round L T R B EW EH]
 //            [--close X Y W H] [--swallow X Y W H] [--timer MS COUNT]
-//            [--message TEXT CAPTION yesno|ok|error]...
+//            [--message TEXT CAPTION yesno|ok|error|replace]...
+//            [--dialog CDIR DDIR]
 //
 // Keys: M minimises the application; V opens a small modal window (a click in it
 // closes it); Ctrl+Shift+Alt+D shows the overlay panel until a key is released.
+//
+// --dialog opens, once the window is up, a modal dialog (502 x 354, centred, on top)
+// with a control of every kind, drives C: and D: mapped to the two folders. It
+// prints what reaches the controls: "edit HEX" (the field's Windows-1250 bytes),
+// "click NAME", "check 0|1", "select INDEX HEX", "open PATH", "drive INDEX NAME",
+// "closequery 0|1" (the close is allowed while the check box is ticked) and
+// "answer N" for the replace question that "Pytanie" asks; "Dalej >" (the default
+// button) moves the progress bar, the step label and the picture on.
 // Texts on the command line are UTF-8. Exit code 0 after a click in the close
 // rectangle; 2 on a bad command line.
 #include <cstdio>
@@ -20,6 +29,7 @@
 #include <vector>
 
 #include "platform/fltk/Fltksystem.h"
+#include "platform/paths.h"
 #include "platform/system.h"
 #include "platform/text.h"
 
@@ -71,6 +81,139 @@ struct Options {
     Rect swallow{0, 0, 0, 0};
     int timerMs = 0, timerCount = 0;
     std::vector<Message> messages;
+    bool dialog = false;
+    std::string driveC, driveD;
+};
+
+std::string Hex(const std::string& s) {
+    std::string r;
+    char b[4];
+    for (unsigned char c : s) {
+        std::snprintf(b, sizeof b, "%02X", c);
+        r += b;
+    }
+    return r.empty() ? "-" : r;
+}
+
+// A dialog with one control of every kind, laid out as the installer's pages are.
+class DialogDemo : public WindowHandler {
+public:
+    explicit DialogDemo(System& sys) : sys_(sys) {}
+
+    void Run() {
+        WindowStyle st;
+        st.borderless = false;
+        st.stayOnTop = true;
+        st.title = Utf8ToCp1250("VEMI Dialog – Łódź");
+        st.width = 502;
+        st.height = 354;
+        st.dialog = true;
+        st.centred = true;
+        win_ = sys_.CreateWindow(st);
+        win_->SetHandler(this);
+        Build();
+        Say("dialog open");
+        win_->ShowModal();
+        Say("dialog done");
+        win_.reset();
+    }
+
+    void OnShow() override { Say("dialog shown %d %d %d %d", win_->Left(), win_->Top(), win_->Width(), win_->Height()); }
+    bool OnCloseQuery() override {
+        bool ok = check_->Checked();
+        Say("closequery %d", ok ? 1 : 0);
+        return ok;
+    }
+    void OnClose() override { Say("dialog closed"); }
+
+private:
+    Control& Add(ControlKind k, Control* parent, const char* name, int x, int y, int w, int h, const char* utf8 = nullptr) {
+        Control& c = win_->AddControl(k, parent, name);
+        c.SetBounds(x, y, w, h);
+        c.SetFont(13);
+        if (utf8) c.SetText(Utf8ToCp1250(utf8));
+        return c;
+    }
+    Control& AddButton(const char* name, int x, const char* utf8) {
+        Control& b = Add(ControlKind::Button, nullptr, name, x, 320, name[0] == 'A' ? 73 : 75, 25, utf8);
+        b.SetFont(11);
+        b.onClick = [name] { Say("click %s", name); };
+        return b;
+    }
+    void DrawPicture() {
+        Image& p = picture_->Picture();
+        // Stripes that move with every step, so a new picture is told from the old.
+        for (int y = 0; y < p.Height(); ++y)
+            for (int x = 0; x < p.Width(); ++x)
+                p.SetPixel(x, y, ((x + y + step_ * 5) / 5) % 2 ? Rgb{200, 30, 30} : Rgb{30, 30, 200});
+    }
+    void Build() {
+        Control& header = Add(ControlKind::Panel, nullptr, "HDR", 0, 0, 505, 49);
+        header.SetColor({255, 255, 255});
+        header.SetBevels(Bevel::Lowered, Bevel::Raised);
+        Control& title = Add(ControlKind::Label, &header, "LBT1", 24, 16, 0, 0, "Wybierz folder docelowy – ŻÓŁTY");
+        title.SetFont(11, true);
+        picture_ = &Add(ControlKind::Picture, &header, "PIC", 465, 10, 30, 30);
+        picture_->Picture().Create(30, 30);
+        DrawPicture();
+        Add(ControlKind::Label, nullptr, "LAB_PL", 40, 58, 0, 0, "ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ");
+        Add(ControlKind::Label, nullptr, "LAB_AS", 260, 58, 0, 0, "acelnoszz ACELNOSZZ");
+        Control& edit = Add(ControlKind::Edit, nullptr, "DED", 40, 78, 417, 24);
+        edit.onChange = [&edit] { Say("edit %s", Hex(edit.Text()).c_str()); };
+        Control& folders = Add(ControlKind::FolderList, nullptr, "DLB", 40, 106, 200, 120);
+        folders.SetDirectory("C:\\");
+        folders.onChange = [&folders] { Say("open %s", Cp1250ToUtf8(folders.Directory()).c_str()); };
+        Control& drives = Add(ControlKind::DriveList, nullptr, "DCB", 40, 230, 200, 22);
+        drives.BindFolderList(&folders);
+        drives.onClick = [&drives] { Say("drive %d %s", drives.ItemIndex(), drives.Item(drives.ItemIndex()).c_str()); };
+        Control& list = Add(ControlKind::List, nullptr, "FLB", 250, 106, 207, 70);
+        list.SetSorted(true);
+        for (const char* g : {"Narzędzia", "Gry", "Łamigłówki", "Edukacja"}) list.AddItem(Utf8ToCp1250(g));
+        list.onClick = [&list] { Say("select %d %s", list.ItemIndex(), Hex(list.Item(list.ItemIndex())).c_str()); };
+        check_ = &Add(ControlKind::CheckBox, nullptr, "ALL_CB", 250, 180, 207, 18, "Zamknięcie dozwolone");
+        check_->onClick = [this] { Say("check %d", check_->Checked() ? 1 : 0); };
+        Control& memo = Add(ControlKind::Memo, nullptr, "INFO_MO", 250, 200, 207, 56);
+        memo.SetColor(kButtonFace);
+        for (const char* l : {"@b Folder docelowy & skrót:", "   C:\\Gry\\Żółw", "", "Skrót będzie dostępny dla wszystkich użytkowników."})
+            memo.AddItem(Utf8ToCp1250(l));
+        progress_ = &Add(ControlKind::ProgressBar, nullptr, "PB", 40, 262, 417, 16);
+        progress_->SetPosition(25);
+        step_label_ = &Add(ControlKind::Label, nullptr, "FN_LAB", 40, 280, 200, 16, "Krok 0 – gęś");
+        step_label_->SetAutoSize(false);
+        Control& rule = Add(ControlKind::Panel, nullptr, "RULE", 0, 296, 505, 2);
+        rule.SetBevels(Bevel::Lowered, Bevel::None);
+        Control& ask = AddButton("ASK", 16, "Pytanie");
+        ask.onClick = [this] {
+            int r = sys_.MessageBox(Utf8ToCp1250("Zastąpić plik „Żółw.txt”?"), Utf8ToCp1250("Potwierdzenie"), MsgKind::Question,
+                                    MsgButtons::YesAllNoCancel);
+            Say("answer %d", r);
+        };
+        AddButton("BACK", 248, "< Wcześniej");
+        Control& next = AddButton("NEXT", 328, "Dalej >");
+        next.SetDefault(true);
+        next.onClick = [this] {
+            ++step_;
+            Say("click NEXT %d", step_);
+            progress_->SetPosition(25 * (step_ + 1));
+            step_label_->SetText(Utf8ToCp1250("Krok " + std::to_string(step_) + " – gęś, a ten napis jest za długi na swoje pole"));
+            step_label_->Repaint();
+            DrawPicture();
+            picture_->Repaint();
+        };
+        Control& exit = AddButton("EXIT", 416, "Anuluj");
+        exit.onClick = [this] {
+            Say("click EXIT");
+            win_->Close();
+        };
+    }
+
+    System& sys_;
+    std::unique_ptr<Window> win_;
+    Control* check_ = nullptr;
+    Control* picture_ = nullptr;
+    Control* progress_ = nullptr;
+    Control* step_label_ = nullptr;
+    int step_ = 0;
 };
 
 void PaintPattern(Image& c, const Rect& close) {
@@ -111,6 +254,7 @@ public:
                 sys_.ScreenHeight());
             // The boxes come from the loop, as they would from any handler.
             if (!o_.messages.empty()) msgTimer_ = sys_.SetTimer(50, [this] { ShowMessages(); });
+            if (o_.dialog) dialogTimer_ = sys_.SetTimer(50, [this] { ShowDialog(); });
             if (o_.timerMs > 0) tickTimer_ = sys_.SetTimer(o_.timerMs, [this] { Tick(); });
         } else {
             Say("paint");
@@ -165,6 +309,11 @@ private:
             Say("message %d", r);
         }
     }
+    void ShowDialog() {
+        sys_.KillTimer(dialogTimer_);
+        DialogDemo d(sys_);
+        d.Run();
+    }
     void Tick() {
         Say("tick %d", ++ticks_);
         if (ticks_ >= o_.timerCount) sys_.KillTimer(tickTimer_);
@@ -183,7 +332,7 @@ private:
     Window& w_;
     const Options& o_;
     bool painted_ = false;
-    unsigned msgTimer_ = 0, tickTimer_ = 0;
+    unsigned msgTimer_ = 0, tickTimer_ = 0, dialogTimer_ = 0;
     int ticks_ = 0;
 };
 
@@ -234,12 +383,19 @@ bool Parse(int argc, char** argv, Options& o) {
             if (k == "yesno") {
                 m.kind = MsgKind::Question;
                 m.buttons = MsgButtons::YesNo;
+            } else if (k == "replace") {
+                m.kind = MsgKind::Question;
+                m.buttons = MsgButtons::YesAllNoCancel;
             } else if (k == "error") {
                 m.kind = MsgKind::Error;
             } else if (k != "ok") {
                 return false;
             }
             o.messages.push_back(m);
+        } else if (a == "--dialog" && i + 2 < argc) {
+            o.dialog = true;
+            o.driveC = argv[++i];
+            o.driveD = argv[++i];
         } else {
             return false;
         }
@@ -254,6 +410,10 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, o)) {
         std::fprintf(stderr, "e2e_demo: bad command line\n");
         return 2;
+    }
+    if (o.dialog) {
+        Drives().Map('C', o.driveC);
+        Drives().Map('D', o.driveD);
     }
     auto sys = CreateFltkSystem(argc, argv);
     SetSystem(sys.get());

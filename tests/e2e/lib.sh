@@ -35,9 +35,6 @@ e2e_cleanup() {
         wait "$pid" 2>/dev/null
     done
     E2E_PIDS=()
-# How long a wait may take before it counts as a failure, in seconds: generous,
-# since a loaded build machine can hold an X client up for seconds.
-E2E_WAIT=${E2E_WAIT:-10}
 }
 
 # Polls a command until it succeeds; false after the timeout (seconds).
@@ -176,6 +173,20 @@ e2e_geometry_is() {
     [ "$E2E_X $E2E_Y $E2E_W $E2E_H" = "$2 $3 $4 $5" ]
 }
 
+# Waits until the window manager has placed a window: two equal readings of its
+# geometry in a row (E2E_X ... then hold them).
+e2e_wait_geometry_settled() {
+    local last="" now
+    for _ in $(seq 1 $((E2E_WAIT * 10))); do
+        e2e_geometry "$1" || e2e_fail "window $1 is gone"
+        now="$E2E_X $E2E_Y $E2E_W $E2E_H"
+        [ "$now" = "$last" ] && return 0
+        last=$now
+        sleep 0.1
+    done
+    e2e_fail "window $1 keeps moving"
+}
+
 # A window without decorations: the manager reports no frame around it.
 e2e_expect_borderless() {
     local ext
@@ -248,3 +259,103 @@ e2e_click() {
     xdotool click "${3:-1}"
 }
 e2e_key() { xdotool key --clearmodifiers "$@"; }
+
+# --- dialogs ---
+
+# The frame the window manager put around a window: sets E2E_FRAME_L, _R, _T, _B.
+e2e_frame_extents() {
+    local ext
+    ext=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
+    [ -n "$ext" ] || return 1
+    IFS=, read -r E2E_FRAME_L E2E_FRAME_R E2E_FRAME_T E2E_FRAME_B <<<"$ext"
+}
+
+# Clicks the close box of a framed window (openbox's default theme: the rightmost
+# button of the title bar, 12 pixels in from the frame's right edge).
+e2e_close_box() {
+    e2e_geometry "$1" || e2e_fail "window $1 is gone"
+    e2e_frame_extents "$1" || e2e_fail "window $1 has no frame"
+    e2e_click $((E2E_X + E2E_W + E2E_FRAME_R - 12)) $((E2E_Y - E2E_FRAME_T / 2))
+}
+
+# Screen position of a client pixel of window wid: sets E2E_SX, E2E_SY.
+e2e_client_point() {
+    e2e_geometry "$1" || e2e_fail "window $1 is gone"
+    E2E_SX=$((E2E_X + $2))
+    E2E_SY=$((E2E_Y + $3))
+}
+# A click on a client pixel of window wid (button 1 unless a fourth argument says).
+e2e_click_client() {
+    e2e_client_point "$1" "$2" "$3"
+    e2e_click "$E2E_SX" "$E2E_SY" "${4:-1}"
+}
+e2e_double_click_client() {
+    e2e_client_point "$1" "$2" "$3"
+    e2e_move "$E2E_SX" "$E2E_SY"
+    xdotool click --repeat 2 --delay 80 1
+}
+
+# Puts key symbols on spare keys, one key per argument ("aogonek Aogonek": the
+# plain and the shifted symbol), so that xdotool types them without changing the
+# keyboard mapping for every letter: a program that reads a key after the mapping
+# changed again sees another letter, or none. Call it before the program starts:
+# the window manager takes every change of the mapping as a cue to grab its keys
+# anew, and clicks made meanwhile reach the program late.
+e2e_map_keys() {
+    local spare i=0 pair args=()
+    mapfile -t spare < <(xmodmap -pke | awk 'NF == 3 && $1 == "keycode" { print $2 }' | sort -rn)
+    for pair in "$@"; do
+        [ "$i" -lt "${#spare[@]}" ] || e2e_fail "no spare key for $pair"
+        args+=(-e "keycode ${spare[i]} = $pair")
+        i=$((i + 1))
+    done
+    xmodmap "${args[@]}" || e2e_fail "cannot map the keys $*"
+}
+# The Polish letters, lower and upper case.
+e2e_map_polish_keys() {
+    e2e_map_keys "aogonek Aogonek" "cacute Cacute" "eogonek Eogonek" "lstroke Lstroke" "nacute Nacute" \
+        "oacute Oacute" "sacute Sacute" "zacute Zacute" "zabovedot Zabovedot"
+}
+
+# The bytes of a UTF-8 text in Windows-1250, as upper-case hex (what a program
+# that prints its strings in hex shows for it).
+e2e_cp1250_hex() { printf '%s' "$1" | iconv -f UTF-8 -t CP1250 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
+
+# The ink of a w x h region at (x, y) of the last screenshot: its dark pixels (text
+# on a light ground) as a black-on-white picture cut to their bounding box, in out.
+# The grey levels are stretched first, so that the same text on a white field and
+# on the button face gives the same picture.
+e2e_ink() {
+    convert "$E2E_SHOT" -crop "${3}x${4}+${1}+${2}" +repage -colorspace Gray -normalize -threshold 50% -trim +repage "$5" \
+        2>>"$E2E_DIR/import.log"
+}
+# Number of ink pixels in a region of the last screenshot.
+e2e_ink_count() {
+    convert "$E2E_SHOT" -crop "${3}x${4}+${1}+${2}" +repage -colorspace Gray -threshold 50% -negate \
+        -format '%[fx:round(mean*w*h)]' info: 2>>"$E2E_DIR/import.log"
+}
+# Number of pixels of exactly one colour (#RRGGBB) in a region of the last screenshot.
+e2e_count_color() {
+    convert "$E2E_SHOT" -crop "${3}x${4}+${1}+${2}" +repage -fill black +opaque "$5" -fill white -opaque "$5" \
+        -colorspace Gray -format '%[fx:round(mean*w*h)]' info: 2>>"$E2E_DIR/import.log"
+}
+
+# Pixels in which two ink pictures differ; "size" when their sizes differ.
+e2e_ink_diff() {
+    local a b
+    a=$(identify -format '%wx%h' "$1" 2>/dev/null) b=$(identify -format '%wx%h' "$2" 2>/dev/null)
+    if [ -z "$a" ] || [ "$a" != "$b" ]; then
+        echo size
+        return
+    fi
+    compare -metric AE "$1" "$2" null: 2>&1 | sed 's/ .*//'
+}
+
+# The x positions of the right edges of the buttons of the dialog look that cross
+# row y of the last screenshot between x0 and x1: their outer frame's dark shadow
+# (#404040) is the only pixel of that colour in a button's row above its text.
+e2e_button_edges() {
+    local y=$1 x0=$2 x1=$3
+    od -An -tx1 -v -w3 -j $(((y * E2E_SCREEN_W + x0) * 3)) -N $(((x1 - x0 + 1) * 3)) "${E2E_SHOT%.png}.rgb" |
+        awk -v x0="$x0" '$1 == "40" && $2 == "40" && $3 == "40" { print x0 + NR - 1 }'
+}

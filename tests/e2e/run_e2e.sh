@@ -14,7 +14,7 @@ E2E_NAME=${1:?usage: run_e2e.sh NAME}
 case_file="$here/cases/$E2E_NAME.sh"
 [ -f "$case_file" ] || { echo "no case $case_file" >&2; exit 2; }
 
-for tool in Xvfb xdotool xwininfo xprop xdpyinfo import convert; do
+for tool in Xvfb xdotool xwininfo xprop xdpyinfo xmodmap import convert; do
     command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
 done
 

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <random>
 
 #include "install/Zipreaderu.h"
@@ -94,6 +96,112 @@ TEST_F(ZipReader, PolishNamesInOem852AndUtf8BecomeTheRightFileNames) {
     EXPECT_EQ(Text(testsupport::ReadFile(Out("jaźń.txt"))), "utf");
     // Looked up by its Windows-1250 name, upper case, as the start-up would.
     EXPECT_EQ(Stream("ZA\xAF\xD3\xA3\xC6\\G\xCA\x8CL\xA5.TXT"), "oem");
+}
+
+// Every name below the folder, relative, sorted.
+std::vector<std::string> Tree(const std::string& folder) {
+    std::vector<std::string> names;
+    for (auto& e : fs::recursive_directory_iterator(folder)) names.push_back(fs::relative(e.path(), folder).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ZipMemberOptions Utf8Name() {
+    ZipMemberOptions o;
+    o.flags = 0x800;
+    return o;
+}
+
+TEST_F(ZipReader, NamesWindows1250CannotHoldKeepTheirOwnLettersOnTheHost) {
+    ZipWriter w;
+    w.Add("абв.txt", "first", Utf8Name());
+    w.Add("где.txt", "second", Utf8Name());
+    w.Add("λόγος/κείμενο.txt", "greek", Utf8Name());
+    w.Add("漢字.txt", "han", Utf8Name());
+    w.Add("\xB0.txt", "light shade");   // box-drawing characters of code page 852
+    w.Add("\xB1.txt", "medium shade");
+    w.Add("жук", "a file", Utf8Name());  // a file and a folder whose names differ
+    w.Add("лук/", "", Utf8Name());        // only in letters Windows-1250 lacks
+    w.Add("лук/сеть.txt", "in the folder", Utf8Name());
+    Open(w.Finish());
+    // The program shows what Windows-1250 can; the host keeps every letter.
+    EXPECT_EQ(zip.Entries()[0].name, "???.txt");
+    EXPECT_EQ(zip.Entries()[0].hostName, "абв.txt");
+    EXPECT_EQ(zip.Entries()[4].hostName, "░.txt");
+    EXPECT_EQ(zip.FindHostMember("ГДЕ.TXT"), 1);
+    EXPECT_EQ(zip.FindHostMember("СЕТЬ.txt"), 8);
+    zip.SetBaseDir("T:\\out");
+    EXPECT_EQ(zip.ExtractFiles("*.*"), 9);
+
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("абв.txt"))), "first");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("где.txt"))), "second");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("λόγος/κείμενο.txt"))), "greek");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("漢字.txt"))), "han");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("░.txt"))), "light shade");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("▒.txt"))), "medium shade");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("жук"))), "a file");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("лук/сеть.txt"))), "in the folder");
+    EXPECT_EQ(Tree(Out("")).size(), 10u);
+    for (const std::string& n : Tree(Out(""))) EXPECT_EQ(n.find('?'), std::string::npos) << n;
+}
+
+TEST_F(ZipReader, OnlyTheSameNameInAnyLetterCaseReplacesAnExistingFile) {
+    fs::create_directories(Out(""));
+    testsupport::WriteFile(Out("где.txt"), "not in the archive");
+    testsupport::WriteFile(Out("АБВ.TXT"), "old");
+    fs::create_directories(Out("ДАННЫЕ"));
+    ZipWriter w;
+    w.Add("абв.txt", "new", Utf8Name());
+    w.Add("данные/ёж.txt", "in the old folder", Utf8Name());
+    w.Add("ЁЖИК.txt", "first", Utf8Name());
+    w.Add("ёжик.TXT", "second", Utf8Name());  // the later member of a name wins
+    Open(w.Finish());
+    ExtractAll();
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("где.txt"))), "not in the archive");
+    EXPECT_FALSE(Exists("АБВ.TXT"));
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("абв.txt"))), "new");
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("ДАННЫЕ/ёж.txt"))), "in the old folder");
+    EXPECT_FALSE(Exists("ЁЖИК.txt"));
+    EXPECT_EQ(Text(testsupport::ReadFile(Out("ёжик.TXT"))), "second");
+    EXPECT_EQ(Tree(Out("")).size(), 5u);
+}
+
+TEST_F(ZipReader, NamesThatCannotBeKeptOrThatCollideFailClearly) {
+    {
+        // Flagged as UTF-8 but not UTF-8: the name is unknown, so nothing is written.
+        ZipWriter w;
+        w.Add("ok.txt", "fine");
+        w.Add("z\xFF\xFEy.txt", "lost name", Utf8Name());
+        w.Add("later.txt", "after");
+        Open(w.Finish());
+        try {
+            ExtractAll();
+            ADD_FAILURE() << "no error";
+        } catch (const EJXZipError& e) {
+            EXPECT_NE(std::string(e.what()).find("UTF-8"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(Tree(Out("")), std::vector<std::string>{"ok.txt"});
+        zip.CloseArchive();
+        fs::remove_all(Out(""));
+    }
+    // A file and a folder of one name in two letter cases cannot both be.
+    for (bool fileFirst : {true, false}) {
+        SCOPED_TRACE(fileFirst);
+        ZipWriter w;
+        if (fileFirst) w.Add("жук", "a file", Utf8Name());
+        w.Add("ЖУК/лапка.txt", "in a folder", Utf8Name());
+        if (!fileFirst) w.Add("жук", "a file", Utf8Name());
+        Open(w.Finish());
+        try {
+            ExtractAll();
+            ADD_FAILURE() << "no error";
+        } catch (const EJXZipError& e) {
+            EXPECT_NE(std::string(e.what()).find("in the way"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(Tree(Out("")).size(), fileFirst ? 1u : 2u);
+        zip.CloseArchive();
+        fs::remove_all(Out(""));
+    }
 }
 
 TEST_F(ZipReader, SubFoldersAreCreatedAndFolderEntriesMakeNoFile) {
@@ -448,20 +556,25 @@ TEST_F(ZipReader, ProgressEventsRunFromZeroToHundredPerMemberAndOverall) {
     EXPECT_TRUE(std::is_sorted(overall.begin(), overall.end()));
 }
 
-TEST_F(ZipReader, DatesAndReadOnlyAttributesAreApplied) {
+TEST_F(ZipReader, DatesReadOnlyAndUnixExecuteAttributesAreApplied) {
     ZipMemberOptions dos;
     dos.dosDate = ZipWriter::DosDate(2003, 4, 5);
     dos.dosTime = ZipWriter::DosTime(6, 7, 8);
     dos.externalAttrs = 0x21;  // archive + read-only
-    ZipMemberOptions unixRo, unixRw, dosRw;
-    unixRo.versionMadeBy = unixRw.versionMadeBy = 3 << 8 | 30;
+    ZipMemberOptions unixRo, unixRw, dosRw, unixRun, unixSetuid;
+    unixRo.versionMadeBy = unixRw.versionMadeBy = unixRun.versionMadeBy = unixSetuid.versionMadeBy = 3 << 8 | 30;
     unixRo.externalAttrs = 0100444u << 16;
     unixRw.externalAttrs = (0100644u << 16) | 0x01;  // the Unix mode decides, not the DOS bit
+    unixRun.externalAttrs = 0100755u << 16;
+    unixSetuid.externalAttrs = 0104755u << 16;
     ZipWriter w;
     w.Add("dos-ro.txt", "a", dos);
     w.Add("unix-ro.txt", "b", unixRo);
     w.Add("unix-rw.txt", "c", unixRw);
     w.Add("dos-rw.txt", "d", dosRw);
+    w.Add("run.sh", "#!/bin/sh\n", unixRun);
+    w.Add("big-run.bin", std::string(3u << 20, 'x'), unixRun);  // streamed, not handed over
+    w.Add("setuid.sh", "#!/bin/sh\n", unixSetuid);
     Open(w.Finish());
     ExtractAll();
 
@@ -485,6 +598,17 @@ TEST_F(ZipReader, DatesAndReadOnlyAttributesAreApplied) {
     EXPECT_FALSE(writable("unix-ro.txt"));
     EXPECT_TRUE(writable("unix-rw.txt"));
     EXPECT_TRUE(writable("dos-rw.txt"));
+    auto mode = [&](const char* n) {
+        struct stat s2;
+        EXPECT_EQ(::stat(Out(n).c_str(), &s2), 0);
+        return s2.st_mode & 07777;
+    };
+    EXPECT_NE(mode("run.sh") & 0100, 0u);
+    EXPECT_NE(mode("big-run.bin") & 0100, 0u);
+    EXPECT_EQ(mode("unix-rw.txt") & 0111, 0u);
+    EXPECT_EQ(mode("dos-ro.txt") & 0111, 0u);
+    EXPECT_EQ(mode("setuid.sh") & 07000, 0u);  // only the right to run, never more
+    EXPECT_NE(mode("setuid.sh") & 0100, 0u);
 }
 
 TEST_F(ZipReader, MasksMatchPathsOrNamesIgnoringCase) {
@@ -534,3 +658,67 @@ TEST_F(ZipReader, OpeningChecksTheNameAndReplacesTheArchiveBefore) {
 }
 
 }  // namespace
+
+TEST_F(ZipReader, VerifyReadsEveryMemberAndWritesNothing) {
+    ZipWriter w;
+    w.Add("setup.exe", Lines(300000));
+    w.Add("dane/", "", Stored());
+    w.Add("dane/program.dat", Noise(70000, 3), Stored());
+    size_t bad = w.Add("dane/broken.dat", std::string(5000, 'x') + "tail", Stored());
+    w.Add("Dane/PROGRAM.DAT", "the same file again in other letters");
+    w.Add("setup.exe/inside.txt", "a file where setup.exe is a file");
+    w.Add("../escape.txt", "out of the target");
+    w.Add("pomoc/", "", Stored());
+    w.Add("POMOC/help.txt", "a folder met twice is one folder");
+    std::vector<uint8_t> bytes = w.Finish();
+    const auto& m = w.Members()[bad];
+    bytes[m.dataOffset + m.compressedSize - 1] ^= 0x01;
+    Open(bytes);
+
+    std::map<size_t, std::string> faults;
+    const int sound = zip.VerifyMembers([&](size_t i, const std::string& why) { faults[i] = why; });
+    EXPECT_EQ(sound, 5);
+    ASSERT_EQ(faults.size(), 4u);
+    EXPECT_EQ(faults[3], "fails its CRC check");
+    EXPECT_EQ(faults[4], "lands where dane\\program.dat does");
+    EXPECT_EQ(faults[5], "lands where setup.exe does");
+    EXPECT_EQ(faults[6], "climbs out of the target folder");
+    // Nothing was unpacked anywhere: a.zip is alone in its folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1);
+
+    // What VerifyMembers passes, ExtractFiles unpacks.
+    ZipWriter good;
+    good.Add("a/b.txt", "b");
+    good.Add("A/c.txt", "c");
+    Open(good.Finish());
+    EXPECT_EQ(zip.VerifyMembers(nullptr), 2);
+    ExtractAll();
+    EXPECT_TRUE(Exists("a/c.txt"));
+}
+
+TEST_F(ZipReader, ResourceStreamsFallBackToThePlainMemberFile) {
+    ZipWriter w;
+    w.Add("fdata.jxs", "font records");
+    testsupport::WriteFile(tmp / "fdata.jxz", w.Finish());
+    platform::MemoryStream s;
+    std::string why = "stale";
+    ASSERT_TRUE(LoadResourceArchive(zip, "T:", "FDATA.JXZ", "FDATA.JXS", s, &why));
+    EXPECT_EQ(Text(s.Bytes()), "font records");
+    EXPECT_EQ(s.Position(), 0u);
+    EXPECT_EQ(why, "");
+
+    // A damaged archive: the plain file beside it serves, and the reason is told.
+    std::vector<uint8_t> bytes = testsupport::ReadFile(tmp / "fdata.jxz");
+    bytes[w.Members()[0].dataOffset] ^= 0xFF;
+    testsupport::WriteFile(tmp / "fdata.jxz", bytes);
+    testsupport::WriteFile(tmp / "fdata.jxs", "plain records");
+    ASSERT_TRUE(LoadResourceArchive(zip, "T:", "fdata.jxz", "fdata.jxs", s, &why));
+    EXPECT_EQ(Text(s.Bytes()), "plain records");
+    EXPECT_NE(why.find("fdata.jxs"), std::string::npos) << why;
+    EXPECT_FALSE(zip.IsOpen());
+
+    // Neither: an empty stream and false.
+    fs::remove(tmp / "fdata.jxs");
+    EXPECT_FALSE(LoadResourceArchive(zip, "T:", "fdata.jxz", "fdata.jxs", s, &why));
+    EXPECT_EQ(s.Size(), 0u);
+}

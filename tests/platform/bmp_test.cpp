@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Suite() { return testsupport::SharedDir() + "/corpora/bmpsuite"; }
+std::string Suite() { return testsupport::DataDir() + "/bmpsuite"; }
 
 #ifdef _WIN32
 // Debian has no libpng for mingw; the system's imaging component reads PNG too.

@@ -11,7 +11,9 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/headless/headless.h"
 #include "platform/opener.h"
+#include "platform/paths.h"
 #include "support/test_support.h"
 
 using namespace platform;
@@ -72,6 +74,32 @@ std::string WaitForRecord(const std::string& path, const std::string& endMarker 
     }
     return s;
 }
+
+// The smallest Windows program wine would load: a DOS header whose e_lfanew leads to
+// "PE\0\0", a file header, an optional header and one section whose data fills the
+// file up to 0x400.
+std::string MinimalPe() {
+    std::string b(0x400, '\0');
+    auto put16 = [&](size_t at, uint16_t v) { b[at] = char(v & 0xFF), b[at + 1] = char(v >> 8); };
+    auto put32 = [&](size_t at, uint32_t v) { put16(at, uint16_t(v & 0xFFFF)), put16(at + 2, uint16_t(v >> 16)); };
+    b[0] = 'M', b[1] = 'Z';
+    put32(0x3C, 0x80);
+    b.replace(0x80, 4, std::string("PE\0\0", 4));
+    put16(0x84, 0x014C);  // i386
+    put16(0x86, 1);       // one section
+    put16(0x94, 0xE0);    // optional header size
+    put16(0x96, 0x0102);
+    put16(0x98, 0x010B);  // PE32
+    b.replace(0x178, 5, ".text");
+    put32(0x178 + 8, 0x10);     // virtual size
+    put32(0x178 + 12, 0x1000);  // virtual address
+    put32(0x178 + 16, 0x200);   // size of raw data
+    put32(0x178 + 20, 0x200);   // pointer to raw data
+    b[0x200] = '\xC3';         // ret
+    return b;
+}
+
+const std::string kOleSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 
 bool NoChildLeft() {
     errno = 0;
@@ -227,7 +255,9 @@ TEST(Opener, WindowsProgramsNeedWine) {
     fs::create_directories(bin);
     WriteRecorder(bin + "/xdg-open", record);
     std::string exe = dir / "Setup Programu.EXE", bat = dir / "install.Bat", msi = dir / "pakiet.msi";
-    for (const auto& f : {exe, bat, msi}) testsupport::WriteFile(f, "MZ\x90");
+    testsupport::WriteFile(exe, MinimalPe());
+    testsupport::WriteFile(bat, "@echo off\r\nsetup.exe /S\r\n");
+    testsupport::WriteFile(msi, kOleSignature + std::string(504, '\0'));
     chmod(exe.c_str(), 0755);  // an execute bit does not make a Windows file native
 
     {
@@ -245,4 +275,116 @@ TEST(Opener, WindowsProgramsNeedWine) {
     EXPECT_EQ(WaitForRecord(wineRecord, "--end--\nmsiexec\n/i\n" + msi + "\n--end--\n"),
               exe + "\n/S\n/D=C:\\Program Files\\X\n--end--\nmsiexec\n/i\n" + msi + "\n--end--\n");
     EXPECT_FALSE(fs::exists(record));
+}
+
+TEST(Opener, TargetsNotThereYetAreJudgedByTheirExtension) {
+    testsupport::TempDir dir;
+    fs::create_directories(dir / "folder.exe");
+    EXPECT_EQ(ClassifyTarget(dir / "folder.exe"), TargetKind::Folder);
+    EXPECT_EQ(ClassifyTarget(dir / "missing.Exe"), TargetKind::WindowsProgram);
+    EXPECT_EQ(ClassifyTarget(dir / "missing.BAT"), TargetKind::WindowsProgram);
+    EXPECT_EQ(ClassifyTarget(dir / "missing.msi"), TargetKind::WindowsInstaller);
+    EXPECT_EQ(ClassifyTarget(dir / "missing"), TargetKind::Document);
+    WriteScript(dir / "run", "#!/bin/sh\n");
+    EXPECT_EQ(ClassifyTarget(dir / "run"), TargetKind::NativeProgram);
+}
+
+TEST(Opener, WindowsPathsReachTheShellAsHostPaths) {
+    testsupport::TempDir dir;
+    fs::create_directories(dir / "Gry/Łódź");
+    HeadlessSystem sys;
+    SetSystem(&sys);
+    Drives().Map('C', dir.path());
+    const std::string lodz = "\xa3\xf3" "d\x9f";  // "Łódź" in Windows-1250
+    EXPECT_GT(OpenWindowsPath("c:\\gry\\" + lodz + "\\gra.exe", "C:\\GRY\\" + lodz), 32);
+    EXPECT_GT(OpenWindowsPath("C:\\Gry", ""), 32);
+    EXPECT_GT(OpenWindowsPath("http://example.com/" + lodz, "C:\\Gry"), 32);
+    // A path on no drive goes nowhere; a working folder on none is left out.
+    EXPECT_EQ(OpenWindowsPath("Q:\\gra.exe", ""), kOpenPathNotFound);
+    EXPECT_GT(OpenWindowsPath("C:\\Gry", "Q:\\"), 32);
+    sys.SetShellResult([](const RecordedShell&) { return 2; });
+    EXPECT_EQ(OpenWindowsPath("C:\\brak.txt", ""), 2);
+    Drives().Unmap('C');
+    SetSystem(nullptr);
+
+    const auto& r = sys.ShellRequests();
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(r[0].file, dir / "Gry/Łódź/gra.exe");
+    EXPECT_EQ(r[0].dir, dir / "Gry/Łódź");
+    EXPECT_EQ(r[1].file, dir / "Gry");
+    EXPECT_EQ(r[1].dir, "");
+    EXPECT_EQ(r[2].file, "http://example.com/Łódź");
+    EXPECT_EQ(r[2].dir, dir / "Gry");
+    EXPECT_EQ(r[3].dir, "");
+    EXPECT_EQ(r[4].file, dir / "brak.txt");
+    for (const auto& q : r) EXPECT_EQ(q.params, "");
+}
+
+TEST(Opener, FilesThatAreNoWindowsProgramsNeverReachWine) {
+    testsupport::TempDir dir;
+    std::string bin = dir / "bin", record = dir / "record", wineRecord = dir / "wine-record";
+    fs::create_directories(bin);
+    WriteRecorder(bin + "/xdg-open", record);
+    WriteRecorder(bin + "/wine", wineRecord);
+    PathGuard path(bin);
+
+    const std::string pe = MinimalPe();
+    std::string dosStub = pe;
+    dosStub.replace(0x80, 4, std::string("NE\0\0", 4));  // a DOS or 16-bit program
+    std::string farHeader = pe;
+    farHeader[0x3C] = '\xF0', farHeader[0x3D] = '\xFF', farHeader[0x3E] = '\xFF', farHeader[0x3F] = '\xFF';
+    std::string manySections = pe;
+    manySections[0x86] = '\x40';  // 64 section headers where the file holds one
+    const std::pair<const char*, std::string> bad[] = {
+        {"tekst.exe", "To nie jest program.\r\n"},
+        {"pusty.exe", ""},
+        {"ucięty.exe", pe.substr(0, 0x300)},  // the section's data is cut off
+        {"nagłówek.exe", pe.substr(0, 0x90)},  // cut inside the file header
+        {"dos.exe", dosStub},
+        {"daleko.exe", farHeader},
+        {"sekcje.exe", manySections},
+        {"dos.com", "\xB4\x09\xBA\x0B\x01\xCD\x21\xB4\x4C\xCD\x21"},
+        {"pakiet.msi", "MZ\x90"},
+        {"krótki.msi", kOleSignature.substr(0, 4)},
+    };
+    for (const auto& [name, bytes] : bad) {
+        std::string f = dir / name;
+        testsupport::WriteFile(f, bytes);
+        EXPECT_EQ(OpenWithDesktop(f, "", dir.path()), kOpenBadFormat) << name;
+    }
+    EXPECT_FALSE(fs::exists(wineRecord));
+    EXPECT_FALSE(fs::exists(record));
+
+    // The real things still go to wine: a program (also under .com), a batch file,
+    // a command script and an installer package.
+    const std::pair<const char*, std::string> good[] = {
+        {"program.exe", pe},
+        {"z nadmiarem.exe", pe + "archiwum instalatora"},
+        {"narzędzie.COM", pe},
+        {"start.cmd", "@echo off\r\n"},
+        {"setup.bat", ""},
+        {"pakiet.msi", kOleSignature + std::string(504, '\0')},
+    };
+    std::string expected;
+    for (const auto& [name, bytes] : good) {
+        std::string f = dir / name;
+        testsupport::WriteFile(f, bytes);
+        EXPECT_GT(OpenWithDesktop(f, "", dir.path()), 32) << name;
+        expected += (std::string(name) == "pakiet.msi" ? "msiexec\n/i\n" : "") + f + "\n--end--\n";
+        EXPECT_EQ(WaitForRecord(wineRecord, f + "\n--end--\n"), expected) << name;
+    }
+    EXPECT_FALSE(fs::exists(record));
+}
+
+TEST(Opener, AnFtpAddressReachesTheOpenerWhole) {
+    testsupport::TempDir dir;
+    std::string bin = dir / "bin", record = dir / "record";
+    fs::create_directories(bin);
+    WriteRecorder(bin + "/xdg-open", record);
+    PathGuard path(bin);
+    EXPECT_TRUE(IsAddress("ftp://ftp.example.pl/pub"));
+    EXPECT_GT(OpenWithDesktop("ftp://ftp.example.pl/pub", "", ""), 32);
+    EXPECT_EQ(ReadText(record), "ftp://ftp.example.pl/pub\n--end--\n");
+    // A bare host name is not taken for an address here: the menu completes it first.
+    EXPECT_FALSE(IsAddress("ftp.example.pl"));
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -30,6 +31,30 @@ TEST(Text, Oem852NamesBecomeWindows1250) {
     EXPECT_EQ(Cp1250ToOem852("\xb3\xf3" "d\x9f"), "\x88\xa2" "d\xab");
 }
 
+TEST(Text, HostNamesCompareIgnoringCaseInTheirOwnScripts) {
+    // Box-drawing characters of code page 852 have no place in Windows-1250, but do in UTF-8.
+    EXPECT_EQ(Oem852ToUtf8("\xB0\xB1 \x88\xA2" "d\xAB"), "░▒ łódź");
+    EXPECT_EQ(UpperUtf8("zażółć gęślą jaźń"), "ZAŻÓŁĆ GĘŚLĄ JAŹŃ");
+    EXPECT_EQ(UpperUtf8("ёжик в тумане ђ"), "ЁЖИК В ТУМАНЕ Ђ");
+    EXPECT_EQ(UpperUtf8("λόγος ώρα"), "ΛΌΓΟΣ ΏΡΑ");
+    EXPECT_EQ(UpperUtf8("漢字 ß ı"), "漢字 ß ı");
+    // A broken sequence is kept byte for byte and does not swallow what follows.
+    EXPECT_EQ(UpperUtf8("a\xFF\xC3" "b\xE2\x82"), "A\xFF\xC3" "B\xE2\x82");
+    // Upper-casing agrees with the program's own for every letter of its code page.
+    for (int c = 0x80; c < 0x100; ++c) {
+        const std::string one(1, static_cast<char>(c));
+        const std::string u = Cp1250ToUtf8(one);
+        if (u == "?") continue;
+        EXPECT_EQ(UpperUtf8(u), Cp1250ToUtf8(UpperCp1250(one))) << c;
+    }
+
+    EXPECT_TRUE(IsValidUtf8("zażółć 漢字 😀"));
+    EXPECT_TRUE(IsValidUtf8(""));
+    for (const char* bad : {"\xFF", "a\xC3", "\xC3(", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                            "\x80"})
+        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+}
+
 TEST(Paths, FolderFileAndExtensionParts) {
     EXPECT_EQ(ExtractFilePath("D:\\CDINST\\TXT\\X.TXT"), "D:\\CDINST\\TXT\\");
     EXPECT_EQ(ExtractFileName("D:\\CDINST\\TXT\\X.TXT"), "X.TXT");
@@ -57,4 +82,55 @@ TEST(Paths, DriveTableMatchesEveryComponentIgnoringCase) {
     EXPECT_EQ(*t.ToWindows(tmp / "CDInst/Dat"), "D:\\CDInst\\Dat");
     t.SetCurrentDir("D:\\CDInst");
     EXPECT_EQ(*t.ToHost("dat\\main.ndt"), tmp / "CDInst/Dat/main.Ndt");
+    // A host name with letters the program cannot write is no match for the "?"
+    // they would turn into: a Windows path never reaches a file it cannot name.
+    testsupport::WriteFile(tmp / "абв.txt", std::string("x"));
+    EXPECT_EQ(*t.ToHost("D:\\???.TXT"), tmp / "???.TXT");
+    EXPECT_EQ(*t.ToHost("D:\\???.txt"), tmp / "???.txt");
+}
+
+TEST(Paths, ReadOnlyIsTheOwnersWriteBitForFilesAndFolders) {
+    testsupport::TempDir tmp;
+    std::filesystem::create_directories(tmp / "Gry/Sub");
+    testsupport::WriteFile(tmp / "Gry/plik.txt", std::string("x"));
+    Drives().Map('C', tmp.path());
+    for (const char* p : {"C:\\Gry\\Sub", "C:\\gry\\PLIK.TXT"}) {
+        SCOPED_TRACE(p);
+        auto a = GetAttributes(p);
+        ASSERT_TRUE(a.has_value());
+        EXPECT_FALSE(*a & kAttrReadOnly);
+        ASSERT_TRUE(SetAttributes(p, *a | kAttrReadOnly));
+        std::string host = *Drives().ToHost(p);
+        struct stat st;
+        ASSERT_EQ(::stat(host.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0222, 0u);
+        EXPECT_TRUE(*GetAttributes(p) & kAttrReadOnly);
+        ASSERT_TRUE(SetAttributes(p, *a & ~kAttrReadOnly));
+        ASSERT_EQ(::stat(host.c_str(), &st), 0);
+        EXPECT_TRUE(st.st_mode & S_IWUSR);
+        EXPECT_FALSE(*GetAttributes(p) & kAttrReadOnly);
+    }
+    EXPECT_TRUE(*GetAttributes("C:\\Gry\\Sub") & kAttrDirectory);
+    // A listing tells the same, and says when a host name lost letters on the way.
+    std::filesystem::create_directories(tmp / "Gry/日本");
+    SetAttributes("C:\\Gry\\Sub", kAttrDirectory | kAttrReadOnly);
+    int seen = 0;
+    for (const DirEntry& e : ListDirectory("C:\\Gry")) {
+        if (e.name == "Sub") {
+            EXPECT_EQ(e.attrs, kAttrDirectory | kAttrReadOnly);
+            ++seen;
+        } else if (e.name == "plik.txt") {
+            EXPECT_EQ(e.attrs, uint32_t(kAttrArchive));
+            EXPECT_TRUE(e.exact);
+            ++seen;
+        } else if (e.name == "??") {
+            EXPECT_FALSE(e.exact);
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, 3);
+    EXPECT_TRUE(FitsCp1250("Zażółć"));
+    EXPECT_FALSE(FitsCp1250("日本"));
+    EXPECT_FALSE(FitsCp1250("bad\xff"));
+    Drives().Unmap('C');
 }

@@ -49,7 +49,7 @@ TempDir::~TempDir() {
 }
 
 std::string SourceDir() { return VEMI_SOURCE_DIR; }
-std::string SharedDir() { return VEMI_SHARED_DIR; }
+std::string DataDir() { return std::string(VEMI_SOURCE_DIR) + "/tests/data"; }
 std::string BinaryDir() { return VEMI_BINARY_DIR; }
 std::string ToolPath() { return VEMI_TOOL; }
 
@@ -95,5 +95,112 @@ int RunCommand(const std::string& cmd, std::string* out) {
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 #endif
 }
+
+ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name.c_str())) old_ = old;
+    if (value)
+        setenv(name.c_str(), value, 1);
+    else
+        unsetenv(name.c_str());
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (old_)
+        setenv(name_.c_str(), old_->c_str(), 1);
+    else
+        unsetenv(name_.c_str());
+}
+
+std::map<std::string, std::string> ReadDesktopEntry(const std::string& path) {
+    std::map<std::string, std::string> out;
+    std::ifstream f(path, std::ios::binary);
+    std::string line;
+    bool inGroup = false;
+    while (std::getline(f, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '[') {
+            inGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        size_t eq = line.find('=');
+        if (!inGroup || eq == std::string::npos) continue;
+        std::string key = line.substr(0, eq), raw = line.substr(eq + 1), value;
+        for (size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] != '\\' || i + 1 == raw.size()) {
+                value += raw[i];
+                continue;
+            }
+            char c = raw[++i];
+            value += c == 's' ? ' ' : c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
+        }
+        out[key] = value;
+    }
+    return out;
+}
+
+std::string DesktopFileErrors(const std::string& path) {
+    std::string quoted = "'";
+    for (char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+    std::string out;
+    int rc = RunCommand("desktop-file-validate " + quoted + " 2>&1", &out);
+    if (rc == 127) return "desktop-file-validate is missing (scripts/setup.sh installs it)";
+    if (rc != 0 || out.find("error") != std::string::npos) return out.empty() ? "exit " + std::to_string(rc) : out;
+    return {};
+}
+
+std::optional<std::vector<std::string>> SplitExec(const std::string& exec) {
+    const std::string reserved = "\t\n\"'\\><~|&;$*?#()`";
+    std::vector<std::string> args;
+    std::string cur;
+    bool inArg = false;
+    for (size_t i = 0; i < exec.size(); ++i) {
+        char c = exec[i];
+        if (c == ' ') {
+            if (inArg) args.push_back(cur);
+            cur.clear();
+            inArg = false;
+        } else if (c == '"') {
+            if (inArg) return std::nullopt;  // quotes open an argument, never sit inside one
+            inArg = true;
+            for (++i;; ++i) {
+                if (i >= exec.size()) return std::nullopt;
+                if (exec[i] == '"') break;
+                if (exec[i] == '\\') {
+                    if (i + 1 >= exec.size() || std::string("\"`$\\").find(exec[i + 1]) == std::string::npos)
+                        return std::nullopt;
+                    ++i;
+                }
+                cur += exec[i];
+            }
+        } else {
+            if (reserved.find(c) != std::string::npos) return std::nullopt;
+            cur += c;
+            inArg = true;
+        }
+    }
+    if (inArg) args.push_back(cur);
+    for (std::string& a : args) {
+        std::string plain;
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (a[i] != '%') {
+                plain += a[i];
+                continue;
+            }
+            if (i + 1 >= a.size() || a[i + 1] != '%') return std::nullopt;
+            plain += '%';
+            ++i;
+        }
+        a = plain;
+    }
+    return args;
+}
+
+DesktopSandbox::DesktopSandbox(const std::string& root)
+    : root_(root),
+      data_("XDG_DATA_HOME", (root + "/data").c_str()),
+      config_("XDG_CONFIG_HOME", (root + "/config").c_str()),
+      common_("VEMI_COMMON_PROGRAMS", (root + "/common/applications").c_str()),
+      commonMenus_("VEMI_COMMON_MENUS", (root + "/common/menus").c_str()) {}
 
 }  // namespace testsupport

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,8 @@ private:
 std::filesystem::path U8Path(const std::string& hostPath);
 
 std::string SourceDir();
-std::string SharedDir();
+// tests/data of the source tree: inputs the tests read, made by others or by hand.
+std::string DataDir();
 std::string BinaryDir();
 std::string ToolPath();
 
@@ -41,5 +44,47 @@ bool UnderWine();
 
 // Runs a command line through the shell; returns its exit status, output in *out.
 int RunCommand(const std::string& cmd, std::string* out = nullptr);
+
+// Sets (or, with nullptr, removes) an environment variable for the life of the
+// object; the old value comes back afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const std::string& name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+// A freedesktop desktop entry read back the way a desktop reads it: the keys of
+// its [Desktop Entry] group with the value escapes (\s \n \t \r \\) undone.
+std::map<std::string, std::string> ReadDesktopEntry(const std::string& path);
+
+// desktop-file-validate's verdict on a desktop entry: empty when it is accepted
+// without errors, its complaints otherwise.
+std::string DesktopFileErrors(const std::string& path);
+
+// The arguments of an Exec value (escapes already undone): split at blanks,
+// double-quoted arguments unquoted with their four backslash escapes, "%%" made
+// one percent sign. nullopt for anything the rules do not allow (an unquoted
+// reserved character, a field code, an open quote, a stray backslash).
+std::optional<std::vector<std::string>> SplitExec(const std::string& exec);
+
+// Points the desktop's menu folders (the user's and the all-users' applications and
+// menu files) into root, so that tests that make shortcuts never touch the real ones.
+class DesktopSandbox {
+public:
+    explicit DesktopSandbox(const std::string& root);
+    std::string UserApplications() const { return root_ + "/data/applications"; }
+    std::string CommonApplications() const { return root_ + "/common/applications"; }
+    std::string UserMenus() const { return root_ + "/config/menus"; }
+
+private:
+    std::string root_;
+    ScopedEnv data_, config_, common_, commonMenus_;
+};
 
 }  // namespace testsupport

@@ -349,6 +349,87 @@ TEST(DiscBuild, RefusesForeignFolderAndRebuildsItsOwn) {
     EXPECT_TRUE(fs::exists(tmp / "disc/CDInst/Dat/main.ndt"));
 }
 
+TEST(DiscBuild, MenuProgramGoesToTheRootAsVemi32) {
+    testsupport::TempDir tmp;
+    const std::string tool = "'" + testsupport::ToolPath() + "'";
+    const std::string src = tmp / "src", disc = tmp / "disc";
+    WriteSmallSource(src, "folder: Prog\nrun: run.exe\n", "");
+    // A stale copy among the disc's own files gives way to the program given.
+    testsupport::WriteFile(src + "/disc/vemi32", std::string("old menu"));
+    const std::string menu = "#!/bin/sh\necho menu\n";
+    testsupport::WriteFile(tmp / "bin/my-menu", menu);
+    fs::permissions(tmp / "bin/my-menu", fs::perms::owner_read | fs::perms::owner_write);
+    auto build = [&](const std::string& options, std::string* out) {
+        return testsupport::RunCommand(tool + " build " + options + " '" + src + "' '" + disc + "' 2>&1", out);
+    };
+
+    std::string out;
+    ASSERT_EQ(build("--program '" + (tmp / "bin/my-menu") + "'", &out), 0) << out;
+    EXPECT_NE(out.find("menu program vemi32 from " + (tmp / "bin/my-menu")), std::string::npos) << out;
+    auto bytes = ReadFile(disc + "/vemi32");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), menu);
+    // Whoever reads the disc may run it, whatever the bits of the file given.
+    const fs::perms p = fs::status(disc + "/vemi32").permissions();
+    for (fs::perms bit : {fs::perms::owner_exec, fs::perms::group_exec, fs::perms::others_exec, fs::perms::others_read})
+        EXPECT_NE(p & bit, fs::perms::none) << static_cast<int>(bit);
+
+    // The Windows build keeps its extension.
+    testsupport::WriteFile(tmp / "bin/Menu.EXE", std::string("MZ"));
+    ASSERT_EQ(build("--program='" + (tmp / "bin/Menu.EXE") + "'", &out), 0) << out;
+    EXPECT_TRUE(fs::exists(disc + "/vemi32.exe"));
+    EXPECT_EQ(ReadFile(disc + "/vemi32")[0], 'o') << "only the stale copy from disc/ is left";
+
+    // Without the option the program of this build goes on the disc, if it made one.
+    const std::string built = testsupport::BinaryDir() + "/vemi32";
+    ASSERT_EQ(build("", &out), 0) << out;
+    if (fs::exists(built)) {
+        EXPECT_EQ(ReadFile(disc + "/vemi32"), ReadFile(built));
+        EXPECT_NE(out.find("menu program vemi32 from " + built), std::string::npos) << out;
+    } else {
+        EXPECT_NE(out.find("no menu program built"), std::string::npos) << out;
+    }
+
+    // A disc for another system's program, before there is one: no menu at all, not
+    // even this build's.
+    ASSERT_EQ(build("--no-program", &out), 0) << out;
+    EXPECT_FALSE(fs::exists(disc + "/vemi32.exe"));
+    EXPECT_EQ(ReadFile(disc + "/vemi32")[0], 'o') << "only the stale copy from disc/ is left";
+    EXPECT_EQ(out.find("no menu program built"), std::string::npos) << out;
+    EXPECT_NE(out.find(", no menu program\n"), std::string::npos) << out;
+}
+
+TEST(DiscBuild, UnusableMenuProgramsAreRefusedBeforeAnythingIsWritten) {
+    testsupport::TempDir tmp;
+    const std::string tool = "'" + testsupport::ToolPath() + "'";
+    const std::string src = tmp / "src", disc = tmp / "disc";
+    WriteSmallSource(src, "folder: Prog\nrun: run.exe\n", "");
+    auto build = [&](const std::string& options, std::string* out) {
+        return testsupport::RunCommand(tool + " build " + options + " '" + src + "' '" + disc + "' 2>&1", out);
+    };
+    std::string out;
+    EXPECT_EQ(build("--program '" + (tmp / "none") + "'", &out), 1);
+    EXPECT_NE(out.find(tmp / "none"), std::string::npos) << out;
+    EXPECT_NE(build("--program '" + src + "'", &out), 0) << "a folder is no program";
+    EXPECT_FALSE(fs::exists(disc));
+
+    // The program inside the very disc being rebuilt would be deleted before it is copied.
+    ASSERT_EQ(build("--program '" + src + "/disc/Prog/run.exe'", &out), 0) << out;
+    ASSERT_TRUE(fs::exists(disc + "/vemi32.exe"));
+    EXPECT_EQ(build("--program '" + disc + "/vemi32.exe'", &out), 1);
+    EXPECT_NE(out.find("inside the disc"), std::string::npos) << out;
+    EXPECT_TRUE(fs::exists(disc + "/vemi32.exe")) << "the disc is left as it was";
+    EXPECT_TRUE(fs::exists(disc + "/CDInst/Dat/main.ndt"));
+
+    // Bad usage: no file after the option, the option twice, an unknown option.
+    EXPECT_EQ(build("--program", &out), 2) << out;
+    EXPECT_NE(out.find("usage: vemi-disc build [--program FILE | --no-program] SRC OUT"), std::string::npos) << out;
+    EXPECT_EQ(build("--program '" + src + "/disc/Prog/run.exe' --no-program", &out), 2) << out;
+    EXPECT_EQ(build("--no-program --no-program", &out), 2) << out;
+    EXPECT_EQ(build("--program= ", &out), 2) << out;
+    EXPECT_EQ(build("--program a --program b", &out), 2) << out;
+    EXPECT_EQ(build("--programme a", &out), 2) << out;
+}
+
 TEST(DiscBuild, SourceFaultsNameTheirPlaceAndLeaveTheOutputAlone) {
     testsupport::TempDir tmp;
     const std::string tool = "'" + testsupport::ToolPath() + "'";
@@ -404,7 +485,7 @@ TEST(DiscBuild, ResourcesSourceCarriesDecodablePictures) {
         arrays[name] = data;
         pos = end;
     }
-    ASSERT_EQ(arrays.size(), 13u);
+    ASSERT_EQ(arrays.size(), 14u);
     std::map<std::string, std::vector<uint8_t>> byLabel;
     for (auto& [name, data] : arrays) byLabel[labels[name]] = data;
     for (const char* skin : {"JPEG TLO_IM1", "JPEG TLO_IM2"}) {
@@ -424,6 +505,9 @@ TEST(DiscBuild, ResourcesSourceCarriesDecodablePictures) {
     platform::Image notice = bmp("BMP NWFTPIM");
     EXPECT_EQ(notice.Width(), 271);
     EXPECT_EQ(notice.Height(), 34);
+    platform::Image header = bmp("BMP INSTHDR");
+    EXPECT_EQ(header.Width(), 30);
+    EXPECT_EQ(header.Height(), 30);
     platform::Image hand = bmp("CURSOR RACZKA"), mask = bmp("CURSOR RACZKA_MASK");
     EXPECT_EQ(hand.Width(), 32);
     EXPECT_EQ(mask.Height(), 32);

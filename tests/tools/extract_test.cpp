@@ -81,4 +81,29 @@ TEST(ExtractTool, FailuresExitNonZeroWithOneLine) {
     EXPECT_NE(Extract(Q(tmp / "text.zip"), &out, &err, tmp), 0);  // DIR missing: usage
 }
 
+TEST(ExtractTool, NamesWindows1250CannotHoldStayApart) {
+    TempDir tmp;
+    tool::ZipWriter w;
+    tool::ZipMemberOptions utf8;
+    utf8.flags = 0x800;
+    w.Add("абв.txt", "first", utf8);
+    w.Add("где.txt", "second", utf8);
+    w.Add("\xB0\xB1.txt", "shades");  // box-drawing characters in OEM 852
+    testsupport::WriteFile(tmp / "a.zip", w.Finish());
+    std::string out, err;
+    ASSERT_EQ(Extract(Q(tmp / "a.zip") + " " + Q(tmp / "out"), &out, &err, tmp), 0) << err;
+    EXPECT_EQ(Text(ReadFile(tmp / "out/абв.txt")), "first");
+    EXPECT_EQ(Text(ReadFile(tmp / "out/где.txt")), "second");
+    EXPECT_EQ(Text(ReadFile(tmp / "out/░▒.txt")), "shades");
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "out"), fs::directory_iterator()), 3);
+    // The report names each file as it was written.
+    EXPECT_EQ(out, "абв.txt\nгде.txt\n░▒.txt\n3 members extracted\n");
+
+    // One member, found by its own name.
+    ASSERT_EQ(Extract(Q(tmp / "a.zip") + " " + Q(tmp / "one") + " ГДЕ.TXT", &out, &err, tmp), 0) << err;
+    EXPECT_EQ(out, "где.txt\n");
+    EXPECT_EQ(Text(ReadFile(tmp / "one/где.txt")), "second");
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "one"), fs::directory_iterator()), 1);
+}
+
 }  // namespace

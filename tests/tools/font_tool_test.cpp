@@ -54,7 +54,7 @@ protected:
         fonts_ = nullptr;
     }
     void SetUp() override {
-        if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
+        ASSERT_TRUE(HaveDejaVu()) << "DejaVu fonts are missing (scripts/setup.sh installs them)";
     }
     static Rgb Background(int i) { return (*roles_)[i].background; }
     // One character alone, drawn on the role's own background.
@@ -299,7 +299,7 @@ TEST_F(MenuFonts, TreeLinesReplaceOnlyTheirOwnCodes) {
 }
 
 TEST(FontCompiler, VersionsDecideWhatTheRecordCarries) {
-    if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
+    ASSERT_TRUE(HaveDejaVu()) << "DejaVu fonts are missing (scripts/setup.sh installs them)";
     tool::FontRecipe want;
     want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
     want.pixelSize = 9;
@@ -355,7 +355,7 @@ std::string ReadText(const std::string& path) {
 }  // namespace
 
 TEST(FontTool, FontCommandWritesARecordWithTheAskedColours) {
-    if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
+    ASSERT_TRUE(HaveDejaVu()) << "DejaVu fonts are missing (scripts/setup.sh installs them)";
     TempDir dir;
     int st = -1;
     std::string out = Tool("font " + kDejaVu + "/DejaVuSans-Bold.ttf 14 " + (dir / "a.jxf") + " --ink FF0000 --background 000010 --version 257", &st);
@@ -409,7 +409,7 @@ TEST(FontTool, FontCommandWritesARecordWithTheAskedColours) {
 }
 
 TEST(FontTool, UnpackAndPackGiveTheStreamBackByteForByte) {
-    if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
+    ASSERT_TRUE(HaveDejaVu()) << "DejaVu fonts are missing (scripts/setup.sh installs them)";
     TempDir dir;
     tool::FontRecipe want;
     want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
@@ -491,7 +491,7 @@ TEST(FontTool, UnpackAndPackGiveTheStreamBackByteForByte) {
 }
 
 TEST(FontTool, DamagedStreamsAreRefusedWithTheRecordNamed) {
-    if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
+    ASSERT_TRUE(HaveDejaVu()) << "DejaVu fonts are missing (scripts/setup.sh installs them)";
     TempDir dir;
     tool::FontRecipe want;
     want.ttfPath = kDejaVu + "/DejaVuSans.ttf";
@@ -517,7 +517,7 @@ TEST(FontTool, DamagedStreamsAreRefusedWithTheRecordNamed) {
 }
 
 TEST(FontTool, SampleSheetShowsEveryFont) {
-    if (!HaveDejaVu()) GTEST_SKIP() << "DejaVu fonts are not installed";
+    ASSERT_TRUE(HaveDejaVu()) << "DejaVu fonts are missing (scripts/setup.sh installs them)";
     TempDir dir;
     int st = -1;
     std::string out = Tool("fonts-build-default " + (dir / "f"), &st);

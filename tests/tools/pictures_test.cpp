@@ -65,7 +65,7 @@ TEST(PicturesTool, SplitsAStreamIntoNumberedFiles) {
     EXPECT_NE(out.find("3 pictures"), std::string::npos) << out;
 
     // An 8-bit RLE file from the reference suite comes out as a 24-bit picture.
-    const std::string rle = testsupport::SharedDir() + "/corpora/bmpsuite/g/pal8rle.bmp";
+    const std::string rle = testsupport::DataDir() + "/bmpsuite/g/pal8rle.bmp";
     out = RunPictures("'" + rle + "' '" + (dir / "rle") + "'", &status);
     EXPECT_EQ(status, 0) << out;
     auto bytes = testsupport::ReadFile(dir / "rle/001.bmp");

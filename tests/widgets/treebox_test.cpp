@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -364,6 +365,26 @@ TEST_F(TreeBoxTest, ClickSelectsAndTheBoxOrDoubleClickToggles) {
     tree.Click(kLeft + 100, rowY(2), true);
     EXPECT_EQ(tree.VisibleCount(), 3);
     EXPECT_EQ(g_selections, (Selections{{0, 0}, {0, 0}, {3, 0}, {3, 0}, {3, 0}, {1, 0}, {2, 0}}));
+}
+
+TEST_F(TreeBoxTest, AFailingOwnerStillLeavesTheChosenRowShownAndInView) {
+    Groups(40, 0, false);
+    tree.SetCallback([](int) { throw std::runtime_error("damaged entry"); });
+    auto rowY = [](int row) { return kTop + row * 17 + 8; };
+    surface.FillAll(kMarker);
+    EXPECT_THROW(tree.Click(kLeft + 100, rowY(2), false), std::runtime_error);
+    EXPECT_EQ(tree.SelectedRow(), 2);
+    EXPECT_EQ(At(30, 2 * 17), Glyph(2, '2'));  // painted, in the selected font
+
+    // Down from the last window row: the view still follows the selection.
+    tree.SetTop(0);
+    tree.SetCallback(nullptr);
+    tree.Select(31);
+    tree.SetCallback([](int) { throw std::runtime_error("damaged entry"); });
+    EXPECT_THROW(tree.Key(platform::kVkDown), std::runtime_error);
+    EXPECT_EQ(tree.SelectedRow(), 32);
+    EXPECT_EQ(tree.TopRow(), 1);
+    EXPECT_EQ(At(30, 31 * 17), Glyph(2, '3'));  // "G32" on the last window row
 }
 
 TEST_F(TreeBoxTest, RepaintDrawsRowsInTheirFontsOverTheSkin) {

@@ -675,3 +675,31 @@ std::vector<Image> DrawScrollBarPictures(const SkinPalette& pal, int height) {
 }
 
 }  // namespace art
+
+namespace art {
+
+Image DrawInstallerPicture() {
+    // A disc above a hard disk with an arrow between them: what the wizard does, at
+    // the size of a page header's corner, on the header band's white.
+    Image img(30, 30);
+    img.FillAll(kWhite);
+    const Rgb navy{10, 36, 106}, steel{0x6E, 0x76, 0x88};
+    // The drive: a rounded box with a light front and a green lamp.
+    FillRoundRect(img, 2, 19, 26, 9, 2, steel);
+    FillRoundRect(img, 3, 20, 24, 5, 1.5, {0xC8, 0xCC, 0xD6});
+    FillRect(img, {22, 25, 3, 2}, {0x3C, 0xC0, 0x50});
+    // The disc: a silver ring with a rainbow sheen and the hole.
+    FillEllipse(img, 10, 8.5, 7.5, 7.5, {0xB8, 0xBE, 0xCC});
+    FillEllipse(img, 10, 8.5, 6.2, 6.2, {0xE4, 0xE8, 0xF0});
+    FillPolygon(img, std::vector<PointF>{{10, 8.5}, {16, 5}, {16.5, 9}}, {0x9E, 0xC8, 0xF0}, 0.8);
+    FillPolygon(img, std::vector<PointF>{{10, 8.5}, {5, 12.5}, {7.5, 14.5}}, {0xF0, 0xD8, 0x90}, 0.8);
+    StrokeEllipse(img, 10, 8.5, 7.5, 7.5, 1, steel);
+    FillEllipse(img, 10, 8.5, 1.8, 1.8, kWhite);
+    StrokeEllipse(img, 10, 8.5, 2.2, 2.2, 0.8, steel);
+    // The arrow from the disc down into the drive.
+    FillRect(img, {21, 3, 4, 9}, navy);
+    FillPolygon(img, std::vector<PointF>{{18, 11}, {28, 11}, {23, 17}}, navy);
+    return img;
+}
+
+}  // namespace art

@@ -63,6 +63,8 @@ inline constexpr int kTextBarX = 999, kTextBarY = 402, kTextBarHeight = 244;
 Image DrawCoverSkin(const SkinPalette& pal);    // TLO_IM1
 Image DrawProgramSkin(const SkinPalette& pal);  // TLO_IM2
 Image DrawUpdateNotice(const SkinPalette& pal); // NWFTPIM, 271 x 34
+// The installer's page-header picture (30 x 30), also in its about box.
+Image DrawInstallerPicture();
 
 struct HandCursor {
     Image picture, mask;  // 32 x 32; mask white where the cursor is opaque

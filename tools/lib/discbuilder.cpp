@@ -1,6 +1,7 @@
 #include "tools/lib/discbuilder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -267,9 +268,22 @@ std::vector<uint8_t> PictureStream() {
     return stream;
 }
 
-BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outDirName) {
+std::string ProgramNameOnDisc(const std::string& program) {
+    std::string ext = fs::path(program).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".exe" ? "vemi32.exe" : "vemi32";
+}
+
+BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outDirName, const std::string& program) {
     const fs::path sourceDir = fs::path(sourceDirName), out = fs::path(outDirName);
     BuildSummary sum;
+    if (!program.empty()) {
+        if (!fs::is_regular_file(program)) Fail("the menu program " + program + " is not a file");
+        // Emptying the output folder would delete it before it is copied.
+        const fs::path p = fs::weakly_canonical(program), o = fs::weakly_canonical(out);
+        if (std::mismatch(o.begin(), o.end(), p.begin(), p.end()).first == o.end())
+            Fail("the menu program " + program + " lies inside the disc being built");
+    }
 
     // Read and check everything first: a fault in the sources leaves the output alone.
     CatalogueSource src;
@@ -318,6 +332,21 @@ BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outD
             }
 
     if (fs::is_directory(sourceDir / "disc")) CopyDiscFolder(sourceDir / "disc", out, sum);
+
+    // Last, so that the program built for this disc wins over any copy in disc/.
+    if (!program.empty()) {
+        sum.program = ProgramNameOnDisc(program);
+        const fs::path target = out / sum.program;
+        std::error_code ec;
+        fs::copy_file(program, target, fs::copy_options::overwrite_existing, ec);
+        if (ec) Fail("cannot copy " + program + " to " + target.string() + ": " + ec.message());
+        // Readable and runnable by everybody, whatever the build folder's own bits are.
+        fs::permissions(target,
+                        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                            fs::perms::others_exec,
+                        ec);
+        if (ec) Fail("cannot make " + target.string() + " executable: " + ec.message());
+    }
     return sum;
 }
 

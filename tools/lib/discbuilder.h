@@ -26,6 +26,7 @@ struct BuildSummary {
     int infoFiles = 0;
     int archives = 0;     // program archives made from ".zip" folders
     int files = 0;        // other files copied
+    std::string program;  // name of the menu program at the disc's root, empty if none
 };
 
 // The 44 pictures of the picture stream in stream order: 30 buttons, the list
@@ -37,6 +38,11 @@ std::vector<uint8_t> PictureStream();
 // Builds the disc in outDir. outDir must be missing, empty, or a disc this tool
 // built before (then it is emptied first). Throws std::runtime_error with a
 // readable message for anything wrong in the sources, naming file and line.
-BuildSummary BuildDisc(const std::string& sourceDir, const std::string& outDir);
+// A non-empty program is the menu program to put at the disc's root, as
+// ProgramNameOnDisc names it; it must be a file.
+BuildSummary BuildDisc(const std::string& sourceDir, const std::string& outDir, const std::string& program = "");
+
+// The menu is always "vemi32" on a disc; the Windows build keeps its ".exe".
+std::string ProgramNameOnDisc(const std::string& program);
 
 }  // namespace tool

@@ -1,0 +1,69 @@
+// The controls of a dialog window on the desktop: one FLTK widget per control, kept
+// in step with the control's state by its peer, and the user's actions on the
+// widgets passed to the control's User... calls. Texts are Windows-1250 in the
+// controls and UTF-8 in the widgets.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+
+class Fl_Group;
+class Fl_Window;
+
+namespace platform::fltk {
+
+class WidgetPeer;
+
+class ControlWidgets {
+public:
+    // The widgets go into window; an error that escapes one of the program's
+    // handlers, called from a widget, goes to report.
+    ControlWidgets(Fl_Window& window, std::function<void(const char*)> report);
+    ~ControlWidgets();
+    ControlWidgets(const ControlWidgets&) = delete;
+    ControlWidgets& operator=(const ControlWidgets&) = delete;
+
+    // Makes the widget of a new control and gives the control its peer.
+    void Attach(Control& c);
+    // The control whose widget has the keyboard focus, or nullptr.
+    Control* Focused() const;
+    // Enter in the window: presses the focused or the default button. False when the
+    // key is left to the focused widget.
+    bool Enter(const std::vector<std::unique_ptr<Control>>& controls);
+    // Pictures whose pixels the program changed since they were drawn are drawn again.
+    void NoticePictures();
+
+    // --- for the peers ---
+    Fl_Window& Window() const { return window_; }
+    Fl_Group& GroupOf(const Control& c) const;
+    // A control moved, grew or shrank: the window shows again what lay under it,
+    // and the controls inside a panel follow it.
+    void Moved(const Control& c);
+    // A panel came into view (a wizard's next page): when the focus went with the
+    // page that was hidden, it moves to this one's first edit field, else its
+    // default button, else its first button, as a dialog of the window system does.
+    // Enter then goes on through the pages instead of pressing a "back" button.
+    void PanelShown(const Control& panel);
+    void Guard(const std::function<void()>& action) const;
+
+private:
+    WidgetPeer* PeerOf(const Control* c) const;
+
+    Fl_Window& window_;
+    std::function<void(const char*)> report_;
+    std::vector<std::unique_ptr<WidgetPeer>> peers_;
+};
+
+// Box and label types of the classic dialog look, registered with FLTK once.
+void RegisterDialogLook();
+
+// The message box that asks before a file is replaced: "Tak", "Tak na wszystkie",
+// "Nie", "Anuluj" (kIdYes, kIdYesAll, kIdNo, kIdCancel; closing it is kIdCancel).
+// Texts in UTF-8. shown runs once the box is on the screen.
+int AskYesAllNoCancel(const std::string& text, const std::string& title, const std::function<void(Fl_Window&)>& shown);
+
+}  // namespace platform::fltk

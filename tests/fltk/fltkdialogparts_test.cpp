@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "platform/fltk/Fltkdialogparts.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "support/test_support.h"
+
+using namespace platform;
+using namespace platform::fltk;
+
+namespace {
+
+// Paints the lines the way the desktop draws them, onto a grey picture.
+Image Paint(const std::vector<EdgeLine>& lines, int w, int h) {
+    Image img(w, h);
+    img.FillAll({1, 2, 3});
+    for (const EdgeLine& l : lines) {
+        EXPECT_TRUE(l.x0 == l.x1 || l.y0 == l.y1) << "lines are horizontal or vertical";
+        img.Fill({l.x0, l.y0, l.x1 - l.x0 + 1, l.y1 - l.y0 + 1}, l.color);
+    }
+    return img;
+}
+
+const Rgb kUntouched{1, 2, 3};
+
+}  // namespace
+
+TEST(DialogLook, PanelBevelsAreOnePixelLightAndShadowEdges) {
+    Rect inside;
+    // Raised: light along the top and left, shadow along the bottom and right; the
+    // far corners belong to the shadow.
+    Image raised = Paint(BevelLines({0, 0, 10, 6}, Bevel::Raised, Bevel::None, &inside), 10, 6);
+    EXPECT_EQ(raised.Pixel(0, 0), kHighlight);
+    EXPECT_EQ(raised.Pixel(5, 0), kHighlight);
+    EXPECT_EQ(raised.Pixel(0, 3), kHighlight);
+    EXPECT_EQ(raised.Pixel(9, 0), kShadow);
+    EXPECT_EQ(raised.Pixel(0, 5), kShadow);
+    EXPECT_EQ(raised.Pixel(9, 5), kShadow);
+    EXPECT_EQ(raised.Pixel(5, 5), kShadow);
+    EXPECT_EQ(raised.Pixel(1, 1), kUntouched);
+    EXPECT_EQ(inside, (Rect{1, 1, 8, 4}));
+
+    // Lowered is the other way round.
+    Image lowered = Paint(BevelLines({0, 0, 10, 6}, Bevel::Lowered, Bevel::None, nullptr), 10, 6);
+    EXPECT_EQ(lowered.Pixel(0, 0), kShadow);
+    EXPECT_EQ(lowered.Pixel(9, 5), kHighlight);
+    EXPECT_EQ(lowered.Pixel(4, 5), kHighlight);
+
+    // The header band: a lowered outer and a raised inner bevel, one inside the other.
+    Image both = Paint(BevelLines({0, 0, 10, 6}, Bevel::Lowered, Bevel::Raised, &inside), 10, 6);
+    EXPECT_EQ(both.Pixel(0, 0), kShadow);
+    EXPECT_EQ(both.Pixel(1, 1), kHighlight);
+    EXPECT_EQ(both.Pixel(8, 4), kShadow);
+    EXPECT_EQ(both.Pixel(9, 5), kHighlight);
+    EXPECT_EQ(both.Pixel(2, 2), kUntouched);
+    EXPECT_EQ(inside, (Rect{2, 2, 6, 2}));
+
+    // A panel two pixels high with a lowered outer bevel is an etched rule: a grey
+    // line over a white one, with nothing left for the panel's colour.
+    Image rule = Paint(BevelLines({0, 0, 20, 2}, Bevel::Lowered, Bevel::None, &inside), 20, 2);
+    for (int x = 0; x < 19; ++x) {
+        EXPECT_EQ(rule.Pixel(x, 0), kShadow) << x;
+        EXPECT_EQ(rule.Pixel(x, 1), kHighlight) << x;
+    }
+    EXPECT_TRUE(inside.Empty());
+
+    // Without bevels nothing is drawn and the colour fills everything; the lines
+    // follow the panel's place in the window.
+    EXPECT_TRUE(BevelLines({3, 4, 10, 6}, Bevel::None, Bevel::None, &inside).empty());
+    EXPECT_EQ(inside, (Rect{3, 4, 10, 6}));
+    Image moved = Paint(BevelLines({3, 4, 5, 3}, Bevel::Raised, Bevel::None, nullptr), 10, 8);
+    EXPECT_EQ(moved.Pixel(2, 4), kUntouched);
+    EXPECT_EQ(moved.Pixel(3, 4), kHighlight);
+    EXPECT_EQ(moved.Pixel(7, 6), kShadow);
+    EXPECT_EQ(moved.Pixel(8, 7), kUntouched);
+    // Degenerate sizes draw nothing outside themselves.
+    EXPECT_TRUE(BevelLines({0, 0, 0, 5}, Bevel::Raised, Bevel::Raised, nullptr).empty());
+    Image dot = Paint(BevelLines({1, 1, 1, 1}, Bevel::Raised, Bevel::None, nullptr), 3, 3);
+    EXPECT_EQ(dot.Pixel(1, 1), kShadow);
+    EXPECT_EQ(dot.Pixel(0, 0), kUntouched);
+    EXPECT_EQ(dot.Pixel(2, 2), kUntouched);
+}
+
+TEST(DialogLook, ButtonsStandOutFieldsSinkInAndAPressedButtonFlattens) {
+    Rect inside;
+    Image button = Paint(EdgeLines({0, 0, 8, 8}, Edge::Raised, &inside), 8, 8);
+    EXPECT_EQ(button.Pixel(0, 0), kHighlight);
+    EXPECT_EQ(button.Pixel(7, 7), kDarkShadow);
+    EXPECT_EQ(button.Pixel(1, 1), kLightEdge);
+    EXPECT_EQ(button.Pixel(6, 6), kShadow);
+    EXPECT_EQ(inside, (Rect{2, 2, 4, 4}));
+
+    Image field = Paint(EdgeLines({0, 0, 8, 8}, Edge::Sunken, &inside), 8, 8);
+    EXPECT_EQ(field.Pixel(0, 0), kShadow);
+    EXPECT_EQ(field.Pixel(7, 7), kHighlight);
+    EXPECT_EQ(field.Pixel(1, 1), kDarkShadow);
+    EXPECT_EQ(field.Pixel(6, 6), kLightEdge);
+    EXPECT_EQ(field.Pixel(3, 3), kUntouched);
+
+    Image pressed = Paint(EdgeLines({0, 0, 8, 8}, Edge::Pressed, &inside), 8, 8);
+    EXPECT_EQ(pressed.Pixel(0, 0), kDarkShadow);
+    EXPECT_EQ(pressed.Pixel(7, 7), kDarkShadow);
+    EXPECT_EQ(pressed.Pixel(1, 1), kShadow);
+    EXPECT_EQ(pressed.Pixel(6, 6), kShadow);
+}
+
+TEST(DialogLook, ControlsSitInTheirPanelsAndStandOnTheirColour) {
+    Control page(ControlKind::Panel, nullptr, "CPN1");
+    page.SetBounds(10, 20, 300, 200);
+    Control header(ControlKind::Panel, &page, "HDR");
+    header.SetBounds(5, 6, 100, 49);
+    header.SetColor({255, 255, 255});
+    Control title(ControlKind::Label, &header, "LBT1");
+    title.SetBounds(24, 16, 0, 0);
+    Control text(ControlKind::Label, &page, "LBS1");
+    text.SetBounds(40, 68, 0, 0);
+
+    EXPECT_EQ(WindowBounds(page), (Rect{10, 20, 300, 200}));
+    EXPECT_EQ(WindowBounds(title).x, 10 + 5 + 24);
+    EXPECT_EQ(WindowBounds(title).y, 20 + 6 + 16);
+    EXPECT_EQ(WindowBounds(text).x, 50);
+
+    // The label in the white header stands on white; the one on the page on the
+    // button face; a colour of its own wins.
+    EXPECT_EQ(BackgroundOf(title), (Rgb{255, 255, 255}));
+    EXPECT_EQ(BackgroundOf(text), kButtonFace);
+    title.SetColor({1, 2, 3});
+    EXPECT_EQ(BackgroundOf(title), (Rgb{1, 2, 3}));
+}
+
+TEST(DialogLook, FolderRowsBecomeIndentedLinesWithTheOpenFolderChosen) {
+    testsupport::TempDir tmp;
+    namespace fs = std::filesystem;
+    fs::create_directories(fs::path(tmp.path()) / "Gry" / u8"Łamigłówki" / "Stare");
+    fs::create_directories(fs::path(tmp.path()) / "Gry" / "alfa");
+    fs::create_directories(fs::path(tmp.path()) / "Gry" / ".ukryty");
+    fs::create_directories(fs::path(tmp.path()) / "Narzedzia");
+    Drives().Map('C', tmp.path());
+
+    std::vector<FolderRow> rows = FolderRowsFor(Utf8ToCp1250("C:\\Gry\\Łamigłówki"));
+    std::vector<FolderLine> lines = FolderLines(rows);
+    Drives().Unmap('C');
+
+    // The drive, each folder on the way down, then the open folder's subfolders.
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].text, "C:\\");
+    EXPECT_EQ(lines[1].text, "Gry");
+    EXPECT_EQ(lines[2].text, "Łamigłówki");
+    EXPECT_EQ(lines[3].text, "Stare");
+    for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].indent, static_cast<int>(i) * kFolderIndent) << i;
+    EXPECT_TRUE(lines[0].open && lines[1].open && lines[2].open);
+    EXPECT_FALSE(lines[3].open);
+    // The open folder is the deepest open row, not the first one.
+    EXPECT_EQ(OpenFolderRow(rows), 2);
+
+    // One level up: the siblings are listed, closed, at the same indentation;
+    // hidden folders stay out.
+    Drives().Map('C', tmp.path());
+    rows = FolderRowsFor("C:\\Gry");
+    Drives().Unmap('C');
+    lines = FolderLines(rows);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2].text, "alfa");
+    EXPECT_EQ(lines[3].text, "Łamigłówki");
+    EXPECT_EQ(lines[2].indent, lines[3].indent);
+    EXPECT_FALSE(lines[2].open || lines[3].open);
+    EXPECT_EQ(OpenFolderRow(rows), 1);
+
+    EXPECT_EQ(OpenFolderRow({}), -1);
+    EXPECT_TRUE(FolderLines({}).empty());
+}
+
+TEST(DialogLook, ProgressFillsItsTroughInProportionWithinBounds) {
+    EXPECT_EQ(ProgressFill(413, 0), 0);
+    EXPECT_EQ(ProgressFill(413, 100), 413);
+    EXPECT_EQ(ProgressFill(413, 50), 207);
+    EXPECT_EQ(ProgressFill(400, 25), 100);
+    EXPECT_EQ(ProgressFill(413, 150), 413);
+    EXPECT_EQ(ProgressFill(413, -5), 0);
+    EXPECT_EQ(ProgressFill(0, 50), 0);
+    EXPECT_EQ(ProgressFill(-3, 50), 0);
+}
+
+TEST(DialogLook, MenuTextsShowAmpersandsAndPolishLettersAsWritten) {
+    EXPECT_EQ(LiteralLabel("C:"), "C:");
+    EXPECT_EQ(LiteralLabel("Tom & Jerry && co"), "Tom && Jerry &&&& co");
+    EXPECT_EQ(LiteralLabel(Utf8ToCp1250("Łódź & Żółw")), "Łódź && Żółw");
+    EXPECT_EQ(LiteralLabel(""), "");
+}
+
+TEST(DialogLook, BrowserLinesShowALeadingAtSignAsWritten) {
+    // FLTK would read "@b" as bold and "@-" as a rule; "@." stops that.
+    EXPECT_EQ(LiteralBrowserLine("@bGry"), "@.@bGry");
+    EXPECT_EQ(LiteralBrowserLine("@"), "@.@");
+    EXPECT_EQ(LiteralBrowserLine("Gry @ Zabawy"), "Gry @ Zabawy");
+    EXPECT_EQ(LiteralBrowserLine(""), "");
+    EXPECT_EQ(LiteralBrowserLine(Utf8ToCp1250("Żółw")), "Żółw");
+}
+
+TEST(DialogLook, EnterPressesTheFocusedOrTheShowingDefaultButton) {
+    std::vector<std::unique_ptr<Control>> controls;
+    auto add = [&](ControlKind k, Control* parent, const char* name) -> Control& {
+        controls.push_back(std::make_unique<Control>(k, parent, name));
+        return *controls.back();
+    };
+    Control& page1 = add(ControlKind::Panel, nullptr, "CPN1");
+    Control& edit = add(ControlKind::Edit, &page1, "DED");
+    Control& folders = add(ControlKind::FolderList, &page1, "DLB");
+    Control& about = add(ControlKind::Button, &page1, "ABT_BTN");
+    Control& next1 = add(ControlKind::Button, &page1, "DFLD_GO_BTN");
+    next1.SetDefault(true);
+    Control& page2 = add(ControlKind::Panel, nullptr, "CPN2");
+    Control& next2 = add(ControlKind::Button, &page2, "SFLD_GO_BTN");
+    next2.SetDefault(true);
+    Control& check = add(ControlKind::CheckBox, &page2, "ALL_CB");
+    page2.SetVisible(false);
+
+    // In an edit field or with nothing focused: the default button of the page
+    // that shows, not the one on the hidden page.
+    EXPECT_EQ(RouteEnter(controls, &edit).press, &next1);
+    EXPECT_EQ(RouteEnter(controls, nullptr).press, &next1);
+    // A focused button is pressed itself.
+    EXPECT_EQ(RouteEnter(controls, &about).press, &about);
+    // The folder list opens its row itself.
+    EnterRoute r = RouteEnter(controls, &folders);
+    EXPECT_EQ(r.press, nullptr);
+    EXPECT_TRUE(r.toFocus);
+
+    // The next page: its own default button.
+    page1.SetVisible(false);
+    page2.SetVisible(true);
+    EXPECT_EQ(RouteEnter(controls, &check).press, &next2);
+    // A disabled default button is not pressed, nor a focused disabled one; the key
+    // then stays with the focused control.
+    next2.SetEnabled(false);
+    r = RouteEnter(controls, &check);
+    EXPECT_EQ(r.press, nullptr);
+    EXPECT_TRUE(r.toFocus);
+    EXPECT_EQ(RouteEnter(controls, &next2).press, nullptr);
+}
+
+TEST(DialogLook, MessageButtonsLineUpAtLeastMinimumWidth) {
+    std::vector<ButtonSlot> slots = LayOutButtons({22, 110, 20, 40}, 90, 20, 10);
+    ASSERT_EQ(slots.size(), 4u);
+    EXPECT_EQ(slots[0].x, 0);
+    EXPECT_EQ(slots[0].w, 90);
+    EXPECT_EQ(slots[1].w, 130);  // "Tak na wszystkie" is wider than the minimum
+    for (size_t i = 1; i < slots.size(); ++i) EXPECT_EQ(slots[i].x, slots[i - 1].x + slots[i - 1].w + 10) << i;
+    EXPECT_TRUE(LayOutButtons({}, 90, 20, 10).empty());
+}

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/desktopmenu.h"
+#include "support/test_support.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+using testsupport::ScopedEnv;
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void MakeProgram(const std::string& path, const std::string& body) {
+    testsupport::WriteFile(path, "#!/bin/sh\n" + body);
+    chmod(path.c_str(), 0755);
+}
+
+// Folders of one test below a temporary folder.
+MenuFolders FoldersIn(const testsupport::TempDir& dir) {
+    return {dir / "share/applications", dir / "share/desktop-directories", dir / "menus/applications-merged"};
+}
+
+// Host names that a shell, the Exec quoting or the key-file escapes would each
+// take apart if handled carelessly.
+const char* const kHostileNames[] = {
+    "Moje programy",  "a \"cytat\" b",  "it's",         "back\\slash",  "dolar $HOME i ${X}",
+    "procent %f %%",  "`id` $(id)",     "zażółć gęślą", "~tylda; & | <>", "gwiazdka * pytajnik ? # (x)",
+};
+
+}  // namespace
+
+TEST(DesktopMenu, FoldersFollowTheUsersSettingsAndTheRedirections) {
+    ScopedEnv home("HOME", "/home/ktos");
+    {
+        ScopedEnv data("XDG_DATA_HOME", nullptr), config("XDG_CONFIG_HOME", nullptr);
+        MenuFolders f = DesktopMenuFolders(false);
+        EXPECT_EQ(f.applications, "/home/ktos/.local/share/applications");
+        EXPECT_EQ(f.directories, "/home/ktos/.local/share/desktop-directories");
+        EXPECT_EQ(f.mergedMenus, "/home/ktos/.config/menus/applications-merged");
+    }
+    {
+        ScopedEnv data("XDG_DATA_HOME", "/srv/dane/"), config("XDG_CONFIG_HOME", "/srv/konf");
+        MenuFolders f = DesktopMenuFolders(false);
+        EXPECT_EQ(f.applications, "/srv/dane/applications");
+        EXPECT_EQ(f.directories, "/srv/dane/desktop-directories");
+        EXPECT_EQ(f.mergedMenus, "/srv/konf/menus/applications-merged");
+    }
+    {
+        // Relative settings mean nothing to the desktop either.
+        ScopedEnv data("XDG_DATA_HOME", "dane"), config("XDG_CONFIG_HOME", "");
+        EXPECT_EQ(DesktopMenuFolders(false).applications, "/home/ktos/.local/share/applications");
+        EXPECT_EQ(DesktopMenuFolders(false).mergedMenus, "/home/ktos/.config/menus/applications-merged");
+    }
+    {
+        ScopedEnv noHome("HOME", nullptr), data("XDG_DATA_HOME", nullptr), config("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(DesktopMenuFolders(false).applications, "");
+    }
+    {
+        ScopedEnv programs("VEMI_COMMON_PROGRAMS", nullptr), menus("VEMI_COMMON_MENUS", nullptr);
+        MenuFolders f = DesktopMenuFolders(true);
+        EXPECT_EQ(f.applications, "/usr/local/share/applications");
+        EXPECT_EQ(f.directories, "/usr/local/share/desktop-directories");
+        EXPECT_EQ(f.mergedMenus, "/etc/xdg/menus/applications-merged");
+    }
+    {
+        ScopedEnv programs("VEMI_COMMON_PROGRAMS", "/tmp/x/share/applications"), menus("VEMI_COMMON_MENUS", "/tmp/x/menus");
+        MenuFolders f = DesktopMenuFolders(true);
+        EXPECT_EQ(f.applications, "/tmp/x/share/applications");
+        EXPECT_EQ(f.directories, "/tmp/x/share/desktop-directories");
+        EXPECT_EQ(f.mergedMenus, "/tmp/x/menus");
+    }
+}
+
+TEST(DesktopMenu, ExecStartsEachKindOfTargetAndEveryNameSurvivesTheQuoting) {
+    testsupport::TempDir dir;
+    for (const char* n : kHostileNames) {
+        SCOPED_TRACE(n);
+        std::string folder = dir / n;
+        fs::create_directories(folder);
+        testsupport::WriteFile(folder + "/" + n + ".txt", "x");
+        testsupport::WriteFile(folder + "/" + n + ".EXE", "MZ");
+        testsupport::WriteFile(folder + "/" + n + ".msi", "x");
+        MakeProgram(folder + "/" + n, "exit 0\n");
+
+        using V = std::vector<std::string>;
+        auto split = [](const std::string& target) {
+            // The value as it stands in the file, read back through the key-file escapes.
+            testsupport::TempDir d;
+            testsupport::WriteFile(d / "e.desktop", "[Desktop Entry]\nExec=" + DesktopExecValue(target) + "\n");
+            return testsupport::SplitExec(testsupport::ReadDesktopEntry(d / "e.desktop")["Exec"]);
+        };
+        EXPECT_EQ(split(folder), (V{"xdg-open", folder}));
+        EXPECT_EQ(split(folder + "/" + n + ".txt"), (V{"xdg-open", folder + "/" + n + ".txt"}));
+        EXPECT_EQ(split(folder + "/" + n + ".EXE"), (V{"wine", folder + "/" + n + ".EXE"}));
+        EXPECT_EQ(split(folder + "/" + n + ".msi"), (V{"wine", "msiexec", "/i", folder + "/" + n + ".msi"}));
+        std::string program = folder + "/" + n;
+        if (program.find('%') == std::string::npos)
+            EXPECT_EQ(split(program), V{program});
+        else
+            EXPECT_EQ(split(program), (V{"sh", "-c", "exec \"$0\"", program}));
+    }
+}
+
+TEST(DesktopMenu, ShortcutsAreValidEntriesInASubMenuThatKeepsEveryEntry) {
+    testsupport::TempDir dir;
+    MenuFolders f = FoldersIn(dir);
+    std::string group = f.applications + "/Gry & zabawy";
+    fs::create_directories(group);
+    std::string target = dir / "C/Gry/Saper dla \"mistrzów\" $1 100%/saper.exe";
+    testsupport::WriteFile(target, "MZ");
+
+    ASSERT_TRUE(SaveMenuShortcut(f, group, " Saper", target, dir / "C/Gry/Saper dla \"mistrzów\" $1 100%"));
+    ASSERT_TRUE(SaveMenuShortcut(f, group, "Łamigłówki", dir / "C/Gry", dir / "C"));
+
+    std::string first = group + "/ Saper.desktop", second = group + "/Łamigłówki.desktop";
+    EXPECT_EQ(testsupport::DesktopFileErrors(first), "");
+    EXPECT_EQ(testsupport::DesktopFileErrors(second), "");
+    auto e = testsupport::ReadDesktopEntry(first);
+    EXPECT_EQ(e["Type"], "Application");
+    EXPECT_EQ(e["Name"], " Saper");
+    EXPECT_EQ(e["Path"], dir / "C/Gry/Saper dla \"mistrzów\" $1 100%");
+    EXPECT_EQ(testsupport::SplitExec(e["Exec"]), (std::vector<std::string>{"wine", target}));
+    EXPECT_EQ(testsupport::ReadDesktopEntry(second)["Icon"], "folder");
+
+    std::string directory = f.directories + "/vemi-Gry & zabawy.directory";
+    EXPECT_EQ(testsupport::DesktopFileErrors(directory), "");
+    EXPECT_EQ(testsupport::ReadDesktopEntry(directory)["Name"], "Gry & zabawy");
+    EXPECT_EQ(testsupport::ReadDesktopEntry(directory)["Type"], "Directory");
+
+    std::string menu = ReadText(f.mergedMenus + "/vemi-Gry & zabawy.menu");
+    EXPECT_NE(menu.find("<Name>Applications</Name>"), std::string::npos);
+    EXPECT_NE(menu.find("<Name>Gry &amp; zabawy</Name>"), std::string::npos);
+    EXPECT_NE(menu.find("<Directory>vemi-Gry &amp; zabawy.directory</Directory>"), std::string::npos);
+    EXPECT_NE(menu.find("<DirectoryDir>" + f.directories + "</DirectoryDir>"), std::string::npos);
+    // Both entries, by their desktop file ids: the sub-folder, a dash, the file.
+    EXPECT_NE(menu.find("<Filename>Gry &amp; zabawy- Saper.desktop</Filename>"), std::string::npos);
+    EXPECT_NE(menu.find("<Filename>Gry &amp; zabawy-Łamigłówki.desktop</Filename>"), std::string::npos);
+    // Nothing half-written stays behind.
+    for (const std::string& folder : {group, f.directories, f.mergedMenus})
+        for (auto& p : fs::directory_iterator(folder)) EXPECT_EQ(p.path().filename().string().rfind(".vemi-", 0), std::string::npos);
+
+    // xmllint is not at hand everywhere; the menu must at least be balanced.
+    size_t open = 0, close = 0;
+    for (size_t p = 0; (p = menu.find("<Menu>", p)) != std::string::npos; ++p) ++open;
+    for (size_t p = 0; (p = menu.find("</Menu>", p)) != std::string::npos; ++p) ++close;
+    EXPECT_EQ(open, 2u);
+    EXPECT_EQ(close, 2u);
+}
+
+TEST(DesktopMenu, ShortcutsOutsideTheFolderOrThroughALinkAreNeverWritten) {
+    testsupport::TempDir dir;
+    MenuFolders f = FoldersIn(dir);
+    fs::create_directories(f.applications + "/Gry/Głębiej");
+    testsupport::WriteFile(dir / "gra.txt", "x");
+    // Groups are one level deep, and the folder must be the applications folder's own.
+    EXPECT_FALSE(SaveMenuShortcut(f, f.applications + "/Gry/Głębiej", "Gra", dir / "gra.txt", ""));
+    EXPECT_FALSE(SaveMenuShortcut(f, dir.path(), "Gra", dir / "gra.txt", ""));
+    EXPECT_FALSE(SaveMenuShortcut(f, f.applications + "/Brak", "Gra", dir / "gra.txt", ""));
+    EXPECT_FALSE(SaveMenuShortcut(f, f.applications + "/Gry", "", dir / "gra.txt", ""));
+    EXPECT_FALSE(SaveMenuShortcut(f, f.applications + "/Gry", "a/b", dir / "gra.txt", ""));
+    EXPECT_FALSE(SaveMenuShortcut(f, f.applications + "/Gry", "zła\xff", dir / "gra.txt", ""));
+    EXPECT_FALSE(SaveMenuShortcut(f, f.applications + "/Gry", "Gra", dir / "zła\xff.txt", ""));
+    EXPECT_FALSE(fs::exists(f.mergedMenus));
+
+    // A link in the entry's place is replaced; the file it points to stays as it was.
+    testsupport::WriteFile(dir / "cenny.txt", "nie ruszać");
+    fs::create_symlink(dir / "cenny.txt", f.applications + "/Gry/Gra.desktop");
+    ASSERT_TRUE(SaveMenuShortcut(f, f.applications + "/Gry", "Gra", dir / "gra.txt", dir.path()));
+    EXPECT_EQ(ReadText(dir / "cenny.txt"), "nie ruszać");
+    EXPECT_FALSE(fs::is_symlink(f.applications + "/Gry/Gra.desktop"));
+    EXPECT_EQ(testsupport::ReadDesktopEntry(f.applications + "/Gry/Gra.desktop")["Name"], "Gra");
+
+    // Straight in the applications folder: an entry, no sub-menu.
+    ASSERT_TRUE(SaveMenuShortcut(f, f.applications, "Luzem", dir / "gra.txt", dir.path()));
+    EXPECT_EQ(testsupport::DesktopFileErrors(f.applications + "/Luzem.desktop"), "");
+    EXPECT_TRUE(fs::exists(f.mergedMenus + "/vemi-Gry.menu"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(f.mergedMenus), fs::directory_iterator()), 1);
+}
+
+// The desktop's own reader has the last word on quoting: GLib's launcher starts a
+// program from a folder whose name is full of traps, in that folder.
+TEST(DesktopMenu, TheDesktopsLauncherStartsTheProgramInItsFolder) {
+    testsupport::TempDir dir;
+    if (testsupport::RunCommand("command -v gio >/dev/null") != 0) GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
+    MenuFolders f = FoldersIn(dir);
+    fs::create_directories(f.applications);
+    int n = 0;
+    for (std::string name : {std::string("a \"b\" $c 'd' `e` ł\\f"), std::string("100% \\$HOME \"\\\"")}) {
+        SCOPED_TRACE(name);
+        std::string folder = dir / name, record = dir / ("record" + std::to_string(++n));
+        fs::create_directories(folder);
+        MakeProgram(folder + "/start gry", "{ printf '%s\\n' \"$0\"; pwd; } > '" + record + "'\n");
+        ASSERT_TRUE(SaveMenuShortcut(f, f.applications, "Gra", folder + "/start gry", folder));
+        std::string entry = f.applications + "/Gra.desktop";
+        ASSERT_EQ(testsupport::DesktopFileErrors(entry), "");
+        std::string out;
+        ASSERT_EQ(testsupport::RunCommand("gio launch '" + entry + "' 2>&1", &out), 0) << out;
+        std::string got;
+        for (int i = 0; i < 250 && (got = ReadText(record)).find('\n', got.find('\n') + 1) == std::string::npos; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(got, folder + "/start gry\n" + folder + "\n");
+    }
+}

@@ -1,0 +1,615 @@
+#include "tools/lib/disccheck.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "catalogue/Cjxkoderu.h"
+#include "catalogue/Cjxndt4fileu.h"
+#include "catalogue/Discpaths.h"
+#include "install/Zipreaderu.h"
+#include "platform/bmp.h"
+#include "platform/jpeg.h"
+#include "platform/paths.h"
+#include "platform/stream.h"
+#include "platform/text.h"
+#include "tools/lib/programcheck.h"
+#include "widgets/Cjxfontfileu.h"
+#include "widgets/Cjxscrollbaru.h"
+#include "widgets/Cjxtextscrbaru.h"
+
+namespace tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+using discpaths::OnDisc;
+
+// The disc is drive D:, as for the menu.
+const std::string kRoot = "D:";
+// The menu programs at the root: the Linux one, and the Windows one when there is one.
+constexpr std::string_view kLinuxProgram = "\\vemi32";
+constexpr std::string_view kWindowsProgram = "\\vemi32.exe";
+// Anything bigger is not the menu; it is not read into memory.
+constexpr uint64_t kLargestProgramFile = 256u << 20;
+
+// What burners and the machines reading the disc put up with.
+constexpr size_t kLongestPath = 255;
+constexpr size_t kLongestJolietName = 64;
+constexpr int kDeepestIsoLevel = 8;  // the root is level 1
+constexpr uint64_t kLargestIsoFile = 0xFFFFFFFFu;
+
+std::string Utf8(std::string_view cp1250) { return platform::Cp1250ToUtf8(cp1250); }
+
+// A reader's message in UTF-8, with disc paths shown from the root like the others.
+std::string Message(const std::string& cp1250) {
+    std::string s = cp1250;
+    for (size_t at; (at = s.find(kRoot + "\\")) != std::string::npos;) s.erase(at, kRoot.size());
+    return Utf8(s);
+}
+
+// A disc path as a disc maker reads it: "\Gry\Kulki.zip".
+std::string Shown(const std::string& winPath) {
+    std::string rest = winPath.compare(0, kRoot.size(), kRoot) == 0 ? winPath.substr(kRoot.size()) : winPath;
+    return Utf8(rest.empty() ? "\\" : rest);
+}
+
+std::string Plural(size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string Size(uint64_t bytes) {
+    char buf[32];
+    if (bytes < (1u << 20)) std::snprintf(buf, sizeof buf, "%.1f KiB", static_cast<double>(bytes) / (1 << 10));
+    else if (bytes < (1u << 30)) std::snprintf(buf, sizeof buf, "%.1f MiB", static_cast<double>(bytes) / (1 << 20));
+    else std::snprintf(buf, sizeof buf, "%.2f GiB", static_cast<double>(bytes) / (1 << 30));
+    return buf;
+}
+
+// A path inside an archive or below a folder in one spelling: separators alike,
+// "." and empty parts dropped, ".." taken back, letters upper-cased; so a run file
+// named in the catalogue meets the member the installer unpacks under its name.
+std::string FoldedPath(std::string_view path) {
+    std::vector<std::string> parts;
+    std::string cur;
+    auto flush = [&] {
+        if (cur == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!cur.empty() && cur != ".") {
+            parts.push_back(platform::UpperCp1250(cur));
+        }
+        cur.clear();
+    };
+    for (char c : path) {
+        if (c == '/' || c == '\\') flush();
+        else cur += c;
+    }
+    flush();
+    std::string out;
+    for (const auto& p : parts) out += (out.empty() ? "" : "\\") + p;
+    return out;
+}
+
+// How many names a picture field holds, before the menu's limit of ten.
+int NamedPictures(const std::string& field4) {
+    int n = 0;
+    size_t pos = 0;
+    while (pos <= field4.size()) {
+        size_t comma = field4.find(',', pos);
+        if (comma == std::string::npos) comma = field4.size();
+        n += comma > pos;
+        pos = comma + 1;
+    }
+    return n;
+}
+
+bool IsProgram(const CJXNdt4File& work, int r) {
+    try {
+        return CatalogueLineToInt(work.GetField(r, 14)) == 11;
+    } catch (const EJXCatalogueError&) {
+        return false;
+    }
+}
+
+bool IsReservedOnWindows(const std::string& cp1250Name) {
+    std::string base = platform::UpperCp1250(cp1250Name.substr(0, cp1250Name.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
+           base[3] <= '9';
+}
+
+class Checker {
+public:
+    explicit Checker(const std::function<void(const CheckFinding&)>& sink) : sink_(sink) {}
+
+    CheckResult result;
+
+    void Catalogue(std::string_view tested, std::string_view path, bool main);
+    void Resources();
+    void DefaultPictures();
+    void LeavingAndBanners();
+    void RootPrograms();
+    // dir is at `level` of the disc's folders (the root is 1); rel is its path below
+    // the root, in Windows-1250 and in UTF-8.
+    void Names(const fs::path& dir, const std::string& rel, const std::string& relUtf8, int level);
+    void Finish() { result.counts.infoFiles = static_cast<int>(infoFiles_.size()); }
+
+    void Error(const std::string& subject, const std::string& text) { Add(true, subject, text); }
+    void Warning(const std::string& subject, const std::string& text) { Add(false, subject, text); }
+
+private:
+    struct ArchiveInfo {
+        bool readable = false;
+        std::set<std::string> members;  // folded paths of the file members
+    };
+
+    void Add(bool error, const std::string& subject, const std::string& text) {
+        result.findings.push_back({error, subject, text});
+        if (sink_) sink_(result.findings.back());
+    }
+    void Record(const CJXNdt4File& work, int r, const std::string& subject);
+    void RunFile(const std::string& subject, const std::string& folder, const std::string& name, const char* what,
+                 bool caretMeansNone);
+    std::string Look(const std::string& winPath, bool decode);
+    ArchiveInfo& Archive(const std::string& winPath, const std::string& subject);
+    bool Stream(std::string_view archive, std::string_view member, platform::MemoryStream& out, std::string& subject);
+    void Fonts(platform::MemoryStream& s, const std::string& subject);
+    void Pictures(platform::MemoryStream& s, const std::string& subject);
+
+    std::function<void(const CheckFinding&)> sink_;
+    std::set<std::string> seenRecords_;                 // records already checked, by content
+    std::unordered_map<std::string, std::string> pictures_;  // host path -> why it does not decode
+    std::set<std::string> infoFiles_;
+    std::unordered_map<std::string, ArchiveInfo> archives_;  // host path -> what it holds
+    int withoutPictures_ = 0;
+};
+
+// ---- catalogues and their records ----
+
+void Checker::Catalogue(std::string_view tested, std::string_view path, bool main) {
+    const std::string file = OnDisc(kRoot, path);
+    const std::string subject = Utf8(platform::ExtractFileName(file));
+    if (!platform::FileExists(OnDisc(kRoot, tested))) {
+        Error(Shown(file), "is missing: the menu stops with DISK READ ERROR");
+        return;
+    }
+    ++result.counts.catalogues;
+    CJXNdt4File raw, work;
+    try {
+        raw.LoadFromFile(file);
+    } catch (const EJXCatalogueError& e) {
+        Error(subject, std::string("cannot be read, the menu stops at start-up: ") + Message(e.what()));
+        return;
+    }
+    // A longer stored line is deciphered only in part, and the key state then runs
+    // out of step for every line after it.
+    for (int i = 7; i < raw.LineCount(); ++i)
+        if (raw.GetLine(i).size() > static_cast<size_t>(kMaxStoredLine)) {
+            Error(subject, "line " + std::to_string(i) + " is stored in " + std::to_string(raw.GetLine(i).size()) +
+                               " characters, more than the 4095 the menu reads: it and every line after it decipher wrongly");
+            break;
+        }
+    try {
+        discpaths::DecodeCatalogue(raw, work);
+    } catch (const EJXCatalogueError& e) {
+        Error(subject, std::string("cannot be deciphered, the menu stops at start-up: ") + Message(e.what()));
+        return;
+    }
+    if (work.LineCount() < work.firstRecordLine) {
+        Error(subject, "ends before its four title lines (lines 7 to 10): the menu stops at start-up");
+        return;
+    }
+    const int announced = work.recordCount;
+    const int present = (work.LineCount() - work.firstRecordLine) / work.linesPerRecord;
+    if (present < announced)
+        Error(subject, "announces " + Plural(announced, "record", "records") + " in line 5 but holds lines for only " +
+                           std::to_string(present) + ": the menu stops at start-up");
+    if (announced == 0) Warning(subject, "holds no records: the list is empty");
+    const int records = std::min(announced, present);
+    result.counts.records.push_back(records);
+    int previous = -1, programs = 0;
+    for (int r = 0; r < records; ++r) {
+        const std::string name = "record " + std::to_string(r) + " \"" + Utf8(work.GetField(r, 0)) + "\"";
+        const std::string at = subject + " " + name;
+        // The control fields are numbers the menu converts; anything else stops it.
+        try {
+            const int level = CatalogueLineToInt(work.GetField(r, 13));
+            if (level < 0 || level > 7) {
+                Error(at, "level (field 13) is " + std::to_string(level) + ", outside 0 to 7");
+            } else {
+                if (previous < 0 && level != 0)
+                    Error(at, "the first record has level " + std::to_string(level) + "; the list starts at level 0");
+                else if (level > previous + 1)
+                    Error(at, "level " + std::to_string(level) + " follows level " + std::to_string(previous) +
+                                  ": the list would put the entry under the wrong group");
+                previous = level;
+            }
+        } catch (const EJXCatalogueError&) {
+            Error(at, "level (field 13) \"" + Utf8(work.GetField(r, 13)) + "\" is not a number: the menu stops at start-up");
+        }
+        try {
+            programs += CatalogueLineToInt(work.GetField(r, 14)) == 11;
+        } catch (const EJXCatalogueError&) {
+            Error(at, "type (field 14) \"" + Utf8(work.GetField(r, 14)) + "\" is not a number: the menu stops at start-up");
+        }
+        // The alphabetical catalogue repeats the main one's records; each is checked once.
+        std::string key;
+        for (int f = 0; f < 16; ++f)
+            if (f != 13) key += work.GetField(r, f) + '\n';
+        if (seenRecords_.insert(key).second) Record(work, r, at);
+    }
+    if (main) result.counts.programs = programs;
+}
+
+void Checker::Record(const CJXNdt4File& work, int r, const std::string& subject) {
+    const std::string& f1 = work.GetField(r, 1);
+    const std::string& f2 = work.GetField(r, 2);
+    const std::string& f3 = work.GetField(r, 3);
+    const std::string& f4 = work.GetField(r, 4);
+    const std::string& f5 = work.GetField(r, 5);
+    const std::string program = discpaths::ProgramPath(kRoot, f1);
+    const bool zip = discpaths::IsZipPath(program);
+    bool there = true;
+    if (!f1.empty()) {
+        ++result.counts.paths;
+        there = zip ? platform::FileExists(program) : platform::DirectoryExists(program);
+        if (!there) Error(subject, std::string(zip ? "archive " : "folder ") + Shown(program) + " is missing");
+    }
+    if (there && zip) {
+        // Installing unpacks the archive; the setup file (or, without one, the run file
+        // of the shortcut) is then taken from what was unpacked.
+        const ArchiveInfo& a = Archive(program, subject);
+        const bool setup = !f2.empty();
+        const std::string& inside = setup ? f2 : f3;
+        if (a.readable && !inside.empty() && inside[0] != '^' && !a.members.count(FoldedPath(inside)))
+            Error(subject, std::string(setup ? "setup file " : "run file ") + Utf8(inside) + " is not in the archive " +
+                               Shown(program));
+    } else if (there) {
+        RunFile(subject, program, f3, "run file", true);
+        RunFile(subject, program, f2, "setup file", false);
+    }
+    if (discpaths::NamesInfoFile(f5)) {
+        const std::string info = discpaths::InfoPath(kRoot, f5);
+        ++result.counts.paths;
+        if (!platform::FileExists(info)) Error(subject, "information file " + Shown(info) + " is missing");
+        else if (auto host = platform::Drives().ToHost(info)) infoFiles_.insert(*host);
+    }
+    std::array<std::string, 10> pictures;
+    const int count = discpaths::ParsePictureList(f4, pictures);
+    if (count == 0 && IsProgram(work, r)) ++withoutPictures_;
+    if (NamedPictures(f4) > 10)
+        Warning(subject, "names " + std::to_string(NamedPictures(f4)) + " screenshots; the menu shows only the first ten");
+    for (int i = 0; i < count; ++i) {
+        // The menu shows the first small picture in its frame and every large one in
+        // the viewer; the other small ones belong with them but are never shown.
+        const std::string small = discpaths::SmallPictureFolder(kRoot) + pictures[i];
+        const std::string large = discpaths::LargePictureFolder(kRoot) + pictures[i];
+        if (std::string why = Look(small, true); !why.empty()) {
+            if (i == 0) Error(subject, "small screenshot " + Shown(small) + " " + why);
+            else Warning(subject, "small screenshot " + Shown(small) + " " + why + " (only the first one is shown)");
+        }
+        if (std::string why = Look(large, true); !why.empty()) Error(subject, "large screenshot " + Shown(large) + " " + why);
+    }
+}
+
+void Checker::RunFile(const std::string& subject, const std::string& folder, const std::string& name, const char* what,
+                      bool caretMeansNone) {
+    if (name.empty() || (caretMeansNone && name[0] == '^') || discpaths::IsRunAddress(name)) return;
+    const std::string path = discpaths::RunPath(folder, name);
+    ++result.counts.paths;
+    if (!platform::FileExists(path)) Error(subject, std::string(what) + " " + Shown(path) + " is missing");
+}
+
+// "" when the file is there (and, asked to, decodes as a JPEG); otherwise why not.
+// Each file is decoded once, however many records name it.
+std::string Checker::Look(const std::string& winPath, bool decode) {
+    ++result.counts.paths;
+    if (!platform::FileExists(winPath)) return "is missing";
+    if (!decode) return {};
+    const std::string host = *platform::Drives().ToHost(winPath);
+    auto known = pictures_.find(host);
+    if (known != pictures_.end()) return known->second;
+    platform::Image img;
+    std::string error;
+    std::string why;
+    if (!platform::LoadJpegFile(host, img, &error)) why = "does not decode as a JPEG picture" + (error.empty() ? "" : ": " + error);
+    ++result.counts.screenshots;
+    return pictures_[host] = why;
+}
+
+Checker::ArchiveInfo& Checker::Archive(const std::string& winPath, const std::string& subject) {
+    const std::string host = *platform::Drives().ToHost(winPath);
+    auto known = archives_.find(host);
+    if (known != archives_.end()) return known->second;
+    ArchiveInfo& a = archives_[host];
+    TJXZipReader zip;
+    zip.SetFileName(winPath);
+    try {
+        zip.OpenArchive(0);
+    } catch (const EJXZipError& e) {
+        Error(subject, "archive " + Shown(winPath) + " cannot be opened: " + Message(e.what()));
+        return a;
+    }
+    a.readable = true;
+    ++result.counts.archives;
+    zip.VerifyMembers([&](size_t i, const std::string& why) {
+        std::string name = zip.Entries()[i].name;
+        std::replace(name.begin(), name.end(), '/', '\\');
+        Error(subject, "archive " + Shown(winPath) + ": member " + Utf8(name) + " " + Utf8(why));
+    });
+    for (const TJXZipEntry& e : zip.Entries()) {
+        ++result.counts.members;
+        if (e.isFolder) continue;
+        result.counts.unpacked += e.uncompressedSize;
+        a.members.insert(FoldedPath(e.name));
+    }
+    return a;
+}
+
+// ---- the resource streams ----
+
+bool Checker::Stream(std::string_view archive, std::string_view member, platform::MemoryStream& out, std::string& subject) {
+    const std::string folder = OnDisc(kRoot, discpaths::kResourceFolder);
+    TJXZipReader zip;
+    std::string fault;
+    const bool loaded = LoadResourceArchive(zip, folder, std::string(archive), std::string(member), out, &fault);
+    subject = Shown(folder + "\\" + std::string(archive));
+    if (!loaded) {
+        Error(subject, Message(fault) + "; there is no plain " + std::string(member) + " beside it either");
+        return false;
+    }
+    if (!fault.empty()) {
+        Warning(subject, Message(fault) + "; the menu reads the plain " + std::string(member) + " beside it instead");
+        subject = Shown(folder + "\\" + std::string(member));
+    }
+    return true;
+}
+
+void Checker::Fonts(platform::MemoryStream& s, const std::string& subject) {
+    for (int i = 1; i <= discpaths::kFontRecords; ++i) {
+        if (s.AtEnd()) {
+            Error(subject, "the font stream ends after " + std::to_string(i - 1) + " of its 11 fonts");
+            return;
+        }
+        CJXFontFile font;
+        if (font.Load(s) != 0) {
+            Error(subject, "font " + std::to_string(i) + " of 11 is damaged or cut short");
+            return;
+        }
+        ++result.counts.fonts;
+    }
+    if (!s.AtEnd())
+        Error(subject, Plural(s.Remaining(), "byte follows", "bytes follow") +
+                           " the eleventh font: the stream does not hold what the menu reads");
+}
+
+void Checker::Pictures(platform::MemoryStream& s, const std::string& subject) {
+    constexpr int kAll = discpaths::kButtonPictures + 2 * discpaths::kBarPictures;
+    auto endedAfter = [&](int n) {
+        Error(subject, "the picture stream ends after " + std::to_string(n) + " of its " + std::to_string(kAll) + " pictures");
+    };
+    // The buttons as the main window reads them, then the two bars with their own loaders.
+    for (int i = 1; i <= discpaths::kButtonPictures; ++i) {
+        if (s.AtEnd()) return endedAfter(i - 1);
+        platform::Image img;
+        std::string why;
+        if (!platform::ReadBmp(s, img, &why)) {
+            Error(subject, "picture " + std::to_string(i) + " (a button) is damaged: " + why);
+            return;
+        }
+        ++result.counts.streamPictures;
+    }
+    CJXScrollBar listBar;
+    CJXTextScrBar textBar;
+    JXScrollBarCore* bars[] = {&listBar, &textBar};
+    const char* names[] = {"the list's scroll bar", "the description's scroll bar"};
+    for (int b = 0; b < 2; ++b) {
+        const int first = discpaths::kButtonPictures + b * discpaths::kBarPictures + 1;
+        if (s.AtEnd()) return endedAfter(first - 1);
+        if (bars[b]->Load(s) != 0) {
+            Error(subject, "pictures " + std::to_string(first) + " to " + std::to_string(first + discpaths::kBarPictures - 1) +
+                               " (" + names[b] + ") are damaged or cut short");
+            return;
+        }
+        result.counts.streamPictures += discpaths::kBarPictures;
+    }
+    if (!s.AtEnd())
+        Error(subject, Plural(s.Remaining(), "byte follows", "bytes follow") +
+                           " the last picture: the stream does not hold what the menu reads");
+}
+
+void Checker::Resources() {
+    platform::MemoryStream fonts, pictures;
+    std::string subject;
+    if (Stream(discpaths::kFontArchive, discpaths::kFontMember, fonts, subject)) Fonts(fonts, subject);
+    if (Stream(discpaths::kPictureArchive, discpaths::kPictureMember, pictures, subject)) Pictures(pictures, subject);
+}
+
+// ---- the other files the menu opens ----
+
+void Checker::DefaultPictures() {
+    const std::string small = OnDisc(kRoot, discpaths::kDefaultSmallPicture);
+    const std::string large = OnDisc(kRoot, discpaths::kDefaultLargeFolder) + std::string(discpaths::kDefaultLargeName);
+    if (!platform::FileExists(small)) {
+        if (withoutPictures_ > 0)
+            Warning(Shown(small), "is missing: " + Plural(withoutPictures_, "program without pictures shows",
+                                                          "programs without pictures show") + " an empty frame");
+        return;
+    }
+    if (std::string why = Look(small, true); !why.empty())
+        Error(Shown(small), why + ": programs without pictures of their own show nothing");
+    if (std::string why = Look(large, true); !why.empty())
+        Error(Shown(large), why + ": a click on the default screenshot shows nothing");
+}
+
+void Checker::LeavingAndBanners() {
+    // Without an exit program the menu simply closes: nothing fails, but a disc is
+    // not meant to go out without one.
+    const std::string outro = OnDisc(kRoot, discpaths::kOutro);
+    if (!platform::FileExists(outro)) Warning(Shown(outro), "is missing: leaving the menu starts no exit program");
+    for (std::string_view doc : discpaths::kBannerDocuments) {
+        const std::string path = OnDisc(kRoot, discpaths::kDocumentFolder) + std::string(doc);
+        if (!platform::FileExists(path)) Error(Shown(path), "is missing: its banner opens it and shows an error instead");
+    }
+}
+
+void Checker::RootPrograms() {
+    const std::string linuxProgram = OnDisc(kRoot, kLinuxProgram);
+    const std::string subject = Shown(linuxProgram);
+    auto host = platform::Drives().ToHost(linuxProgram);
+    struct stat st {};
+    if (!host || ::stat(host->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        Error(subject, "is missing: the menu cannot start from this disc");
+    } else if (static_cast<uint64_t>(st.st_size) > kLargestProgramFile) {
+        Error(subject, "is " + Size(st.st_size) + ", far too big to be the menu");
+    } else {
+        std::vector<uint8_t> bytes;
+        if (!platform::HostReadFile(*host, bytes)) {
+            Error(subject, "cannot be read");
+        } else {
+            ++result.counts.rootPrograms;
+            const ProgramVerdict v = JudgeLinuxProgram(ReadElf(bytes), bytes.size(), st.st_mode & S_IXUSR);
+            for (const std::string& e : v.errors) Error(subject, e);
+            for (const std::string& w : v.warnings) Warning(subject, w);
+        }
+    }
+    const std::string windows = OnDisc(kRoot, kWindowsProgram);
+    if (platform::FileExists(windows)) {
+        std::vector<uint8_t> bytes;
+        if (!platform::ReadWholeFile(windows, bytes)) {
+            Error(Shown(windows), "cannot be read");
+            return;
+        }
+        ++result.counts.rootPrograms;
+        if (std::string why = PeProblem(bytes); !why.empty()) Error(Shown(windows), why);
+    }
+}
+
+// ---- names that burners and other systems handle badly ----
+
+void Checker::Names(const fs::path& dir, const std::string& rel, const std::string& relUtf8, int level) {
+    std::error_code ec;
+    std::vector<fs::directory_entry> entries;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
+    if (ec) {
+        Error(relUtf8.empty() ? "\\" : relUtf8, "cannot be listed: " + ec.message());
+        return;
+    }
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.path() < b.path(); });
+    std::map<std::string, std::string> folded;  // upper-cased name -> the name seen first
+    for (const fs::directory_entry& e : entries) {
+        const std::string name = e.path().filename().string();
+        const std::string cp = platform::Utf8ToCp1250(name);
+        const std::string path = rel + "\\" + cp;
+        const std::string subject = relUtf8 + "\\" + name;
+        if (platform::Cp1250ToUtf8(cp) != name)
+            Warning(subject, "has a name that Windows-1250 cannot write: no catalogue can name it");
+        auto [first, fresh] = folded.emplace(platform::UpperCp1250(cp), name);
+        if (!fresh)
+            Warning(subject, "differs from " + first->second +
+                                 " only in letter case: Windows and ISO 9660 discs keep only one, and the menu may open either");
+        if (cp.find_first_of("<>:\"|?*\\") != std::string::npos ||
+            std::any_of(cp.begin(), cp.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+            Warning(subject, "holds a character that Windows does not allow in names");
+        if (!cp.empty() && (cp.back() == '.' || cp.back() == ' '))
+            Warning(subject, "ends in a dot or a blank, which Windows drops");
+        if (IsReservedOnWindows(cp)) Warning(subject, "is a device name on Windows and cannot be opened there");
+        if (cp.size() > kLongestJolietName)
+            Warning(subject, "has a name of " + std::to_string(cp.size()) + " characters; Joliet discs, which Windows reads, allow " +
+                                 std::to_string(kLongestJolietName));
+        if (path.size() > kLongestPath)
+            Warning(subject, "has a path of " + std::to_string(path.size()) + " characters; Windows and many burners stop at " +
+                                 std::to_string(kLongestPath));
+        const fs::file_status status = e.symlink_status(ec);
+        if (fs::is_symlink(status)) {
+            Warning(subject, "is a symbolic link, which Windows and plain ISO 9660 discs cannot follow");
+        } else if (fs::is_directory(status)) {
+            ++result.counts.folders;
+            // Only the first folder too deep is named, not everything below it.
+            if (level + 1 == kDeepestIsoLevel + 1)
+                Warning(subject, "is a folder on level " + std::to_string(level + 1) + " (the root is level 1); ISO 9660 allows " +
+                                     std::to_string(kDeepestIsoLevel));
+            Names(e.path(), path, subject, level + 1);
+        } else if (fs::is_regular_file(status)) {
+            ++result.counts.files;
+            const uint64_t size = e.file_size(ec);
+            if (!ec) result.counts.discBytes += size;
+            if (!ec && size > kLargestIsoFile)
+                Warning(subject, "is 4 GiB or more, more than an ISO 9660 file can hold (the disc needs UDF)");
+        } else {
+            Warning(subject, "is neither a file nor a folder: it cannot go on a disc");
+        }
+    }
+}
+
+}  // namespace
+
+int CheckResult::Errors() const {
+    return static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const CheckFinding& f) { return f.error; }));
+}
+
+int CheckResult::Warnings() const { return static_cast<int>(findings.size()) - Errors(); }
+
+CheckResult CheckDisc(const std::string& discFolder, const std::function<void(const CheckFinding&)>& onFinding) {
+    const auto start = std::chrono::steady_clock::now();
+    Checker c(onFinding);
+    std::error_code ec;
+    const fs::path disc = fs::absolute(discFolder, ec);
+    if (ec || !fs::is_directory(disc)) {
+        c.Error(discFolder, "is not a folder");
+        return c.result;
+    }
+    platform::DriveTable& drives = platform::Drives();
+    drives.Map('D', disc.string());
+    drives.SetCurrentDir("");
+    auto guarded = [&](const char* what, auto&& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            c.Error(what, std::string("could not be checked: ") + e.what());
+        }
+    };
+    guarded("main.ndt", [&] { c.Catalogue(discpaths::kMainCatalogueTested, discpaths::kMainCatalogue, true); });
+    guarded("mains.ndt", [&] { c.Catalogue(discpaths::kSecondCatalogueTested, discpaths::kSecondCatalogue, false); });
+    guarded("the resource streams", [&] { c.Resources(); });
+    guarded("the default screenshot", [&] { c.DefaultPictures(); });
+    guarded("the exit program and the banners' documents", [&] { c.LeavingAndBanners(); });
+    guarded("the program at the root", [&] { c.RootPrograms(); });
+    guarded("the names on the disc", [&] { c.Names(disc, "", "", 1); });
+    c.Finish();
+    c.result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return c.result;
+}
+
+std::string FormatFinding(const CheckFinding& f) {
+    return std::string(f.error ? "error: " : "warning: ") + f.subject + ": " + f.text;
+}
+
+std::string FormatSummary(const CheckResult& r) {
+    const CheckCounts& n = r.counts;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f s", r.seconds);
+    std::string records;
+    for (size_t i = 0; i < n.records.size(); ++i) records += (i ? " and " : "") + std::to_string(n.records[i]);
+    records += n.records.size() == 1 && n.records[0] == 1 ? " record" : " records";
+    std::string s = "checked in " + std::string(seconds) + ": " + Plural(n.catalogues, "catalogue", "catalogues") + " (" + records +
+                    ", " + Plural(n.programs, "program", "programs") + "), " +
+                    Plural(n.paths, "path", "paths") + " looked up, " + Plural(n.infoFiles, "information file", "information files") +
+                    ", " + Plural(n.screenshots, "picture", "pictures") + " decoded, " + Plural(n.archives, "archive", "archives") +
+                    " (" + Plural(n.members, "member", "members") + ", " + Size(n.unpacked) + " unpacked), " +
+                    Plural(n.fonts, "font", "fonts") + " and " + Plural(n.streamPictures, "picture", "pictures") +
+                    " of the resource streams, " + Plural(n.rootPrograms, "program", "programs") + " at the root, " +
+                    Plural(n.files, "file", "files") + " in " + Plural(n.folders, "folder", "folders") + " (" + Size(n.discBytes) + ")\n";
+    s += Plural(r.Errors(), "error", "errors") + ", " + Plural(r.Warnings(), "warning", "warnings") + "\n";
+    return s;
+}
+
+}  // namespace tool

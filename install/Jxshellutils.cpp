@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "platform/desktopmenu.h"
 #include "platform/filecopy.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
+#include "platform/startmenu.h"
 #include "platform/text.h"
 
 namespace {
@@ -14,7 +14,7 @@ namespace {
 // table. A folder that Windows-1250 cannot spell would come back as another name
 // ("?" in place of a letter), so it counts as none.
 std::string ProgramsFolder(bool allUsers) {
-    const std::string host = platform::DesktopMenuFolders(allUsers).applications;
+    const std::string host = platform::ProgramsFolderOnHost(allUsers);
     if (host.empty() || !platform::FitsCp1250(host)) return {};
     return platform::Drives().ToWindows(host).value_or(std::string());
 }
@@ -65,8 +65,7 @@ bool CreateShortcut(const std::string& target, const std::string& group, const s
         if (!h) return false;
         hostWorkDir = *h;
     }
-    return platform::SaveMenuShortcut(platform::DesktopMenuFolders(allUsers), *hostFolder, platform::Cp1250ToUtf8(name),
-                                      *hostTarget, hostWorkDir);
+    return platform::SaveProgramsShortcut(allUsers, *hostFolder, platform::Cp1250ToUtf8(name), *hostTarget, hostWorkDir);
 }
 
 std::string SanitizeName(const std::string& text) {

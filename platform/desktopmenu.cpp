@@ -10,6 +10,7 @@
 #include "platform/hostfile.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
+#include "platform/startmenu.h"
 
 namespace platform {
 namespace {
@@ -257,6 +258,18 @@ bool SaveMenuShortcut(const MenuFolders& folders, const std::string& hostFolder,
     if (!WriteReplacing(Join(folders.directories, directoryFile), DirectoryEntry(group))) return false;
     return WriteReplacing(Join(folders.mergedMenus, "vemi-" + group + ".menu"),
                           MergedMenu(folders, group, directoryFile, EntriesIn(hostFolder)));
+}
+
+}  // namespace platform
+
+// The Start menu of a Linux desktop is its application folders.
+namespace platform {
+
+std::string ProgramsFolderOnHost(bool allUsers) { return DesktopMenuFolders(allUsers).applications; }
+
+bool SaveProgramsShortcut(bool allUsers, const std::string& hostFolder, const std::string& name,
+                          const std::string& hostTarget, const std::string& hostWorkDir) {
+    return SaveMenuShortcut(DesktopMenuFolders(allUsers), hostFolder, name, hostTarget, hostWorkDir);
 }
 
 }  // namespace platform

@@ -23,25 +23,6 @@ extern char** environ;
 namespace platform {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (Lower(s[i]) != Lower(prefix[i])) return false;
-    return true;
-}
-
-// The lower-case extension of the last path component, without the dot.
-std::string Extension(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) c = Lower(c);
-    return ext;
-}
-
 bool IsFolder(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -77,68 +58,6 @@ bool IsNativeProgram(const std::string& path) {
     close(fd);
     if (n >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') return true;
     return n >= 2 && head[0] == '#' && head[1] == '!';
-}
-
-bool IsWindowsProgram(const std::string& ext) {
-    return ext == "exe" || ext == "com" || ext == "bat" || ext == "cmd" || ext == "msi";
-}
-
-uint32_t Le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
-uint32_t Le32(const unsigned char* p) { return Le16(p) | (Le16(p + 2) << 16); }
-
-// Reads exactly n bytes at the offset; false when the file is shorter.
-bool ReadExactly(int fd, uint64_t offset, void* buf, size_t n) {
-    auto* p = static_cast<unsigned char*>(buf);
-    while (n > 0) {
-        ssize_t r = pread(fd, p, n, static_cast<off_t>(offset));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        p += r;
-        offset += static_cast<uint64_t>(r);
-        n -= static_cast<size_t>(r);
-    }
-    return true;
-}
-
-// Whether wine can take the file as what its name says. Starting wine on anything
-// else "succeeds" (wine is running), the menu goes away and nothing ever shows, so
-// the file is looked at first, as the system loader would: a program is an MZ
-// header whose e_lfanew leads to "PE\0\0", with its headers and every section's data
-// inside the file (a download cut short fails here); an installer package is a
-// compound document. Batch files and command scripts are plain text.
-bool LooksLikeWindowsProgram(const std::string& path, const std::string& ext) {
-    if (ext == "bat" || ext == "cmd") return true;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct Closer {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{fd};
-    struct stat st;
-    if (fstat(fd, &st) != 0) return false;
-    const uint64_t size = static_cast<uint64_t>(st.st_size);
-    if (ext == "msi") {
-        static const unsigned char kCompound[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-        unsigned char head[8];
-        return ReadExactly(fd, 0, head, sizeof head) && std::memcmp(head, kCompound, sizeof head) == 0;
-    }
-    unsigned char dos[64];
-    if (!ReadExactly(fd, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
-    const uint64_t pe = Le32(dos + 0x3C);
-    unsigned char head[24];  // signature and file header
-    if (pe + sizeof head > size || !ReadExactly(fd, pe, head, sizeof head)) return false;
-    if (std::memcmp(head, "PE\0\0", 4) != 0) return false;
-    const uint32_t sections = Le16(head + 6), optionalSize = Le16(head + 20);
-    if (sections > 96) return false;  // more than the loader accepts
-    const uint64_t table = pe + sizeof head + optionalSize;
-    if (table + uint64_t{sections} * 40 > size) return false;
-    for (uint32_t i = 0; i < sections; ++i) {
-        unsigned char sec[40];
-        if (!ReadExactly(fd, table + uint64_t{i} * 40, sec, sizeof sec)) return false;
-        const uint64_t rawSize = Le32(sec + 16), rawAt = Le32(sec + 20);
-        if (rawSize > 0 && rawAt + rawSize > size) return false;
-    }
-    return true;
 }
 
 // What the go-between process tells us about the started program.
@@ -270,31 +189,6 @@ int StartProgram(std::vector<std::string> argv, const std::string& params, const
 
 }  // namespace
 
-bool IsAddress(std::string_view target) {
-    return target.find("://") != std::string_view::npos || StartsWithNoCase(target, "mailto:");
-}
-
-std::vector<std::string> SplitParams(std::string_view params) {
-    std::vector<std::string> out;
-    std::string cur;
-    bool inArg = false, quoted = false;
-    for (char c : params) {
-        if (c == '"') {
-            quoted = !quoted;
-            inArg = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inArg) out.push_back(cur);
-            cur.clear();
-            inArg = false;
-        } else {
-            cur += c;
-            inArg = true;
-        }
-    }
-    if (inArg) out.push_back(cur);
-    return out;
-}
-
 std::string FindOnPath(const std::string& name) {
     if (name.empty() || name.find('/') != std::string::npos) return {};
     const char* env = std::getenv("PATH");
@@ -328,7 +222,7 @@ int OpenWithDesktop(const std::string& target, const std::string& params, const 
     if (kind == TargetKind::WindowsProgram || kind == TargetKind::WindowsInstaller) {
         // A file that is not what its name says would only make wine fail after the
         // menu counted it as started.
-        if (!LooksLikeWindowsProgram(hostFile, Extension(hostFile))) return kOpenBadFormat;
+        if (!LooksLikeWindowsProgram(hostFile, HostExtension(hostFile))) return kOpenBadFormat;
         std::string wine = FindOnPath("wine");
         if (wine.empty()) return kOpenNoOpener;
         if (kind == TargetKind::WindowsInstaller) return StartProgram({wine, "msiexec", "/i", hostFile}, params, hostDir);
@@ -341,25 +235,10 @@ TargetKind ClassifyTarget(const std::string& hostPath) {
     if (IsFolder(hostPath)) return TargetKind::Folder;
     // The disc's own programs may be native even under a Windows name.
     if (IsNativeProgram(hostPath)) return TargetKind::NativeProgram;
-    std::string ext = Extension(hostPath);
+    std::string ext = HostExtension(hostPath);
     if (ext == "msi") return TargetKind::WindowsInstaller;
-    if (IsWindowsProgram(ext)) return TargetKind::WindowsProgram;
+    if (IsWindowsProgramExtension(ext)) return TargetKind::WindowsProgram;
     return TargetKind::Document;
-}
-
-int OpenWindowsPath(const std::string& file, const std::string& dir) {
-    std::string hostFile;
-    if (IsAddress(file)) {
-        hostFile = Cp1250ToUtf8(file);
-    } else {
-        auto h = Drives().ToHost(file);
-        if (!h) return kOpenPathNotFound;
-        hostFile = *h;
-    }
-    std::string hostDir;
-    if (!dir.empty())
-        if (auto h = Drives().ToHost(dir)) hostDir = *h;
-    return Sys().ShellExecute(hostFile, "", hostDir);
 }
 
 }  // namespace platform

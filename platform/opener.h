@@ -1,6 +1,8 @@
-// Opening a file, folder or address the way a Linux desktop does. Everything the
-// menu launches comes from a catalogue on a disc, so nothing here ever goes through
-// a shell: every text reaches the started program as exactly one argument.
+// Opening a file, folder or address the way the desktop does: on Linux through
+// xdg-open, wine or the program itself, on Windows through the shell's own "open".
+// Everything the menu launches comes from a catalogue on a disc, so on Linux nothing
+// here ever goes through a shell: every text reaches the started program as exactly
+// one argument.
 #pragma once
 
 #include <string>
@@ -27,12 +29,27 @@ enum OpenResult : int {
 //    PATH, once its header shows that it is one (kOpenBadFormat otherwise).
 // Never waits for the started program; waits at most about 1.5 s for xdg-open's own
 // verdict. Leaves no child process behind to be reaped.
+// On Windows the shell decides how to open what exists; a Windows program whose
+// header says otherwise still gives kOpenBadFormat before the shell is asked.
 int OpenWithDesktop(const std::string& hostFile, const std::string& params, const std::string& hostDir);
 
 // What a host path is to the opener, which decides how it is started. A path that
 // does not exist is judged by its extension alone (a Windows program or a document).
+// On Windows the system's own programs are Windows programs; NativeProgram is for
+// the programs a Linux kernel runs by itself.
 enum class TargetKind { Folder, NativeProgram, WindowsProgram, WindowsInstaller, Document };
 TargetKind ClassifyTarget(const std::string& hostPath);
+
+// The lower-case extension of a host path's last component, without the dot.
+std::string HostExtension(const std::string& hostPath);
+// exe, com, bat, cmd and msi.
+bool IsWindowsProgramExtension(const std::string& ext);
+// Whether a file can be what its extension says, as the system loader would see it:
+// a program is an MZ header whose e_lfanew leads to "PE\0\0", with its headers and
+// every section's data inside the file (a download cut short fails here); an
+// installer package (msi) is a compound document; batch files and command scripts
+// (bat, cmd) are plain text and always pass.
+bool LooksLikeWindowsProgram(const std::string& hostPath, const std::string& ext);
 
 // The shell's "open" on one of the program's own paths: file is a Windows path (or
 // an address, which passes as it is) and dir a Windows working folder or empty; the

@@ -1,0 +1,22 @@
+// The Start menu's "Programs" folders and the shortcuts in them, on whatever
+// desktop the host has: on Linux the desktop's application folders with desktop
+// entries (see desktopmenu.h), on Windows the shell's folders named in the registry
+// with shell links (.lnk). The installer's shell utilities go through these alone.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The all-users or the current user's "Programs" folder as a host folder (UTF-8,
+// no trailing separator); empty when the desktop names none. It need not exist yet.
+std::string ProgramsFolderOnHost(bool allUsers);
+
+// Saves a shortcut named name (UTF-8, no extension) in hostFolder, which exists and
+// is the "Programs" folder of the same users or a group folder in it, that starts
+// hostTarget (a program, a document or a folder) in hostWorkDir (may be empty).
+// False when the shortcut could not be saved.
+bool SaveProgramsShortcut(bool allUsers, const std::string& hostFolder, const std::string& name,
+                          const std::string& hostTarget, const std::string& hostWorkDir);
+
+}  // namespace platform

@@ -227,6 +227,10 @@ bool HostFile::SetReadOnly(bool readOnly) {
     return SetFileInformationByHandle(H(handle_), FileBasicInfo, &change, sizeof change) != 0;
 }
 
+// Windows runs a file by its name, not by a permission bit: there is nothing to
+// give, only an open file to give it to.
+bool HostFile::SetExecutable() { return handle_ != nullptr; }
+
 bool HostFile::Close() {
     if (!handle_) return true;
     const bool ok = CloseHandle(H(handle_)) != 0;

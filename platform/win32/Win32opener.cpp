@@ -9,43 +9,6 @@
 #include <shellapi.h>
 
 namespace platform {
-namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (Lower(s[i]) != Lower(prefix[i])) return false;
-    return true;
-}
-
-}  // namespace
-
-bool IsAddress(std::string_view target) {
-    return target.find("://") != std::string_view::npos || StartsWithNoCase(target, "mailto:");
-}
-
-std::vector<std::string> SplitParams(std::string_view params) {
-    std::vector<std::string> out;
-    std::string cur;
-    bool inArg = false, quoted = false;
-    for (char c : params) {
-        if (c == '"') {
-            quoted = !quoted;
-            inArg = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inArg) out.push_back(cur);
-            cur.clear();
-            inArg = false;
-        } else {
-            cur += c;
-            inArg = true;
-        }
-    }
-    if (inArg) out.push_back(cur);
-    return out;
-}
 
 std::string FindOnPath(const std::string& name) {
     if (name.empty() || name.find_first_of("/\\:") != std::string::npos) return {};
@@ -77,11 +40,28 @@ int OpenWithDesktop(const std::string& target, const std::string& params, const 
         const DWORD a = GetFileAttributesW(dir.c_str());
         if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) return kOpenPathNotFound;
     }
+    // A file named as a program that is none: wine would take it for a program of
+    // another system and report it started, Windows would say the same as here.
+    if (!address) {
+        const TargetKind kind = ClassifyTarget(target);
+        if ((kind == TargetKind::WindowsProgram || kind == TargetKind::WindowsInstaller) &&
+            GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES && !LooksLikeWindowsProgram(target, HostExtension(target)))
+            return kOpenBadFormat;
+    }
     // Shell extensions that handle the file may need COM on this thread.
     win32::ComScope com;
     const HINSTANCE r = ShellExecuteW(nullptr, L"open", file.c_str(), args.empty() ? nullptr : args.c_str(),
                                       dir.empty() ? nullptr : dir.c_str(), SW_SHOWNORMAL);
     return static_cast<int>(reinterpret_cast<intptr_t>(r));
+}
+
+TargetKind ClassifyTarget(const std::string& hostPath) {
+    const DWORD a = GetFileAttributesW(win32::HostWide(hostPath).c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return TargetKind::Folder;
+    const std::string ext = HostExtension(hostPath);
+    if (ext == "msi") return TargetKind::WindowsInstaller;
+    if (IsWindowsProgramExtension(ext)) return TargetKind::WindowsProgram;
+    return TargetKind::Document;
 }
 
 }  // namespace platform

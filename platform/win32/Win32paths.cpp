@@ -290,7 +290,12 @@ std::vector<DirEntry> ListDirectory(std::string_view w) {
     do {
         const std::wstring_view n = fd.cFileName;
         if (n == L"." || n == L"..") continue;
-        out.push_back({Utf8ToCp1250(Narrow(n)), AttrsOf(fd.dwFileAttributes)});
+        // Symbolic links and junctions lead elsewhere; other reparse points (files
+        // kept in the cloud, deduplicated files) are files like any other.
+        uint32_t link = 0;
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(fd.dwReserved0)) link = kAttrLink;
+        const std::string name = Narrow(n);
+        out.push_back({Utf8ToCp1250(name), AttrsOf(fd.dwFileAttributes) | link, FitsCp1250(name)});
     } while (FindNextFileW(find, &fd));
     FindClose(find);
     return out;

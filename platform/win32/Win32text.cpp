@@ -81,6 +81,7 @@ std::string Cp1250ToUtf8(std::string_view s) { return Convert(kAnsi, CP_UTF8, s)
 std::string Utf8ToCp1250(std::string_view s) { return Convert(CP_UTF8, kAnsi, s); }
 std::string Oem852ToCp1250(std::string_view s) { return Convert(kOem, kAnsi, s); }
 std::string Cp1250ToOem852(std::string_view s) { return Convert(kAnsi, kOem, s); }
+std::string Oem852ToUtf8(std::string_view s) { return Convert(kOem, CP_UTF8, s); }
 
 char UpperCp1250(char c) { return Tables().upper[static_cast<unsigned char>(c)]; }
 char LowerCp1250(char c) { return Tables().lower[static_cast<unsigned char>(c)]; }

@@ -48,6 +48,14 @@ constexpr uint64_t kLargestIsoFile = 0xFFFFFFFFu;
 
 std::string Utf8(std::string_view cp1250) { return platform::Cp1250ToUtf8(cp1250); }
 
+// Host paths are UTF-8; std::filesystem takes and gives plain strings in the narrow
+// code page of the C runtime, which on Windows need not be UTF-8.
+fs::path HostPath(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+std::string Utf8Of(const fs::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
 // A reader's message in UTF-8, with disc paths shown from the root like the others.
 std::string Message(const std::string& cp1250) {
     std::string s = cp1250;
@@ -137,6 +145,9 @@ public:
     void DefaultPictures();
     void LeavingAndBanners();
     void RootPrograms();
+    // vemi32.exe at the root: a Windows program; an error when it is required and
+    // missing.
+    void WindowsProgram(bool required);
     // dir is at `level` of the disc's folders (the root is 1); rel is its path below
     // the root, in Windows-1250 and in UTF-8.
     void Names(const fs::path& dir, const std::string& rel, const std::string& relUtf8, int level);
@@ -462,6 +473,12 @@ void Checker::LeavingAndBanners() {
 }
 
 void Checker::RootPrograms() {
+#ifdef _WIN32
+    // The Windows tool checks the disc for the Windows menu. Whether a Linux program
+    // will start (an ELF file with its execute permission, which Windows cannot see)
+    // is for the Linux tool to judge.
+    WindowsProgram(true);
+#else
     const std::string linuxProgram = OnDisc(kRoot, kLinuxProgram);
     const std::string subject = Shown(linuxProgram);
     auto host = platform::Drives().ToHost(linuxProgram);
@@ -481,16 +498,32 @@ void Checker::RootPrograms() {
             for (const std::string& w : v.warnings) Warning(subject, w);
         }
     }
+    WindowsProgram(false);
+#endif
+}
+
+void Checker::WindowsProgram(bool required) {
     const std::string windows = OnDisc(kRoot, kWindowsProgram);
-    if (platform::FileExists(windows)) {
-        std::vector<uint8_t> bytes;
-        if (!platform::ReadWholeFile(windows, bytes)) {
-            Error(Shown(windows), "cannot be read");
-            return;
-        }
-        ++result.counts.rootPrograms;
-        if (std::string why = PeProblem(bytes); !why.empty()) Error(Shown(windows), why);
+    const std::string subject = Shown(windows);
+    auto host = platform::Drives().ToHost(windows);
+    std::error_code ec;
+    const bool file = host && fs::is_regular_file(HostPath(*host), ec);
+    if (!file) {
+        if (required) Error(subject, "is missing: the menu cannot start from this disc");
+        return;
     }
+    const uint64_t size = fs::file_size(HostPath(*host), ec);
+    if (!ec && size > kLargestProgramFile) {
+        Error(subject, "is " + Size(size) + ", far too big to be the menu");
+        return;
+    }
+    std::vector<uint8_t> bytes;
+    if (ec || !platform::HostReadFile(*host, bytes)) {
+        Error(subject, "cannot be read");
+        return;
+    }
+    ++result.counts.rootPrograms;
+    if (std::string why = PeProblem(bytes); !why.empty()) Error(subject, why);
 }
 
 // ---- names that burners and other systems handle badly ----
@@ -506,7 +539,7 @@ void Checker::Names(const fs::path& dir, const std::string& rel, const std::stri
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.path() < b.path(); });
     std::map<std::string, std::string> folded;  // upper-cased name -> the name seen first
     for (const fs::directory_entry& e : entries) {
-        const std::string name = e.path().filename().string();
+        const std::string name = Utf8Of(e.path().filename());
         const std::string cp = platform::Utf8ToCp1250(name);
         const std::string path = rel + "\\" + cp;
         const std::string subject = relUtf8 + "\\" + name;
@@ -562,13 +595,13 @@ CheckResult CheckDisc(const std::string& discFolder, const std::function<void(co
     const auto start = std::chrono::steady_clock::now();
     Checker c(onFinding);
     std::error_code ec;
-    const fs::path disc = fs::absolute(discFolder, ec);
+    const fs::path disc = fs::absolute(HostPath(discFolder), ec);
     if (ec || !fs::is_directory(disc)) {
         c.Error(discFolder, "is not a folder");
         return c.result;
     }
     platform::DriveTable& drives = platform::Drives();
-    drives.Map('D', disc.string());
+    drives.Map('D', Utf8Of(disc));
     drives.SetCurrentDir("");
     auto guarded = [&](const char* what, auto&& step) {
         try {

@@ -181,7 +181,7 @@ TEST_F(ActionTest, InstallAndCopyFromTheMenuGoThroughTheWizardToTheHardDisk) {
     const std::string home = tmp_->path() + "/home";
     EXPECT_EQ(testsupport::ReadFile(home + "/VEMI-12-2007/Archiwum/arch.exe"),
               std::vector<uint8_t>({'M', 'Z', ' ', 'a', 'r', 'c', 'h', 'i', 'w', 'u', 'm'}));
-    EXPECT_TRUE(std::filesystem::exists(desk_->CommonApplications() + "/VEMI-12-2007/Archiwum.desktop"));
+    EXPECT_TRUE(std::filesystem::exists(desk_->CommonApplications() + "/VEMI-12-2007/Archiwum" + testsupport::kShortcutExtension));
     ASSERT_EQ(sys_->ShellRequests().size(), 1u);
     EXPECT_EQ(sys_->ShellRequests()[0].file, home + "/VEMI-12-2007/Archiwum/arch.exe");
     EXPECT_TRUE(Main().Visible());

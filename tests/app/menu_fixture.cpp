@@ -102,7 +102,12 @@ bool MenuTest::Start(int w, int h, std::vector<std::string> args) {
     platform::SetSystem(sys_.get());
     platform::Drives().Map('D', disc_);
     platform::Drives().Map('C', tmp_->path() + "/home");
+#ifdef _WIN32
+    // The host's root, as on Linux: the root of the drive the test's files are on.
+    platform::Drives().Map('Z', tmp_->path().substr(0, 2) + "\\");
+#else
     platform::Drives().Map('Z', "/");
+#endif
     program_ = std::make_unique<Program>(std::move(args));
     bool ok = program_->Start();
     sys_->Pump();

@@ -36,6 +36,13 @@ std::vector<uint8_t> Bytes(size_t n, uint32_t seed) {
     return b;
 }
 
+// A member kept as it is, not deflated.
+tool::ZipMemberOptions Stored() {
+    tool::ZipMemberOptions o;
+    o.method = 0;
+    return o;
+}
+
 std::string Text(const std::string& host) {
     std::vector<uint8_t> b = testsupport::ReadFile(host);
     return std::string(b.begin(), b.end());
@@ -92,7 +99,7 @@ protected:
     std::string MakeArchive(const std::string& name, size_t bigSize = 0) {
         tool::ZipWriter z(disc_ + "/PROGRAMY/" + name);
         z.Add("prog.exe", std::string("MZ program"));
-        if (bigSize) z.Add("data/big.bin", Bytes(bigSize, 7), {0});
+        if (bigSize) z.Add("data/big.bin", Bytes(bigSize, 7), Stored());
         z.Add(platform::Cp1250ToOem852(W("pomoc/czytaj mnie.txt")), std::string("tekst pomocy"));
         z.Finish();
         return "D:\\PROGRAMY\\" + name;
@@ -458,7 +465,7 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
     {
         tool::ZipWriter z;
         z.Add("prog.exe", std::string("MZ program"));
-        z.Add("zepsuty.dat", Bytes(4000, 3), {0});
+        z.Add("zepsuty.dat", Bytes(4000, 3), Stored());
         std::vector<uint8_t> bytes = z.Finish();
         bytes[z.Members()[1].dataOffset + 100] ^= 0x55;
         testsupport::WriteFile(disc_ + "/PROGRAMY/ZEPSUTY.ZIP", bytes);

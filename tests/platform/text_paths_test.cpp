@@ -94,8 +94,12 @@ TEST(Paths, ReadOnlyIsTheOwnersWriteBitForFilesAndFolders) {
     std::filesystem::create_directories(tmp / "Gry/Sub");
     testsupport::WriteFile(tmp / "Gry/plik.txt", std::string("x"));
     Drives().Map('C', tmp.path());
+    // wine keeps no read-only attribute on a folder; Windows does, as the mark of a
+    // customised folder, and Linux as the missing write bit.
+    const bool folderReadOnly = !testsupport::UnderWine();
     for (const char* p : {"C:\\Gry\\Sub", "C:\\gry\\PLIK.TXT"}) {
         SCOPED_TRACE(p);
+        if (!folderReadOnly && std::string(p) == "C:\\Gry\\Sub") continue;
         auto a = GetAttributes(p);
         ASSERT_TRUE(a.has_value());
         EXPECT_FALSE(*a & kAttrReadOnly);
@@ -112,12 +116,12 @@ TEST(Paths, ReadOnlyIsTheOwnersWriteBitForFilesAndFolders) {
     }
     EXPECT_TRUE(*GetAttributes("C:\\Gry\\Sub") & kAttrDirectory);
     // A listing tells the same, and says when a host name lost letters on the way.
-    std::filesystem::create_directories(tmp / "Gry/日本");
+    std::filesystem::create_directories(testsupport::U8Path(tmp / "Gry/日本"));
     SetAttributes("C:\\Gry\\Sub", kAttrDirectory | kAttrReadOnly);
     int seen = 0;
     for (const DirEntry& e : ListDirectory("C:\\Gry")) {
         if (e.name == "Sub") {
-            EXPECT_EQ(e.attrs, kAttrDirectory | kAttrReadOnly);
+            EXPECT_EQ(e.attrs, kAttrDirectory | (folderReadOnly ? uint32_t(kAttrReadOnly) : 0u));
             ++seen;
         } else if (e.name == "plik.txt") {
             EXPECT_EQ(e.attrs, uint32_t(kAttrArchive));

@@ -96,20 +96,27 @@ int RunCommand(const std::string& cmd, std::string* out) {
 #endif
 }
 
-ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name.c_str())) old_ = old;
+namespace {
+// Windows' C runtime sets and removes through one call (an empty value removes) and
+// passes the change on to the process's own environment.
+void SetEnv(const std::string& name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name.c_str(), value ? value : "");
+#else
     if (value)
         setenv(name.c_str(), value, 1);
     else
         unsetenv(name.c_str());
+#endif
+}
+}  // namespace
+
+ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name.c_str())) old_ = old;
+    SetEnv(name, value);
 }
 
-ScopedEnv::~ScopedEnv() {
-    if (old_)
-        setenv(name_.c_str(), old_->c_str(), 1);
-    else
-        unsetenv(name_.c_str());
-}
+ScopedEnv::~ScopedEnv() { SetEnv(name_, old_ ? old_->c_str() : nullptr); }
 
 std::map<std::string, std::string> ReadDesktopEntry(const std::string& path) {
     std::map<std::string, std::string> out;
@@ -201,6 +208,48 @@ DesktopSandbox::DesktopSandbox(const std::string& root)
       data_("XDG_DATA_HOME", (root + "/data").c_str()),
       config_("XDG_CONFIG_HOME", (root + "/config").c_str()),
       common_("VEMI_COMMON_PROGRAMS", (root + "/common/applications").c_str()),
-      commonMenus_("VEMI_COMMON_MENUS", (root + "/common/menus").c_str()) {}
+      commonMenus_("VEMI_COMMON_MENUS", (root + "/common/menus").c_str()) {
+#ifdef _WIN32
+    static int made = 0;
+    scratch_ = L"Software\\VEMI tests\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
+    auto wide = [](const std::string& utf8) {
+        std::wstring w(utf8.size() + 1, L'\0');
+        const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), static_cast<int>(w.size()));
+        w.resize(static_cast<size_t>(n > 0 ? n : 0));
+        for (wchar_t& c : w)
+            if (c == L'/') c = L'\\';
+        return w;
+    };
+    // The shell names the folders in "Shell Folders" of each root; the sandbox's own
+    // roots hold nothing else.
+    auto root_key = [&](const wchar_t* which, const wchar_t* value, const std::string& folder, HKEY predefined) {
+        HKEY top = nullptr, folders = nullptr;
+        const std::wstring path = scratch_ + L"\\" + which;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &top, nullptr) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot make the registry sandbox");
+        if (RegCreateKeyExW(top, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &folders, nullptr) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot make the registry sandbox");
+        const std::wstring data = wide(folder);
+        RegSetValueExW(folders, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(folders);
+        const LSTATUS overridden = RegOverridePredefKey(predefined, top);
+        RegCloseKey(top);
+        if (overridden != ERROR_SUCCESS) throw std::runtime_error("cannot redirect a registry root");
+    };
+    root_key(L"machine", L"Common Programs", CommonApplications(), HKEY_LOCAL_MACHINE);
+    root_key(L"user", L"Programs", UserApplications(), HKEY_CURRENT_USER);
+#endif
+}
+
+DesktopSandbox::~DesktopSandbox() {
+#ifdef _WIN32
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegDeleteTreeW(HKEY_CURRENT_USER, scratch_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\VEMI tests");  // only once it is empty
+#endif
+}
 
 }  // namespace testsupport

@@ -75,16 +75,37 @@ std::optional<std::vector<std::string>> SplitExec(const std::string& exec);
 
 // Points the desktop's menu folders (the user's and the all-users' applications and
 // menu files) into root, so that tests that make shortcuts never touch the real ones.
+// On Windows the "Programs" folders come from the registry: the process then reads
+// the two registry roots from scratch keys of its own that name folders in root.
 class DesktopSandbox {
 public:
     explicit DesktopSandbox(const std::string& root);
+    ~DesktopSandbox();
+    DesktopSandbox(const DesktopSandbox&) = delete;
+    DesktopSandbox& operator=(const DesktopSandbox&) = delete;
+#ifdef _WIN32
+    std::string UserApplications() const { return root_ + "/user/Programs"; }
+    std::string CommonApplications() const { return root_ + "/common/Programs"; }
+#else
     std::string UserApplications() const { return root_ + "/data/applications"; }
     std::string CommonApplications() const { return root_ + "/common/applications"; }
+#endif
     std::string UserMenus() const { return root_ + "/config/menus"; }
 
 private:
     std::string root_;
     ScopedEnv data_, config_, common_, commonMenus_;
+#ifdef _WIN32
+    std::wstring scratch_;  // below the real HKEY_CURRENT_USER
+#endif
 };
+
+// What a shortcut file's name ends in: a desktop entry on Linux, a shell link on
+// Windows.
+#ifdef _WIN32
+inline constexpr const char* kShortcutExtension = ".lnk";
+#else
+inline constexpr const char* kShortcutExtension = ".desktop";
+#endif
 
 }  // namespace testsupport

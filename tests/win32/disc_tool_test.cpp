@@ -2,7 +2,10 @@
 // its arguments in UTF-16 on the command line, its output redirected to files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/bmp.h"
+#include "platform/bytes.h"
 #include "platform/paths.h"
 #include "tools/lib/ndtwriter.h"
 #include "tools/lib/zipwriter.h"
@@ -39,7 +42,10 @@ ToolRun RunTool(const testsupport::TempDir& tmp, const std::vector<std::string>&
     si.hStdOutput = out;
     si.hStdError = err;
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+    DWORD startError = 0;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+        startError = GetLastError();
+    } else {
         WaitForSingleObject(pi.hProcess, 60000);
         GetExitCodeProcess(pi.hProcess, &r.exitCode);
         CloseHandle(pi.hThread);
@@ -50,6 +56,7 @@ ToolRun RunTool(const testsupport::TempDir& tmp, const std::vector<std::string>&
     auto text = [](const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); };
     r.out = text(testsupport::ReadFile(outName));
     r.err = text(testsupport::ReadFile(errName));
+    if (startError) r.err += "(not started: error " + std::to_string(startError) + ")";
     return r;
 }
 
@@ -120,4 +127,47 @@ TEST(DiscToolOnWindows, PicturesComeApartAndTrueTypeWorkIsRefusedWithAReason) {
         EXPECT_NE(refused.err.find("FreeType"), std::string::npos) << refused.err;
     }
     EXPECT_FALSE(platform::HostDirectoryExists(tmp / "y"));
+}
+
+// The check on Windows judges the disc for the Windows menu: vemi32.exe at the root
+// must be a Windows program. The sample disc of this build comes without one.
+TEST(DiscToolOnWindows, CheckWantsAWindowsProgramAtTheRoot) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir tmp;
+    const std::string disc = tmp / "Płyta";
+    fs::copy(testsupport::U8Path(testsupport::BinaryDir() + "/sample-disc/disc"), testsupport::U8Path(disc),
+             fs::copy_options::recursive);
+
+    ToolRun none = RunTool(tmp, {"check", disc});
+    EXPECT_EQ(none.exitCode, 1u) << none.out;
+    EXPECT_NE(none.out.find("error: \\vemi32.exe: is missing: the menu cannot start from this disc\n"), std::string::npos)
+        << none.out;
+    EXPECT_NE(none.out.find("1 error, 0 warnings\n"), std::string::npos) << none.out;
+
+    // This very tool is a Windows program; a Linux program beside it is the Linux
+    // tool's to judge.
+    std::vector<uint8_t> program;
+    ASSERT_TRUE(platform::HostReadFile(testsupport::ToolPath(), program));
+    testsupport::WriteFile(disc + "/vemi32.exe", program);
+    testsupport::WriteFile(disc + "/vemi32", std::string("#!/bin/sh\n"));
+    ToolRun good = RunTool(tmp, {"check", disc});
+    EXPECT_EQ(good.exitCode, 0u) << good.out;
+    EXPECT_NE(good.out.find("1 program at the root"), std::string::npos) << good.out;
+    EXPECT_NE(good.out.find("0 errors, 0 warnings\n"), std::string::npos) << good.out;
+
+    // A DOS program, a library and text under the program's name are no menu.
+    std::vector<uint8_t> library = program;
+    library[platform::LoadLE32(program.data() + 0x3C) + 23] |= 0x20;  // the DLL flag, 0x2000 of the characteristics
+    const std::vector<std::pair<std::vector<uint8_t>, std::string>> wrong = {
+        {std::vector<uint8_t>(program.begin(), program.begin() + 0x40), "is an MS-DOS program, not a Windows one"},
+        {library, "is a Windows library, not a program"},
+        {{'t', 'e', 'k', 's', 't'}, "is not a Windows program"},
+    };
+    for (const auto& [bytes, why] : wrong) {
+        SCOPED_TRACE(why);
+        testsupport::WriteFile(disc + "/vemi32.exe", bytes);
+        ToolRun bad = RunTool(tmp, {"check", disc});
+        EXPECT_EQ(bad.exitCode, 1u) << bad.err;
+        EXPECT_NE(bad.out.find("error: \\vemi32.exe: " + why + "\n"), std::string::npos) << bad.out;
+    }
 }

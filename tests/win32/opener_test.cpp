@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/headless/headless.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
 #include "win32_test_support.h"
@@ -69,4 +70,48 @@ TEST(ShellOpen, AddressesAndParameters) {
     EXPECT_TRUE(HostFileExists(cmd)) << cmd;
     EXPECT_EQ(FindOnPath("no-such-program-here"), "");
     EXPECT_EQ(FindOnPath("C:\\windows\\cmd"), "");
+}
+
+TEST(ShellOpen, AProgramByNameOnlyIsRefusedBeforeTheShellIsAsked) {
+    testsupport::TempDir tmp;
+    // Text under a program's name, and a program cut short after its headers.
+    testsupport::WriteFile(tmp / "setup.exe", std::string("MZ, but nothing of a program"));
+    testsupport::WriteFile(tmp / "pakiet.msi", std::string("not a compound document"));
+    std::vector<uint8_t> cmd;
+    ASSERT_TRUE(HostReadFile(SystemFolder() + "\\cmd.exe", cmd));
+    ASSERT_TRUE(LooksLikeWindowsProgram(SystemFolder() + "\\cmd.exe", "exe"));
+    cmd.resize(cmd.size() / 2);
+    testsupport::WriteFile(tmp / "cut.exe", cmd);
+    for (const char* name : {"setup.exe", "pakiet.msi", "cut.exe"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(OpenWithDesktop(tmp / name, "", tmp.path()), kOpenBadFormat);
+    }
+    // A batch file is text by nature and goes to the shell.
+    testsupport::WriteFile(tmp / "zapisz.bat", std::string("@echo tak> wynik.txt\r\n"));
+    EXPECT_GT(OpenWithDesktop(tmp / "zapisz.bat", "", tmp.path()), 32);
+    EXPECT_TRUE(WaitForFile(tmp / "wynik.txt"));
+
+    EXPECT_EQ(ClassifyTarget(tmp.path()), TargetKind::Folder);
+    EXPECT_EQ(ClassifyTarget(tmp / "SETUP.EXE"), TargetKind::WindowsProgram);
+    EXPECT_EQ(ClassifyTarget(tmp / "zapisz.bat"), TargetKind::WindowsProgram);
+    EXPECT_EQ(ClassifyTarget(tmp / "pakiet.msi"), TargetKind::WindowsInstaller);
+    EXPECT_EQ(ClassifyTarget(tmp / "opis.txt"), TargetKind::Document);
+    EXPECT_EQ(ClassifyTarget(tmp / "katalog.exe\\opis"), TargetKind::Document);
+}
+
+TEST(ShellOpen, TheProgramsOwnPathsGoThroughTheDriveTable) {
+    wintest::DriveFolder drive;
+    ASSERT_TRUE(HostMakeDirectories(drive.tmp / "Gry"));
+    testsupport::WriteFile(drive.tmp / "Gry/gra.exe", std::string("MZ"));
+    // The headless system records what the shell would be asked.
+    platform::HeadlessSystem sys(1024, 768);
+    platform::SetSystem(&sys);
+    EXPECT_GT(OpenWindowsPath("T:\\GRY\\GRA.EXE", "T:\\gry"), 32);
+    EXPECT_EQ(OpenWindowsPath("Q:\\nic.exe", ""), kOpenPathNotFound);
+    EXPECT_GT(OpenWindowsPath("http://www.example.pl/?q=\xb3\xf3" "d\x9f", ""), 32);
+    platform::SetSystem(nullptr);
+    ASSERT_EQ(sys.ShellRequests().size(), 2u);
+    EXPECT_EQ(sys.ShellRequests()[0].file, drive.tmp / "Gry/gra.exe");
+    EXPECT_EQ(sys.ShellRequests()[0].dir, drive.tmp / "Gry");
+    EXPECT_EQ(sys.ShellRequests()[1].file, "http://www.example.pl/?q=łódź");
 }

@@ -22,6 +22,11 @@ E2E_DIR="${E2E_OUT:-${TMPDIR:-/tmp}/vemi-e2e}/$E2E_NAME"
 rm -rf "$E2E_DIR"
 mkdir -p "$E2E_DIR"
 
+# A desktop session speaks UTF-8; a bare environment (a fresh machine, CI) may have
+# no locale at all, and then X hands typed Polish letters to no program.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
+
 # Programs built with AddressSanitizer report leaks at exit; the font libraries'
 # lifelong caches are not ours to fix.
 export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"

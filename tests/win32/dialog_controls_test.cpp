@@ -4,24 +4,17 @@
 // goes in as the windows' own messages.
 #include <gtest/gtest.h>
 
-// Before windows.h, whose macros would rename the window system's CreateWindow and
-// MessageBox.
-#include "platform/headless/headless.h"
-
-#include "platform/win32/Win32controls.h"
+#include "win32_dialog_host.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <set>
 #include <stdexcept>
 #include <tuple>
 
 #include "platform/text.h"
-#include "win32_test_support.h"
 
 namespace {
 
@@ -34,111 +27,15 @@ using platform::W;
 using platform::win32::AskYesAllNoCancel;
 using platform::win32::DialogControls;
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+void Pump() { wintest::TestDialog::Pump(); }
 
-std::wstring Text(HWND h) {
-    wchar_t buf[1024] = {};
-    GetWindowTextW(h, buf, 1024);
-    return buf;
-}
+using wintest::PixelOf;
+using wintest::Text;
 
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> out;
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM lp) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&out));
-    return out;
-}
-
-// The dialog: a top-level window whose procedure hands every message to the
-// controls first.
-class Host {
+// The dialog, of the size of the installer's.
+class Host : public wintest::TestDialog {
 public:
-    explicit Host(int w = 502, int h = 354) {
-        static const ATOM cls = [] {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = Proc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            wc.lpszClassName = L"VemiTestDialog";
-            return RegisterClassExW(&wc);
-        }();
-        (void)cls;
-        RECT r{0, 0, w, h};
-        AdjustWindowRectEx(&r, kStyle, FALSE, 0);
-        hwnd = CreateWindowExW(0, L"VemiTestDialog", L"Test", kStyle, 50, 50, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        dc = std::make_unique<DialogControls>(hwnd, [this](const char* e) { errors.push_back(e); });
-    }
-    ~Host() {
-        // The controls go first, then their windows, then the dialog.
-        controls.clear();
-        dc.reset();
-        DestroyWindow(hwnd);
-        Pump();
-    }
-    Control& Add(ControlKind kind, Control* parent, const std::string& name) {
-        std::vector<HWND> before = Descendants(hwnd);
-        controls.push_back(std::make_unique<Control>(kind, parent, name));
-        Control& c = *controls.back();
-        dc->Attach(c);
-        // The control's window is the one that was not there before.
-        std::set<HWND> old(before.begin(), before.end());
-        for (HWND h : Descendants(hwnd))
-            if (!old.count(h) && GetParent(h) == (parent ? windows.at(parent) : hwnd)) windows[&c] = h;
-        return c;
-    }
-    HWND Of(const Control& c) const { return windows.at(&c); }
-    void Show() {
-        ShowWindow(hwnd, SW_SHOW);
-        UpdateWindow(hwnd);
-        Pump();
-    }
-    // The user clicks at a point of a control's window (client coordinates).
-    void Click(HWND h, int x, int y, bool twice = false) {
-        const LPARAM at = MAKELPARAM(x, y);
-        SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(h, WM_LBUTTONUP, 0, at);
-        if (twice) {
-            SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-            SendMessageW(h, WM_LBUTTONUP, 0, at);
-        }
-        Pump();
-    }
-    // The colour the window shows at a client point, read from the screen.
-    static Rgb PixelOf(HWND h, int x, int y) {
-        HDC dc = GetDC(h);
-        COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(h, dc);
-        return {GetRValue(c), GetGValue(c), GetBValue(c)};
-    }
-
-    HWND hwnd = nullptr;
-    std::unique_ptr<DialogControls> dc;
-    std::vector<std::unique_ptr<Control>> controls;
-    std::map<const Control*, HWND> windows;
-    std::vector<std::string> errors;
-
-private:
-    static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-        auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-        LRESULT r = 0;
-        if (host && host->dc && host->dc->HandleMessage(m, wp, lp, r)) return r;
-        return DefWindowProcW(h, m, wp, lp);
-    }
+    Host() : TestDialog(Style()) {}
 };
 
 Rect WindowBounds(HWND h) {
@@ -271,7 +168,7 @@ TEST(DialogControls, HiddenPagesHideTheirControlsAndPanelsHoldChildrenInTheirCoo
     EXPECT_TRUE(IsWindowVisible(host.Of(list)));
     // The page on show is the one the user reaches at that point.
     POINT p{100, 150};
-    EXPECT_EQ(ChildWindowFromPointEx(host.hwnd, p, CWP_SKIPINVISIBLE), host.Of(page2));
+    EXPECT_EQ(ChildWindowFromPointEx(host.Hwnd(), p, CWP_SKIPINVISIBLE), host.Of(page2));
 
     // A control of its own hidden, and disabled.
     list.SetVisible(false);
@@ -284,7 +181,7 @@ TEST(DialogControls, HiddenPagesHideTheirControlsAndPanelsHoldChildrenInTheirCoo
     band.SetBounds(0, 10, 505, 49);
     RECT r{};
     GetWindowRect(host.Of(title), &r);
-    MapWindowPoints(HWND_DESKTOP, host.hwnd, reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(HWND_DESKTOP, host.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(r.top, 26);
 }
 
@@ -303,15 +200,15 @@ TEST(DialogControls, LaterControlsLieAboveEarlierOnesTheyOverlap) {
     host.Show();
 
     POINT both{60, 20}, onlyUnder{20, 20};
-    EXPECT_EQ(ChildWindowFromPointEx(host.hwnd, both, CWP_ALL), host.Of(over));
-    EXPECT_EQ(ChildWindowFromPointEx(host.hwnd, onlyUnder, CWP_ALL), host.Of(under));
+    EXPECT_EQ(ChildWindowFromPointEx(host.Hwnd(), both, CWP_ALL), host.Of(over));
+    EXPECT_EQ(ChildWindowFromPointEx(host.Hwnd(), onlyUnder, CWP_ALL), host.Of(under));
     // Controls that do not overlap keep the order they were made in: the Tab key
     // goes from the first button to the second.
-    EXPECT_EQ(GetNextDlgTabItem(host.hwnd, host.Of(first), FALSE), host.Of(second));
+    EXPECT_EQ(GetNextDlgTabItem(host.Hwnd(), host.Of(first), FALSE), host.Of(second));
 
     // Moving the earlier one onto the later one does not lift it above.
     under.SetBounds(40, 10, 100, 20);
-    EXPECT_EQ(ChildWindowFromPointEx(host.hwnd, both, CWP_ALL), host.Of(over));
+    EXPECT_EQ(ChildWindowFromPointEx(host.Hwnd(), both, CWP_ALL), host.Of(over));
 }
 
 TEST(DialogControls, ClicksReachButtonsAndCheckBoxesAndErrorsAreReported) {
@@ -517,15 +414,15 @@ TEST_F(FolderListTest, ChoosingADriveOpensItsFoldersAndADoubleClickOpensOne) {
     SendMessageW(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
     const int mid = (row.top + row.bottom) / 2;
     const Rgb folder{255, 255, 128};
-    EXPECT_EQ(Host::PixelOf(list, row.left + 4 + 2 * 12 + 6, mid), folder);
-    EXPECT_NE(Host::PixelOf(list, row.left + 4 + 6, mid), folder);
+    EXPECT_EQ(PixelOf(list, row.left + 4 + 2 * 12 + 6, mid), folder);
+    EXPECT_NE(PixelOf(list, row.left + 4 + 6, mid), folder);
 
     // A single click only chooses a row; Enter on the list opens it.
     SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
     host.Click(list, row.left + 40, (row.top + row.bottom) / 2);
     EXPECT_EQ(DLB->Directory(), W("T:\\Żółw"));
     SetFocus(list);
-    EXPECT_FALSE(host.dc->PressEnter(host.controls));
+    EXPECT_FALSE(host.PressEnter());
     SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
     Pump();
     EXPECT_EQ(DLB->Directory(), "T:\\");
@@ -549,7 +446,7 @@ TEST(DialogControls, MemoProgressBarAndTheirLooks) {
     EXPECT_EQ(SendMessageW(m, EM_GETLINECOUNT, 0, 0), 4);
     // The memo stands on the colour the program gave it.
     HDC dc = GetDC(m);
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(host.hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m)));
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(host.Hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m)));
     ReleaseDC(m, dc);
     LOGBRUSH lb{};
     ASSERT_TRUE(GetObjectW(brush, sizeof(lb), &lb));
@@ -583,18 +480,18 @@ TEST(DialogControls, PicturesReachTheScreenAtOnceOnRepaint) {
     host.Show();
     HWND h = host.Of(pic);
 
-    EXPECT_EQ(Host::PixelOf(h, 0, 0), (Rgb{10, 36, 106}));
-    EXPECT_EQ(Host::PixelOf(h, 3, 2), (Rgb{200, 10, 20}));
+    EXPECT_EQ(PixelOf(h, 0, 0), (Rgb{10, 36, 106}));
+    EXPECT_EQ(PixelOf(h, 3, 2), (Rgb{200, 10, 20}));
     // Past the picture's width the control shows the panel's colour.
-    EXPECT_EQ(Host::PixelOf(h, 45, 5), (Rgb{255, 255, 255}));
+    EXPECT_EQ(PixelOf(h, 45, 5), (Rgb{255, 255, 255}));
 
     // The animated bar draws a frame and asks for it to show before going on: no
     // message loop runs in between.
     pic.Picture().FillAll({212, 208, 200});
     pic.Picture().SetPixel(7, 7, {0, 0, 0});
     pic.Repaint();
-    EXPECT_EQ(Host::PixelOf(h, 0, 0), (Rgb{212, 208, 200}));
-    EXPECT_EQ(Host::PixelOf(h, 7, 7), (Rgb{0, 0, 0}));
+    EXPECT_EQ(PixelOf(h, 0, 0), (Rgb{212, 208, 200}));
+    EXPECT_EQ(PixelOf(h, 7, 7), (Rgb{0, 0, 0}));
 }
 
 TEST(DialogControls, PanelsDrawTheirColourAndClassicBevels) {
@@ -617,29 +514,29 @@ TEST(DialogControls, PanelsDrawTheirColourAndClassicBevels) {
 
     const Rgb white{255, 255, 255}, grey{128, 128, 128}, face{212, 208, 200};
     HWND r = host.Of(raised);
-    EXPECT_EQ(Host::PixelOf(r, 0, 0), white);
-    EXPECT_EQ(Host::PixelOf(r, 0, 18), white);
-    EXPECT_EQ(Host::PixelOf(r, 39, 19), grey);
-    EXPECT_EQ(Host::PixelOf(r, 39, 0), grey);  // the far corners belong to the shadow
-    EXPECT_EQ(Host::PixelOf(r, 5, 5), (Rgb{10, 20, 30}));
+    EXPECT_EQ(PixelOf(r, 0, 0), white);
+    EXPECT_EQ(PixelOf(r, 0, 18), white);
+    EXPECT_EQ(PixelOf(r, 39, 19), grey);
+    EXPECT_EQ(PixelOf(r, 39, 0), grey);  // the far corners belong to the shadow
+    EXPECT_EQ(PixelOf(r, 5, 5), (Rgb{10, 20, 30}));
 
     // Lowered outside, raised inside.
     HWND b = host.Of(band);
-    EXPECT_EQ(Host::PixelOf(b, 0, 0), grey);
-    EXPECT_EQ(Host::PixelOf(b, 39, 19), white);
-    EXPECT_EQ(Host::PixelOf(b, 1, 1), white);
-    EXPECT_EQ(Host::PixelOf(b, 38, 18), grey);
-    EXPECT_EQ(Host::PixelOf(b, 30, 15), white);
+    EXPECT_EQ(PixelOf(b, 0, 0), grey);
+    EXPECT_EQ(PixelOf(b, 39, 19), white);
+    EXPECT_EQ(PixelOf(b, 1, 1), white);
+    EXPECT_EQ(PixelOf(b, 38, 18), grey);
+    EXPECT_EQ(PixelOf(b, 30, 15), white);
 
     // Two pixels high and lowered: an etched rule.
     HWND e = host.Of(rule);
-    EXPECT_EQ(Host::PixelOf(e, 100, 0), grey);
-    EXPECT_EQ(Host::PixelOf(e, 100, 1), white);
+    EXPECT_EQ(PixelOf(e, 100, 0), grey);
+    EXPECT_EQ(PixelOf(e, 100, 1), white);
 
     // Colour changes show.
     raised.SetColor(face);
     UpdateWindow(r);
-    EXPECT_EQ(Host::PixelOf(r, 5, 5), face);
+    EXPECT_EQ(PixelOf(r, 5, 5), face);
 
     // A label on the band stands on the band's white: the band asks the dialog.
     HWND l = host.Of(label);
@@ -708,20 +605,20 @@ protected:
 
 TEST_F(PagesTest, EnterGoesOnThroughThePagesAndTheFocusFollowsThem) {
     // The dialog's first focus: the first edit field of what shows.
-    EXPECT_EQ(host.dc->InitialFocus(), host.Of(*edit1));
+    EXPECT_EQ(host.InitialFocus(), host.Of(*edit1));
     EXPECT_EQ(Style(host.Of(*go1)) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_EQ(Style(host.Of(*back1)) & BS_TYPEMASK, BS_PUSHBUTTON);
     SetFocus(host.Of(*edit1));
 
     // Enter in the edit field presses the page's default button.
-    EXPECT_TRUE(host.dc->PressEnter(host.controls));
+    EXPECT_TRUE(host.PressEnter());
     EXPECT_TRUE(page2->Visible());
     // The focus went with page 1: page 2 has no edit field, so its default button.
     EXPECT_EQ(Focus(), host.Of(*go2));
 
     // A focused button other than the default one is the one Enter presses.
     SetFocus(host.Of(*back2));
-    EXPECT_TRUE(host.dc->PressEnter(host.controls));
+    EXPECT_TRUE(host.PressEnter());
     EXPECT_TRUE(page1->Visible());
     EXPECT_EQ(Focus(), host.Of(*edit1));
 
@@ -730,16 +627,16 @@ TEST_F(PagesTest, EnterGoesOnThroughThePagesAndTheFocusFollowsThem) {
     Pump();
     ASSERT_TRUE(page2->Visible());
     EXPECT_EQ(Focus(), host.Of(*go2));
-    EXPECT_TRUE(host.dc->PressEnter(host.controls));
+    EXPECT_TRUE(host.PressEnter());
     ASSERT_TRUE(page3->Visible());
     // No edit field and no default button: its first button.
     EXPECT_EQ(Focus(), host.Of(*ok3));
-    EXPECT_TRUE(host.dc->PressEnter(host.controls));
+    EXPECT_TRUE(host.PressEnter());
     EXPECT_EQ(finished, 1);
 
     // With the check box focused there is no default button to press.
     SetFocus(host.Of(*check3));
-    EXPECT_FALSE(host.dc->PressEnter(host.controls));
+    EXPECT_FALSE(host.PressEnter());
     EXPECT_EQ(finished, 1);
 
     // A focus the user put outside the pages stays where it is.

@@ -155,14 +155,13 @@ class Impl;
 
 class Peer : public ControlPeer {
 public:
-    Peer(Impl& owner, Control& c, int id) : owner_(owner), control_(c), id_(id) {}
+    Peer(Impl& owner, Control& c) : owner_(owner), control_(c) {}
     void Changed(Control&) override { Sync(); }
     void Repaint(Control&) override;
 
     Control& Ctl() const { return control_; }
     ControlKind Kind() const { return control_.Kind(); }
     HWND Hwnd() const { return hwnd_; }
-    int Id() const { return id_; }
     void SetHwnd(HWND h) { hwnd_ = h; }
     // Where the control shows, in its parent's coordinates (empty while it has no size).
     Rect Area() const { return area_; }
@@ -192,7 +191,6 @@ private:
 
     Impl& owner_;
     Control& control_;
-    int id_;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
     Rect area_{0, 0, 0, 0};
@@ -359,7 +357,7 @@ struct PanelLink {
 
 void Impl::Attach(Control& c) {
     const int id = kFirstId + static_cast<int>(peers_.size());
-    peers_.push_back(std::make_unique<Peer>(*this, c, id));
+    peers_.push_back(std::make_unique<Peer>(*this, c));
     Peer& p = *peers_.back();
     const wchar_t* cls = L"STATIC";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS, ex = 0;
@@ -537,7 +535,9 @@ bool Impl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 bool Impl::PressEnter(const std::vector<std::unique_ptr<Control>>& controls) {
     Peer* focused = Focused();
     Control* press = nullptr;
+    // A folder list opens its row itself; an open drive list takes the drive.
     if (focused && focused->Kind() == ControlKind::FolderList) return false;
+    if (focused && focused->Kind() == ControlKind::DriveList && SendMessageW(focused->Hwnd(), CB_GETDROPPEDSTATE, 0, 0)) return false;
     const Control* f = focused ? &focused->Ctl() : nullptr;
     if (f && f->Kind() == ControlKind::Button && f->Showing() && f->Enabled())
         press = &focused->Ctl();
@@ -588,9 +588,13 @@ void Peer::Sync() {
         if (SendMessageW(hwnd_, PBM_GETPOS, 0, 0) != c.Position()) SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(c.Position()), 0);
         break;
     case ControlKind::Picture:
-    case ControlKind::Panel:
-        // Colour, bevels or pixels may have changed: drawn again from the control.
+        // Its pixels may have changed: drawn again from the control.
         InvalidateRect(hwnd_, nullptr, FALSE);
+        break;
+    case ControlKind::Panel:
+        // Its colour or bevels may have changed, and with the colour that of the
+        // controls standing on it.
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
         break;
     }
     Place();

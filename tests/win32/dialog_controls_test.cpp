@@ -427,6 +427,21 @@ TEST_F(FolderListTest, ChoosingADriveOpensItsFoldersAndADoubleClickOpensOne) {
     Pump();
     EXPECT_EQ(DLB->Directory(), "T:\\");
     EXPECT_EQ(opened, 3);
+
+    // Enter in the closed drive list presses the dialog's default button; in the
+    // open one it takes the drive.
+    Control& ok = host.Add(ControlKind::Button, nullptr, "OK");
+    ok.SetBounds(416, 320, 75, 25);
+    ok.SetDefault(true);
+    int pressed = 0;
+    ok.onClick = [&] { ++pressed; };
+    SetFocus(combo);
+    EXPECT_TRUE(host.PressEnter());
+    EXPECT_EQ(pressed, 1);
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    EXPECT_FALSE(host.PressEnter());
+    EXPECT_EQ(pressed, 1);
+    SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
 }
 
 TEST(DialogControls, MemoProgressBarAndTheirLooks) {
@@ -508,7 +523,8 @@ TEST(DialogControls, PanelsDrawTheirColourAndClassicBevels) {
     rule.SetBounds(0, 296, 505, 2);
     rule.SetBevels(Bevel::Lowered, Bevel::None);
     Control& label = host.Add(ControlKind::Label, &band, "ON_BAND");
-    label.SetBounds(5, 5, 0, 14);
+    label.SetAutoSize(false);
+    label.SetBounds(3, 3, 30, 14);
     label.SetText("x");
     host.Show();
 
@@ -546,6 +562,12 @@ TEST(DialogControls, PanelsDrawTheirColourAndClassicBevels) {
     LOGBRUSH lb{};
     ASSERT_TRUE(GetObjectW(brush, sizeof(lb), &lb));
     EXPECT_EQ(lb.lbColor, RGB(255, 255, 255));
+    EXPECT_EQ(PixelOf(l, 25, 7), white);
+    // The band's new colour shows behind its label too.
+    band.SetColor({200, 0, 0});
+    Pump();
+    EXPECT_EQ(PixelOf(b, 36, 15), (Rgb{200, 0, 0}));
+    EXPECT_EQ(PixelOf(l, 25, 7), (Rgb{200, 0, 0}));
 }
 
 // The wizard's way through its pages: Enter presses the focused or default button,

@@ -225,7 +225,6 @@ public:
         for (auto& [key, b] : brushes_) DeleteObject(b);
     }
 
-    HWND Dialog() const { return dialog_; }
     bool Quiet() const { return quiet_ > 0 || dying_; }
     // Notifications the windows send while a peer changes them are not the user's.
     struct Hush {

@@ -344,6 +344,7 @@ void FltkWindow::Show() {
     // The owner places and sizes the window as it appears, before it is mapped.
     if (handler_) handler_->OnShow();
     if (!visible_) return;
+    controls_->GoLive();
     win_->show();
     AfterShow(true);
     paintPending_ = true;

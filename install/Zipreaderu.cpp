@@ -30,6 +30,8 @@ constexpr size_t kHeaderWindow = 64 << 10;
 // writer is kept small on purpose: fresh memory costs page faults, and a few
 // megabytes already keep the writer busy.
 constexpr size_t kHandOverLimit = kChunk;
+// Members up to this size are unpacked into a memory stream in one piece.
+constexpr uint64_t kDirectStreamLimit = 64 << 20;
 constexpr size_t kPendingBytes = 4 << 20;
 constexpr size_t kPendingFiles = 512;
 
@@ -849,10 +851,33 @@ void TJXZipReader::ExtractMemberToStream(size_t i, platform::MemoryStream& out) 
     if (!IsOpen()) throw EJXZipError("No archive is open");
     if (i >= entries_.size()) throw EJXZipError("The archive " + fileName_ + " has no member " + std::to_string(i));
     const auto never = [](uint64_t) { return false; };
+    const TJXZipEntry& e = entries_[i];
     Sink sink;
     if (out.Position() >= out.Size()) {
         // Appending: a failure only has to cut the stream back.
         const size_t pos = out.Position(), oldSize = out.Size();
+        // When the data can really fill the declared size (deflate packs at most
+        // about 1032 to 1), the stream gets that room at once and the member is
+        // unpacked straight into it: no piece by piece copying, no regrowing of the
+        // stream. The resource streams are read this way at every start. A size
+        // beyond what a stream of the program needs goes the careful way, so that
+        // a header that lies costs no more memory than the data really gives.
+        const uint64_t most = e.method == 8 ? uint64_t{e.compressedSize} * 1032 + 1024 : e.compressedSize;
+        if (e.problem.empty() && e.uncompressedSize > 0 && e.uncompressedSize <= sizeLimit_ &&
+            e.uncompressedSize <= std::min<uint64_t>(most, kDirectStreamLimit)) {
+            out.Bytes().resize(pos + e.uncompressedSize);
+            sink.direct = out.Bytes().data() + pos;
+            try {
+                Decode(e, sink, never);
+            } catch (...) {
+                out.Bytes().resize(oldSize);
+                out.Bytes().shrink_to_fit();
+                out.Seek(pos);
+                throw;
+            }
+            out.Seek(pos + e.uncompressedSize);
+            return;
+        }
         sink.stream = &out;
         try {
             Decode(entries_[i], sink, never);

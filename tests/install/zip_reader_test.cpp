@@ -507,6 +507,42 @@ TEST_F(ZipReader, ExtractToStreamFindsByPathThenByNameIgnoringCase) {
     zip.ExtractToStream("bdata.jxs", s);
     EXPECT_EQ(Text(s.Bytes()), "01pictures");
     EXPECT_EQ(s.Position(), 10u);
+    // At the end the member is appended; past the end the gap reads as zeros, as
+    // a write there leaves it.
+    zip.ExtractToStream("FDATA.JXS", s);
+    EXPECT_EQ(Text(s.Bytes()), "01picturesat the root");
+    EXPECT_EQ(s.Position(), 21u);
+    s.Seek(23);
+    zip.ExtractToStream("bdata.jxs", s);
+    EXPECT_EQ(Text(s.Bytes()), std::string("01picturesat the root\0\0pictures", 31));
+    EXPECT_EQ(s.Position(), 31u);
+}
+
+TEST_F(ZipReader, AStreamTakesLargeMembersWholeAndKeepsItsBytesWhenOneIsDamaged) {
+    // Big enough to need many pieces of the inflater's output, stored and packed.
+    const std::vector<uint8_t> noise = Noise(3 << 20, 5);
+    const std::string big = Text(noise) + Lines(2 << 20);
+    ZipWriter w;
+    w.Add("packed.bin", big);
+    w.Add("stored.bin", big, Stored());
+    size_t bad = w.Add("damaged.bin", big);
+    std::vector<uint8_t> bytes = w.Finish();
+    const auto& m = w.Members()[bad];
+    bytes[m.dataOffset + m.compressedSize - 5] ^= 0x10;
+    Open(bytes);
+
+    platform::MemoryStream s;
+    s.Write("head", 4);
+    zip.ExtractToStream("packed.bin", s);
+    zip.ExtractToStream("stored.bin", s);
+    EXPECT_EQ(s.Size(), 4 + 2 * big.size());
+    EXPECT_EQ(s.Position(), s.Size());
+    EXPECT_TRUE(Text(s.Bytes()) == "head" + big + big);
+    const size_t before = s.Size();
+    EXPECT_THROW(zip.ExtractToStream("damaged.bin", s), EJXZipError);
+    EXPECT_EQ(s.Size(), before);
+    EXPECT_EQ(s.Position(), before);
+    EXPECT_TRUE(Text(s.Bytes()) == "head" + big + big);
 }
 
 TEST_F(ZipReader, ProgressEventsRunFromZeroToHundredPerMemberAndOverall) {

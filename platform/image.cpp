@@ -118,6 +118,37 @@ void Image::CopyRect(int dx, int dy, int w, int h, const Image& src, int sx, int
     MarkDamaged({dx, dy, w, h});
 }
 
+void Image::CopyRectMasked(int dx, int dy, int w, int h, const Image& src, int sx, int sy, const Image& mask, int mx,
+                           int my) {
+    if (w <= 0 || h <= 0) return;
+    // Clip against the source and the mask, moving the other two rectangles along.
+    auto clipStart = [&](int& s, int& d, int& o, int& len) {
+        if (s < 0) {
+            d -= s;
+            o -= s;
+            len += s;
+            s = 0;
+        }
+    };
+    clipStart(sx, dx, mx, w);
+    clipStart(sy, dy, my, h);
+    clipStart(mx, dx, sx, w);
+    clipStart(my, dy, sy, h);
+    clipStart(dx, sx, mx, w);
+    clipStart(dy, sy, my, h);
+    w = std::min({w, src.w_ - sx, mask.w_ - mx, w_ - dx});
+    h = std::min({h, src.h_ - sy, mask.h_ - my, h_ - dy});
+    if (w <= 0 || h <= 0) return;
+    const size_t n = static_cast<size_t>(w) * 3;
+    for (int row = 0; row < h; ++row) {
+        const uint8_t* s = src.Row(sy + row) + sx * 3;
+        const uint8_t* m = mask.Row(my + row) + mx * 3;
+        uint8_t* d = Row(dy + row) + dx * 3;
+        for (size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>((d[i] & ~m[i]) | (s[i] & m[i]));
+    }
+    MarkDamaged({dx, dy, w, h});
+}
+
 void Image::Fill(Rect r, Rgb c) {
     r = Intersect(r, {0, 0, w_, h_});
     if (r.Empty()) return;

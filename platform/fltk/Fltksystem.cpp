@@ -482,7 +482,9 @@ void FltkWindow::QueueDamage() {
 void FltkWindow::PutCanvas(Rect r) {
     r = Intersect(r, {0, 0, canvas_.Width(), canvas_.Height()});
     if (r.Empty()) return;
-    fl_draw_image(canvas_.Row(r.y) + static_cast<size_t>(r.x) * 3, r.x, r.y, r.w, r.h, 3, canvas_.Width() * 3);
+    const unsigned char* first = canvas_.Row(r.y) + static_cast<size_t>(r.x) * 3;
+    const size_t stride = static_cast<size_t>(canvas_.Width()) * 3;
+    if (!PutRgbRows(first, stride, r.x, r.y, r.w, r.h)) fl_draw_image(first, r.x, r.y, r.w, r.h, 3, static_cast<int>(stride));
 }
 
 void FltkWindow::Draw(int flDamage) {

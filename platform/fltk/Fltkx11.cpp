@@ -147,6 +147,71 @@ void SetDialogFrame(Fl_Window* win, Fl_Window* owner) {
     if (owner && fl_xid(owner)) XSetTransientForHint(d, w, fl_xid(owner));
 }
 
+namespace {
+
+// True when the screen's pixels are 32-bit words holding 8 bits each of red, green
+// and blue, as on practically every desktop; asked once, the visual stays.
+bool PlainTrueColour() {
+    static int plain = -1;
+    if (plain >= 0) return plain == 1;
+    plain = 0;
+    const XVisualInfo* v = fl_visual;
+    if (!fl_display || !v || v->c_class != TrueColor || v->depth != 24 || v->red_mask != 0xFF0000 ||
+        v->green_mask != 0x00FF00 || v->blue_mask != 0x0000FF)
+        return false;
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(fl_display, &count);
+    for (int i = 0; formats && i < count; ++i)
+        if (formats[i].depth == 24 && formats[i].bits_per_pixel == 32) plain = 1;
+    if (formats) XFree(formats);
+    return plain == 1;
+}
+
+}  // namespace
+
+bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return true;
+    if (!fl_window || !fl_gc || !PlainTrueColour()) return false;
+    // Bands of 64 rows: converted while the rows are in the cache, and no buffer
+    // the size of the window kept for the whole run.
+    constexpr int kBand = 64;
+    static std::vector<unsigned char> band;
+    band.resize(static_cast<size_t>(w) * 4 * std::min(h, kBand));
+    XImage img{};
+    img.width = w;
+    img.format = ZPixmap;
+    img.data = reinterpret_cast<char*>(band.data());
+    // The bytes of a pixel as a little-endian word 0x00RRGGBB; Xlib swaps them for
+    // a server of the other byte order.
+    img.byte_order = LSBFirst;
+    img.bitmap_unit = 32;
+    img.bitmap_bit_order = LSBFirst;
+    img.bitmap_pad = 32;
+    img.depth = 24;
+    img.bytes_per_line = w * 4;
+    img.bits_per_pixel = 32;
+    img.red_mask = 0xFF0000;
+    img.green_mask = 0x00FF00;
+    img.blue_mask = 0x0000FF;
+    for (int top = 0; top < h; top += kBand) {
+        const int rows = std::min(kBand, h - top);
+        img.height = rows;
+        if (!XInitImage(&img)) return top > 0;
+        for (int r = 0; r < rows; ++r) {
+            const unsigned char* s = rgb + static_cast<size_t>(top + r) * stride;
+            unsigned char* d = band.data() + static_cast<size_t>(r) * w * 4;
+            for (int i = 0; i < w; ++i, s += 3, d += 4) {
+                d[0] = s[2];
+                d[1] = s[1];
+                d[2] = s[0];
+                d[3] = 0;
+            }
+        }
+        XPutImage(fl_display, fl_window, fl_gc, &img, 0, 0, x, y + top, static_cast<unsigned>(w), static_cast<unsigned>(rows));
+    }
+    return true;
+}
+
 void MoveWindowTo(Fl_Window* win, int x, int y) {
     ::Window w = fl_xid(win);
     if (!w) return;

@@ -4,6 +4,7 @@
 // headers (whose macros such as None clash with the program's names) stay here.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/image.h"
@@ -40,6 +41,13 @@ void SetModalOwner(Fl_Window* w, Fl_Window* owner, bool justMapped);
 // owner when there is one. Leaves the requests in the output buffer, so that they
 // reach the server together with the window's mapping.
 void SetDialogFrame(Fl_Window* w, Fl_Window* owner);
+
+// Draws w x h pixels of 24-bit RGB rows (stride bytes apart) at (x, y) of the
+// window FLTK is drawing, within its clip. Does the conversion for the usual
+// true-colour screen of 32-bit pixels itself, in bands that stay in the cache,
+// which costs a fraction of FLTK's general one; false (nothing drawn) for any
+// other screen, which then takes FLTK's way.
+bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h);
 
 // Puts a shown window's top-left corner at (x, y), which may be off the screen.
 void MoveWindowTo(Fl_Window* w, int x, int y);

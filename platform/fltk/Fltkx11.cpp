@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <stdexcept>
 
 namespace platform::fltk {
@@ -30,7 +31,25 @@ namespace {
 
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 
+// The atoms of the window manager's protocol that the menu uses. Asked for together
+// when the display opens, while the server has nothing else to do; Xlib keeps the
+// answers, so that asking for them later, right after a window was mapped (when the
+// window manager keeps the server busy), costs no round trip each.
+const char* const kAtomNames[] = {"_NET_SUPPORTING_WM_CHECK", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
+                                  "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_MODAL", "_NET_WM_WINDOW_TYPE",
+                                  "_NET_WM_WINDOW_TYPE_DIALOG", "_MOTIF_WM_HINTS"};
+
+// While a OneWindowManagerAnswer lives: -1 not asked yet, else the answer.
+int g_heldAnswer = -1;
+int g_answerHolders = 0;
+
 }  // namespace
+
+OneWindowManagerAnswer::OneWindowManagerAnswer() { ++g_answerHolders; }
+
+OneWindowManagerAnswer::~OneWindowManagerAnswer() {
+    if (--g_answerHolders == 0) g_heldAnswer = -1;
+}
 
 void OpenDisplay() {
     if (fl_display) return;
@@ -43,6 +62,8 @@ void OpenDisplay() {
     // which goes away at the first release, would flicker.
     Bool supported = False;
     XkbSetDetectableAutoRepeat(d, True, &supported);
+    Atom atoms[std::size(kAtomNames)];
+    XInternAtoms(d, const_cast<char**>(kAtomNames), static_cast<int>(std::size(kAtomNames)), False, atoms);
 }
 
 int ScreenWidthPx() { return DisplayWidth(fl_display, fl_screen); }
@@ -52,19 +73,26 @@ void FlushDisplay() {
 }
 
 bool WindowManagerRunning() {
+    if (g_answerHolders > 0 && g_heldAnswer >= 0) return g_heldAnswer == 1;
     Display* d = fl_display;
     Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
     ::Window root = DefaultRootWindow(d);
     ::Window child = WindowProperty(d, root, check);
-    if (!child) return false;
-    // A manager that died leaves the root property behind; its check window is
-    // then gone, which must not raise an error that ends the program.
-    XSync(d, False);
-    auto old = XSetErrorHandler(IgnoreErrors);
-    ::Window self = WindowProperty(d, child, check);
-    XSync(d, False);
-    XSetErrorHandler(old);
-    return self == child;
+    bool running = false;
+    if (child) {
+        // A manager that died leaves the root property behind; its check window is
+        // then gone, which must not raise an error that ends the program. Reading a
+        // property waits for its answer, and the server answers in order: the
+        // errors of everything sent before have been handled by then, and this
+        // read's own error arrives before the call returns, so the handler catches
+        // exactly this one.
+        auto old = XSetErrorHandler(IgnoreErrors);
+        ::Window self = WindowProperty(d, child, check);
+        XSetErrorHandler(old);
+        running = self == child;
+    }
+    if (g_answerHolders > 0) g_heldAnswer = running ? 1 : 0;
+    return running;
 }
 
 namespace {

@@ -22,6 +22,18 @@ void FlushDisplay();
 // True when an EWMH window manager announces itself on the root window.
 bool WindowManagerRunning();
 
+// While one lives, WindowManagerRunning asks the server only once: the requests
+// that show a window go out together, and a manager that came or went in between
+// would not see them any differently. Saves round trips in the moments after a
+// window is mapped, when the manager keeps the server busy.
+class OneWindowManagerAnswer {
+public:
+    OneWindowManagerAnswer();
+    ~OneWindowManagerAnswer();
+    OneWindowManagerAnswer(const OneWindowManagerAnswer&) = delete;
+    OneWindowManagerAnswer& operator=(const OneWindowManagerAnswer&) = delete;
+};
+
 // Asks for (or drops) the stay-on-top state of a shown window. justMapped: the
 // window was mapped in this same batch of requests, so the state is also written
 // as the window's own property, which a manager that has not read it yet takes

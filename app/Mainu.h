@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,10 @@ public:
 
     // --- painting ---
     void InitBackBuffers();
+    // Starts decoding the two skins on a thread of their own, so that it runs while
+    // the resource archives are unpacked; PrepareSkins takes the result (or decodes
+    // them itself when nothing was started).
+    void DecodeSkinsAhead();
     void PrepareSkins();
     int LoadButtonBitmaps(platform::MemoryStream& pictures);
     void InitInfoArea(platform::MemoryStream& fonts);
@@ -177,6 +182,10 @@ public:
     std::unique_ptr<TIMG_FRM> IMG_FRM;
 
 private:
+    struct Skins {
+        platform::Image cover, program;
+    };
+    std::future<Skins> skinsAhead_;
     std::unique_ptr<platform::Window> window_;
     platform::MemoryStream* fontStream_ = nullptr;
     platform::MemoryStream* pictureStream_ = nullptr;

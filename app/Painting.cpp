@@ -2,6 +2,7 @@
 // program block, the status strip and the full repaint.
 #include <algorithm>
 #include <stdexcept>
+#include <system_error>
 
 #include "app/Mainu.h"
 #include "catalogue/Discpaths.h"
@@ -36,9 +37,37 @@ void TMN_FRM::InitBackBuffers() {
     listBackground.Create(1024, 768);
 }
 
+void TMN_FRM::DecodeSkinsAhead() {
+    // The skins are the program's own resources: decoding them needs nothing of the
+    // disc and touches nothing the window thread uses, only the resource table,
+    // which stays as it is while the program runs. A thread that cannot be started
+    // leaves the work to PrepareSkins.
+    try {
+        skinsAhead_ = std::async(std::launch::async, [] {
+            Skins s;
+            platform::LoadResourceImage("JPEG", "TLO_IM1", s.cover);
+            platform::LoadResourceImage("JPEG", "TLO_IM2", s.program);
+            return s;
+        });
+    } catch (const std::system_error&) {
+    }
+}
+
 void TMN_FRM::PrepareSkins() {
-    platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
-    platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
+    bool decoded = false;
+    if (skinsAhead_.valid()) {
+        try {
+            Skins s = skinsAhead_.get();
+            skinCover = std::move(s.cover);
+            skinProgram = std::move(s.program);
+            decoded = true;
+        } catch (const std::exception&) {
+        }
+    }
+    if (!decoded) {
+        platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
+        platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
+    }
     platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
     coverBuffer.DrawImage(0, 0, skinCover);
     programBuffer.DrawImage(0, 0, skinProgram);

@@ -7,6 +7,7 @@
 #include "install/Zipreaderu.h"
 #include "menu_fixture.h"
 #include "platform/paths.h"
+#include "platform/resources.h"
 
 using namespace menutest;
 using platform::ShapeKind;
@@ -121,6 +122,33 @@ TEST_F(MenuTest, TheFirstProgramIsSelectedAndTheTitleAndCountAreDrawn) {
         for (int y = 720; y < 732; ++y) changed += Frm().programBuffer.Pixel(x, y) != Frm().skinProgram.Pixel(x, y);
     EXPECT_GT(changed, 20);
     EXPECT_TRUE(sys_->CursorRegistered(platform::kCursorHand));
+}
+
+TEST_F(MenuTest, TheSkinsDecodedWhileTheArchivesUnpackAreTheProgramsOwnPictures) {
+    // They are decoded on a thread of their own; what arrives must be each skin
+    // whole, in its place, and only skin: the buffers are the skins but for the
+    // title and the count.
+    MakeDisc(SmallCatalogue());
+    ASSERT_TRUE(Start());
+    platform::Image cover, program;
+    ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM1", cover));
+    ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM2", program));
+    ASSERT_EQ(Frm().skinCover.Width(), cover.Width());
+    ASSERT_EQ(Frm().skinCover.Height(), cover.Height());
+    ASSERT_EQ(Frm().skinProgram.Width(), program.Width());
+    ASSERT_EQ(Frm().skinProgram.Height(), program.Height());
+    int coverDiffers = 0, programDiffers = 0, bufferDiffers = 0;
+    for (int y = 0; y < cover.Height(); ++y)
+        for (int x = 0; x < cover.Width(); ++x) {
+            coverDiffers += Frm().skinCover.Pixel(x, y) != cover.Pixel(x, y);
+            programDiffers += Frm().skinProgram.Pixel(x, y) != program.Pixel(x, y);
+            const bool ink = (y >= 113 && y < 135) || (y >= 720 && y < 740);
+            if (!ink) bufferDiffers += Frm().coverBuffer.Pixel(x, y) != cover.Pixel(x, y);
+        }
+    EXPECT_EQ(coverDiffers, 0);
+    EXPECT_EQ(programDiffers, 0);
+    EXPECT_EQ(bufferDiffers, 0);
+    EXPECT_FALSE(cover.Pixel(512, 400) == program.Pixel(512, 400) && cover.Pixel(900, 200) == program.Pixel(900, 200));
 }
 
 TEST_F(MenuTest, APlainFontFileStandsInForAMissingArchive) {

@@ -306,7 +306,7 @@ bool ReadBmp(MemoryStream& in, Image& img, std::string* error) {
         if (sizeImage && sizeImage < need) return Fail(img, error, "image size field smaller than the pixel rows");
         consumed = sizeImage ? sizeImage : static_cast<size_t>(need);
         if (need > dataAvail || consumed > dataAvail) return Fail(img, error, "stream ends inside the pixel data");
-        if (!img.Create(L.width, L.height)) return Fail(img, error, "cannot create the picture");
+        if (!img.CreateUncleared(L.width, L.height)) return Fail(img, error, "cannot create the picture");
         DecodeRows(data, static_cast<size_t>(rowSize), L, img);
     }
     in.Seek(start + pixelStart + consumed);

@@ -42,13 +42,22 @@ Image& Image::operator=(Image&& o) noexcept {
 }
 
 bool Image::Create(int w, int h) {
+    if (!CreateUncleared(w, h)) return false;
+    std::fill(data_.begin(), data_.end(), uint8_t{0});
+    return true;
+}
+
+bool Image::CreateUncleared(int w, int h) {
     if (w < 0 || h < 0 || w > kMaxSide || h > kMaxSide || int64_t(w) * h > kMaxPixels) {
         Reset();
         return false;
     }
     w_ = w;
     h_ = h;
-    data_.assign(static_cast<size_t>(w) * h * 3, 0);
+    const size_t n = static_cast<size_t>(w) * h * 3;
+    // Growing from empty: what was there need not be carried over.
+    if (n > data_.capacity()) data_.clear();
+    data_.resize(n);
     MarkDamaged({0, 0, w, h});
     return true;
 }

@@ -79,6 +79,23 @@ TEST(Image, AMaskedCopyGivesWhatTheFourOperationsGiveThroughAWorkImage) {
                     }
 }
 
+TEST(Image, CreatingAgainClearsWhatThePictureHeld) {
+    Image img(6, 4);
+    img.FillAll({9, 8, 7});
+    ASSERT_TRUE(img.Create(6, 4));  // the same size: the memory is kept, and cleared
+    EXPECT_EQ(img.Pixel(5, 3), (Rgb{0, 0, 0}));
+    img.FillAll({9, 8, 7});
+    ASSERT_TRUE(img.Create(3, 2));
+    EXPECT_EQ(img.Pixel(2, 1), (Rgb{0, 0, 0}));
+    // Uncleared: the size changes, every pixel is there to be written.
+    ASSERT_TRUE(img.CreateUncleared(20, 10));
+    EXPECT_EQ(img.Width(), 20);
+    img.Fill({0, 0, 20, 10}, {1, 2, 3});
+    EXPECT_EQ(img.Pixel(19, 9), (Rgb{1, 2, 3}));
+    EXPECT_FALSE(img.CreateUncleared(Image::kMaxSide + 1, 1));
+    EXPECT_TRUE(img.Empty());
+}
+
 TEST(Image, CopiesClipOnBothSides) {
     Image src(3, 3), dst(4, 4);
     for (int y = 0; y < 3; ++y)

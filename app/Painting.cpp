@@ -31,9 +31,12 @@ bool LoadDiscJpeg(const std::string& winPath, Image& img) {
 }  // namespace
 
 void TMN_FRM::InitBackBuffers() {
-    coverBuffer.Create(1024, 768);
-    programBuffer.Create(1024, 768);
-    composedBuffer.Create(1024, 768);
+    // Four black pictures. Three of them PrepareSkins, which always comes next,
+    // paints whole (a skin of the window's size, or black where there is none, and
+    // the composed picture as a copy), so their memory is not cleared twice.
+    coverBuffer.CreateUncleared(1024, 768);
+    programBuffer.CreateUncleared(1024, 768);
+    composedBuffer.CreateUncleared(1024, 768);
     listBackground.Create(1024, 768);
 }
 
@@ -69,8 +72,12 @@ void TMN_FRM::PrepareSkins() {
         platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
     }
     platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
-    coverBuffer.DrawImage(0, 0, skinCover);
-    programBuffer.DrawImage(0, 0, skinProgram);
+    auto paint = [](Image& buffer, const Image& skin) {
+        if (skin.Width() < buffer.Width() || skin.Height() < buffer.Height()) buffer.FillAll({0, 0, 0});
+        buffer.DrawImage(0, 0, skin);
+    };
+    paint(coverBuffer, skinCover);
+    paint(programBuffer, skinProgram);
     for (Image* b : {&coverBuffer, &programBuffer}) {
         if (ScreenMode == 800) {
             b->Fill({246, 113, 28, 600}, {0, 0, 0});

@@ -8,6 +8,9 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <climits>
 #include <iterator>
 #include <stdexcept>
@@ -197,6 +200,29 @@ bool PlainTrueColour() {
 
 }  // namespace
 
+void RgbToXrgb(const unsigned char* rgb, unsigned char* out, int n) {
+    int i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four bytes from a pixel on (its R, G, B and the next one's R), turned
+        // around and shifted, are the word 0x00RRGGBB. The last pixel has no next
+        // one to read into, so it goes the plain way below.
+        for (; i + 1 < n; ++i) {
+            uint32_t v;
+            std::memcpy(&v, rgb + 3 * static_cast<size_t>(i), 4);
+            const uint32_t word = __builtin_bswap32(v) >> 8;
+            std::memcpy(out + 4 * static_cast<size_t>(i), &word, 4);
+        }
+    }
+    for (; i < n; ++i) {
+        const unsigned char* s = rgb + 3 * static_cast<size_t>(i);
+        unsigned char* d = out + 4 * static_cast<size_t>(i);
+        d[0] = s[2];
+        d[1] = s[1];
+        d[2] = s[0];
+        d[3] = 0;
+    }
+}
+
 bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h) {
     if (w <= 0 || h <= 0) return true;
     if (!fl_window || !fl_gc || !PlainTrueColour()) return false;
@@ -225,16 +251,8 @@ bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, in
         const int rows = std::min(kBand, h - top);
         img.height = rows;
         if (!XInitImage(&img)) return top > 0;
-        for (int r = 0; r < rows; ++r) {
-            const unsigned char* s = rgb + static_cast<size_t>(top + r) * stride;
-            unsigned char* d = band.data() + static_cast<size_t>(r) * w * 4;
-            for (int i = 0; i < w; ++i, s += 3, d += 4) {
-                d[0] = s[2];
-                d[1] = s[1];
-                d[2] = s[0];
-                d[3] = 0;
-            }
-        }
+        for (int r = 0; r < rows; ++r)
+            RgbToXrgb(rgb + static_cast<size_t>(top + r) * stride, band.data() + static_cast<size_t>(r) * w * 4, w);
         XPutImage(fl_display, fl_window, fl_gc, &img, 0, 0, x, y + top, static_cast<unsigned>(w), static_cast<unsigned>(rows));
     }
     return true;

@@ -60,6 +60,8 @@ void SetDialogFrame(Fl_Window* w, Fl_Window* owner);
 // which costs a fraction of FLTK's general one; false (nothing drawn) for any
 // other screen, which then takes FLTK's way.
 bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h);
+// The conversion: n pixels of R, G, B bytes into n little-endian words 0x00RRGGBB.
+void RgbToXrgb(const unsigned char* rgb, unsigned char* out, int n);
 
 // Puts a shown window's top-left corner at (x, y), which may be off the screen.
 void MoveWindowTo(Fl_Window* w, int x, int y);

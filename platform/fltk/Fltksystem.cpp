@@ -489,22 +489,26 @@ void FltkWindow::PutCanvas(Rect r) {
 }
 
 void FltkWindow::Draw(int flDamage) {
+    const Rect all{0, 0, canvas_.Width(), canvas_.Height()};
+    // When the whole canvas changed (the first paint, a full repaint), one transfer
+    // of it is all this draw sends: the other changes and the exposed parts lie in it.
+    const bool allChanged = std::any_of(pending_.begin(), pending_.end(), [&](const Rect& r) {
+        return r.x <= 0 && r.y <= 0 && r.x + r.w >= all.w && r.y + r.h >= all.h;
+    });
     // For the start-up benchmark: does this draw put the owner's whole picture up?
-    bool whole = false;
-    if (painted_ && FirstPaintWatched()) {
-        whole = (flDamage & ~FL_DAMAGE_USER1) != 0;
-        for (const Rect& r : pending_)
-            if (r.x <= 0 && r.y <= 0 && r.x + r.w >= canvas_.Width() && r.y + r.h >= canvas_.Height()) whole = true;
-    }
+    const bool whole = painted_ && FirstPaintWatched() && ((flDamage & ~FL_DAMAGE_USER1) != 0 || allChanged);
     // The damaged rectangles are drawn whatever region an expose set for clipping.
     if (!pending_.empty()) {
         fl_push_no_clip();
-        for (const Rect& r : pending_) PutCanvas(r);
+        if (allChanged)
+            PutCanvas(all);
+        else
+            for (const Rect& r : pending_) PutCanvas(r);
         fl_pop_clip();
         pending_.clear();
     }
     if (flDamage & ~FL_DAMAGE_USER1) {
-        PutCanvas({0, 0, canvas_.Width(), canvas_.Height()});
+        if (!allChanged) PutCanvas(all);
         // A window made larger than its canvas by the window manager shows black.
         fl_color(FL_BLACK);
         if (win_->w() > canvas_.Width()) fl_rectf(canvas_.Width(), 0, win_->w() - canvas_.Width(), win_->h());

@@ -188,10 +188,15 @@ bool DecodeRle(const uint8_t* d, size_t len, const Layout& L, Image& img, size_t
 }  // namespace
 
 bool ReadBmp(MemoryStream& in, Image& img, std::string* error) {
-    img.Reset();
     const size_t start = in.Position();
-    const size_t avail = in.Remaining();
-    const uint8_t* base = in.Current();
+    size_t used = 0;
+    if (!ReadBmp(in.Current(), in.Remaining(), img, error, &used)) return false;
+    in.Seek(start + used);
+    return true;
+}
+
+bool ReadBmp(const uint8_t* base, size_t avail, Image& img, std::string* error, size_t* used) {
+    img.Reset();
 
     if (avail < kFileHeaderSize + 4) return Fail(img, error, "stream ends inside the file header");
     if (base[0] != 'B' || base[1] != 'M') return Fail(img, error, "not a BMP file (no \"BM\" signature)");
@@ -328,7 +333,7 @@ bool ReadBmp(MemoryStream& in, Image& img, std::string* error) {
         if (!img.CreateUncleared(L.width, L.height)) return Fail(img, error, "cannot create the picture");
         DecodeRows(data, static_cast<size_t>(rowSize), L, img);
     }
-    in.Seek(start + pixelStart + consumed);
+    if (used) *used = pixelStart + consumed;
     return true;
 }
 

@@ -31,13 +31,14 @@ bool LoadDiscJpeg(const std::string& winPath, Image& img) {
 }  // namespace
 
 void TMN_FRM::InitBackBuffers() {
-    // Four black pictures. Three of them PrepareSkins, which always comes next,
-    // paints whole (a skin of the window's size, or black where there is none, and
-    // the composed picture as a copy), so their memory is not cleared twice.
+    // Black pictures. Three of them PrepareSkins, which always comes next, paints
+    // whole (a skin of the window's size, or black where there is none, and the
+    // composed picture as a copy), so their memory is not cleared twice. The list's
+    // background is only ever read as the list's rectangle, so it is no larger.
     coverBuffer.CreateUncleared(1024, 768);
     programBuffer.CreateUncleared(1024, 768);
     composedBuffer.CreateUncleared(1024, 768);
-    listBackground.Create(1024, 768);
+    listBackground.Create(439, 544);
 }
 
 void TMN_FRM::DecodeSkinsAhead() {

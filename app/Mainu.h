@@ -72,9 +72,10 @@ public:
 
     // --- painting ---
     void InitBackBuffers();
-    // Starts decoding the two skins on a thread of their own, so that it runs while
-    // the resource archives are unpacked; PrepareSkins takes the result (or decodes
-    // them itself when nothing was started).
+    // Starts decoding the two skins, and painting them on back buffers of their
+    // own, on a thread of their own, so that it runs while the resource archives are
+    // unpacked; PrepareSkins takes the result (or does the work itself when nothing
+    // was started).
     void DecodeSkinsAhead();
     void PrepareSkins();
     int LoadButtonBitmaps(platform::MemoryStream& pictures);
@@ -183,7 +184,7 @@ public:
 
 private:
     struct Skins {
-        platform::Image cover, program;
+        platform::Image cover, program, coverBuffer, programBuffer;
     };
     std::future<Skins> skinsAhead_;
     std::unique_ptr<platform::Window> window_;

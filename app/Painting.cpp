@@ -41,16 +41,28 @@ void TMN_FRM::InitBackBuffers() {
     listBackground.Create(439, 544);
 }
 
+namespace {
+// A back buffer with its skin on it: black where the skin does not reach.
+void PaintSkin(Image& buffer, const Image& skin) {
+    if (skin.Width() < buffer.Width() || skin.Height() < buffer.Height()) buffer.FillAll({0, 0, 0});
+    buffer.DrawImage(0, 0, skin);
+}
+}  // namespace
+
 void TMN_FRM::DecodeSkinsAhead() {
-    // The skins are the program's own resources: decoding them needs nothing of the
-    // disc and touches nothing the window thread uses, only the resource table,
-    // which stays as it is while the program runs. A thread that cannot be started
-    // leaves the work to PrepareSkins.
+    // The skins are the program's own resources: decoding them, and putting them on
+    // back buffers of their own, needs nothing of the disc and touches nothing the
+    // window thread uses, only the resource table, which stays as it is while the
+    // program runs. A thread that cannot be started leaves the work to PrepareSkins.
     try {
         skinsAhead_ = std::async(std::launch::async, [] {
             Skins s;
             platform::LoadResourceImage("JPEG", "TLO_IM1", s.cover);
             platform::LoadResourceImage("JPEG", "TLO_IM2", s.program);
+            s.coverBuffer.CreateUncleared(1024, 768);
+            s.programBuffer.CreateUncleared(1024, 768);
+            PaintSkin(s.coverBuffer, s.cover);
+            PaintSkin(s.programBuffer, s.program);
             return s;
         });
     } catch (const std::system_error&) {
@@ -58,27 +70,25 @@ void TMN_FRM::DecodeSkinsAhead() {
 }
 
 void TMN_FRM::PrepareSkins() {
-    bool decoded = false;
+    bool painted = false;
     if (skinsAhead_.valid()) {
         try {
             Skins s = skinsAhead_.get();
             skinCover = std::move(s.cover);
             skinProgram = std::move(s.program);
-            decoded = true;
+            coverBuffer = std::move(s.coverBuffer);
+            programBuffer = std::move(s.programBuffer);
+            painted = true;
         } catch (const std::exception&) {
         }
     }
-    if (!decoded) {
+    if (!painted) {
         platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
         platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
+        PaintSkin(coverBuffer, skinCover);
+        PaintSkin(programBuffer, skinProgram);
     }
     platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
-    auto paint = [](Image& buffer, const Image& skin) {
-        if (skin.Width() < buffer.Width() || skin.Height() < buffer.Height()) buffer.FillAll({0, 0, 0});
-        buffer.DrawImage(0, 0, skin);
-    };
-    paint(coverBuffer, skinCover);
-    paint(programBuffer, skinProgram);
     for (Image* b : {&coverBuffer, &programBuffer}) {
         if (ScreenMode == 800) {
             b->Fill({246, 113, 28, 600}, {0, 0, 0});

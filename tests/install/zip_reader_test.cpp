@@ -394,6 +394,62 @@ TEST_F(ZipReader, MembersThatInflateBeyondTheirDeclaredSizeAreRefused) {
     EXPECT_FALSE(Exists("bomb.bin"));
 }
 
+TEST_F(ZipReader, AMemberUnpackedWholeIsJudgedAsOneUnpackedInPieces) {
+    // A member bigger than a piece is unpacked in pieces into its file and in one
+    // call into a stream; each lie of the directory must be told the same way.
+    const std::string text = Lines(3 << 20);
+    const std::vector<uint8_t> packed = ZipWriter::Deflate(text.data(), text.size());
+    const uint32_t crc = ZipWriter::Crc32(text.data(), text.size());
+    const uint32_t size = static_cast<uint32_t>(text.size());
+    struct Lie {
+        const char* name;
+        uint32_t crc, size;
+        const char* why;
+    } lies[] = {
+        {"crc.txt", crc ^ 1, size, "fails its CRC check"},
+        {"longer.txt", crc, size + 1, "does not have its declared size"},
+        {"shorter.txt", crc, size - 1, "more than its declared size"},
+    };
+    ZipWriter w;
+    w.AddRaw("true.txt", packed, 8, crc, size);
+    for (const Lie& l : lies) w.AddRaw(l.name, packed, 8, l.crc, l.size);
+    std::vector<uint8_t> garbage = packed;
+    for (size_t i = 100; i < 400; ++i) garbage[i] ^= 0x5A;
+    w.AddRaw("garbage.txt", garbage, 8, crc, size);
+    Open(w.Finish());
+
+    EXPECT_TRUE(Stream("true.txt") == text);
+    auto whyWhole = [&](const char* name) {
+        try {
+            Stream(name);
+        } catch (const EJXZipError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    auto whyInPieces = [&](const char* name) {
+        fs::remove_all(Out(""));
+        try {
+            zip.SetBaseDir("T:\\out");
+            zip.ExtractFiles(name);
+        } catch (const EJXZipError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    for (const Lie& l : lies) {
+        SCOPED_TRACE(l.name);
+        const std::string whole = whyWhole(l.name), pieces = whyInPieces(l.name);
+        EXPECT_NE(whole.find(l.why), std::string::npos) << whole;
+        EXPECT_NE(pieces.find(l.why), std::string::npos) << pieces;
+        EXPECT_FALSE(Exists(l.name));
+    }
+    // Damaged data is refused either way (the two inflaters may notice it at
+    // different places, so the words may differ).
+    EXPECT_NE(whyWhole("garbage.txt"), "no error");
+    EXPECT_NE(whyInPieces("garbage.txt"), "no error");
+}
+
 TEST_F(ZipReader, OverlappingAndOutOfRangeMembersAreRefused) {
     ZipWriter w;
     w.Add("a.txt", "aaaa", Stored());

@@ -34,13 +34,21 @@ namespace {
 
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 
-// The atoms of the window manager's protocol that the menu uses. Asked for together
-// when the display opens, while the server has nothing else to do; Xlib keeps the
-// answers, so that asking for them later, right after a window was mapped (when the
-// window manager keeps the server busy), costs no round trip each.
-const char* const kAtomNames[] = {"_NET_SUPPORTING_WM_CHECK", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
-                                  "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_MODAL", "_NET_WM_WINDOW_TYPE",
-                                  "_NET_WM_WINDOW_TYPE_DIALOG", "_MOTIF_WM_HINTS"};
+// The atoms that FLTK asks for one by one as it takes the display, and those of the
+// window manager's protocol that the menu uses. Asked for together, in one round
+// trip, when the display opens; Xlib keeps the answers, so that asking for one
+// later costs no round trip of its own: some forty at FLTK's start, and those right
+// after a window was mapped, when the window manager keeps the server busy. A name
+// that FLTK no longer uses costs nothing but its place in the request.
+const char* const kAtomNames[] = {
+    "WM_DELETE_WINDOW", "WM_PROTOCOLS", "_MOTIF_WM_HINTS", "TARGETS", "CLIPBOARD", "TIMESTAMP",
+    "PRIMARY_TIMESTAMP", "CLIPBOARD_TIMESTAMP", "XdndAware", "XdndSelection", "XdndEnter", "XdndTypeList",
+    "XdndPosition", "XdndLeave", "XdndDrop", "XdndStatus", "XdndActionCopy", "XdndFinished", "text/uri-list",
+    "text/plain;charset=UTF-8", "text/plain;charset=utf-8", "text/plain", "TEXT", "COMPOUND_TEXT", "UTF8_STRING",
+    "image/bmp", "image/png", "INCR", "_NET_WM_PID", "_NET_WM_NAME", "_NET_WM_ICON_NAME", "_NET_WM_STATE_FULLSCREEN",
+    "_NET_WM_FULLSCREEN_MONITORS", "_NET_WORKAREA", "_NET_WM_ICON", "_NET_ACTIVE_WINDOW", "WM_LOCALE_NAME",
+    "_NET_SUPPORTING_WM_CHECK", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_WM_STATE_MODAL", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG"};
 
 // While a OneWindowManagerAnswer lives: -1 not asked yet, else the answer.
 int g_heldAnswer = -1;
@@ -59,14 +67,14 @@ void OpenDisplay() {
     Display* d = XOpenDisplay(nullptr);
     // FLTK would end the process itself; the program wants to say why first.
     if (!d) throw std::runtime_error("cannot open the X display");
+    Atom atoms[std::size(kAtomNames)];
+    XInternAtoms(d, const_cast<char**>(kAtomNames), static_cast<int>(std::size(kAtomNames)), False, atoms);
     fl_open_display(d);
     // A held key repeats as presses only, as the program knows it: without this
     // X sends a release before every repeated press, and the diagnostic panel,
     // which goes away at the first release, would flicker.
     Bool supported = False;
     XkbSetDetectableAutoRepeat(d, True, &supported);
-    Atom atoms[std::size(kAtomNames)];
-    XInternAtoms(d, const_cast<char**>(kAtomNames), static_cast<int>(std::size(kAtomNames)), False, atoms);
 }
 
 int ScreenWidthPx() { return DisplayWidth(fl_display, fl_screen); }

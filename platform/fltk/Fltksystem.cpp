@@ -351,7 +351,7 @@ void FltkWindow::Show() {
 }
 
 void FltkWindow::AfterShow(bool justMapped) {
-    OneWindowManagerAnswer sameManager;
+    ShowingBatch batch;
     // A dialog is told to the window manager as one, above the window it belongs
     // to, before anything sends the request that maps it: a manager reads a frame's
     // buttons once, when it takes the window on.

@@ -50,16 +50,23 @@ const char* const kAtomNames[] = {
     "_NET_SUPPORTING_WM_CHECK", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
     "_NET_WM_STATE_MODAL", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG"};
 
-// While a OneWindowManagerAnswer lives: -1 not asked yet, else the answer.
+// While a ShowingBatch lives: the manager's answer (-1 not asked yet), and the
+// state list last written to a window.
 int g_heldAnswer = -1;
-int g_answerHolders = 0;
+int g_batches = 0;
+::Window g_heldWindow = 0;
+std::vector<Atom> g_heldStates;
 
 }  // namespace
 
-OneWindowManagerAnswer::OneWindowManagerAnswer() { ++g_answerHolders; }
+ShowingBatch::ShowingBatch() { ++g_batches; }
 
-OneWindowManagerAnswer::~OneWindowManagerAnswer() {
-    if (--g_answerHolders == 0) g_heldAnswer = -1;
+ShowingBatch::~ShowingBatch() {
+    if (--g_batches == 0) {
+        g_heldAnswer = -1;
+        g_heldWindow = 0;
+        g_heldStates.clear();
+    }
 }
 
 void OpenDisplay() {
@@ -84,7 +91,7 @@ void FlushDisplay() {
 }
 
 bool WindowManagerRunning() {
-    if (g_answerHolders > 0 && g_heldAnswer >= 0) return g_heldAnswer == 1;
+    if (g_batches > 0 && g_heldAnswer >= 0) return g_heldAnswer == 1;
     Display* d = fl_display;
     Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
     ::Window root = DefaultRootWindow(d);
@@ -102,7 +109,7 @@ bool WindowManagerRunning() {
         XSetErrorHandler(old);
         running = self == child;
     }
-    if (g_answerHolders > 0) g_heldAnswer = running ? 1 : 0;
+    if (g_batches > 0) g_heldAnswer = running ? 1 : 0;
     return running;
 }
 
@@ -117,22 +124,32 @@ void ChangeWindowState(Fl_Window* win, const char* name, bool on, bool justMappe
     Atom atom = XInternAtom(d, name, False);
     bool wm = WindowManagerRunning();
     if (justMapped || !wm) {
-        // The property as FLTK left it, with this one state added or taken out.
+        // The property as FLTK left it (or as this batch wrote it a moment ago),
+        // with this one state added or taken out.
         std::vector<Atom> atoms;
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(d, w, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) == Success && data &&
-            type == XA_ATOM && format == 32) {
-            auto* list = reinterpret_cast<Atom*>(data);
-            for (unsigned long i = 0; i < count; ++i)
-                if (list[i] != atom) atoms.push_back(list[i]);
+        if (g_batches > 0 && g_heldWindow == w) {
+            for (Atom a : g_heldStates)
+                if (a != atom) atoms.push_back(a);
+        } else {
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(d, w, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+                data && type == XA_ATOM && format == 32) {
+                auto* list = reinterpret_cast<Atom*>(data);
+                for (unsigned long i = 0; i < count; ++i)
+                    if (list[i] != atom) atoms.push_back(list[i]);
+            }
+            if (data) XFree(data);
         }
-        if (data) XFree(data);
         if (on) atoms.push_back(atom);
         XChangeProperty(d, w, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(atoms.data()),
                         static_cast<int>(atoms.size()));
+        if (g_batches > 0) {
+            g_heldWindow = w;
+            g_heldStates = atoms;
+        }
     }
     if (wm) {
         XEvent ev{};

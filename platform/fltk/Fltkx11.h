@@ -22,16 +22,17 @@ void FlushDisplay();
 // True when an EWMH window manager announces itself on the root window.
 bool WindowManagerRunning();
 
-// While one lives, WindowManagerRunning asks the server only once: the requests
-// that show a window go out together, and a manager that came or went in between
-// would not see them any differently. Saves round trips in the moments after a
-// window is mapped, when the manager keeps the server busy.
-class OneWindowManagerAnswer {
+// The requests that show a window go out as one batch while one of these lives:
+// WindowManagerRunning asks the server only once (a manager that came or went in
+// between would not see them any differently), and the window's state list is
+// read once and then changed as this batch last wrote it. Saves round trips in
+// the moments after a window is mapped, when the manager keeps the server busy.
+class ShowingBatch {
 public:
-    OneWindowManagerAnswer();
-    ~OneWindowManagerAnswer();
-    OneWindowManagerAnswer(const OneWindowManagerAnswer&) = delete;
-    OneWindowManagerAnswer& operator=(const OneWindowManagerAnswer&) = delete;
+    ShowingBatch();
+    ~ShowingBatch();
+    ShowingBatch(const ShowingBatch&) = delete;
+    ShowingBatch& operator=(const ShowingBatch&) = delete;
 };
 
 // Asks for (or drops) the stay-on-top state of a shown window. justMapped: the

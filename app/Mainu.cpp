@@ -61,7 +61,6 @@ TMN_FRM::TMN_FRM(const std::vector<std::string>& args) : args_(args) {
 }
 
 TMN_FRM::~TMN_FRM() {
-    DropSkinsAhead();
     if (!released_) ReleaseMainWindow();
     window_->SetHandler(nullptr);
     if (MN_FRM == this) MN_FRM = nullptr;
@@ -101,9 +100,8 @@ void TMN_FRM::FormCreate() {
     sys.onMinimize = [this] { OnAppMinimize(); };
     sys.onRestore = [this] { OnAppRestore(); };
 
-    // The skins are decoded while the archives are unpacked, if the program entry
-    // has not set them going already; PrepareSkins waits for them.
-    StartDecodingSkins();
+    // A skin is decoded while the archives are unpacked; PrepareSkins waits for it.
+    DecodeCoverAhead();
     platform::MemoryStream fonts, pictures;
     const std::string resources = discpaths::OnDisc(app.discRoot, discpaths::kResourceFolder);
     LoadResourceArchive(resources, std::string(discpaths::kFontArchive), std::string(discpaths::kFontMember), fonts);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,11 @@ public:
 
     // --- painting ---
     void InitBackBuffers();
+    // Starts decoding the cover skin, and painting it on a back buffer of its own,
+    // on a thread of its own, so that it runs while the resource archives are
+    // unpacked; PrepareSkins takes the result (or does the work itself when nothing
+    // was started).
+    void DecodeCoverAhead();
     void PrepareSkins();
     int LoadButtonBitmaps(platform::MemoryStream& pictures);
     void InitInfoArea(platform::MemoryStream& fonts);
@@ -177,6 +183,10 @@ public:
     std::unique_ptr<TIMG_FRM> IMG_FRM;
 
 private:
+    struct Skin {
+        platform::Image picture, buffer;
+    };
+    std::future<Skin> coverAhead_;
     std::unique_ptr<platform::Window> window_;
     platform::MemoryStream* fontStream_ = nullptr;
     platform::MemoryStream* pictureStream_ = nullptr;
@@ -185,15 +195,6 @@ private:
 };
 
 extern TMN_FRM* MN_FRM;
-
-// Starts decoding the two skins, and painting each on a back buffer of its own, on
-// a thread of their own. They need neither the display nor the disc: the program
-// entry starts them before it opens the display, FormCreate when nobody has, and
-// PrepareSkins takes them (or does the work itself when nothing was started). Does
-// nothing while skins are already on their way.
-void StartDecodingSkins();
-// Forgets skins that no PrepareSkins took, once their decoder has finished.
-void DropSkinsAhead();
 
 // Runs the program on the installed window system: the screen test, the title, the
 // windows, the message loop. Exit code 0 in every case.

@@ -1,7 +1,6 @@
 // Painting the main window: the off-screen buffers, skins, buttons, the right-hand
 // program block, the status strip and the full repaint.
 #include <algorithm>
-#include <future>
 #include <stdexcept>
 #include <system_error>
 
@@ -48,64 +47,44 @@ void PaintSkin(Image& buffer, const Image& skin) {
     if (skin.Width() < buffer.Width() || skin.Height() < buffer.Height()) buffer.FillAll({0, 0, 0});
     buffer.DrawImage(0, 0, skin);
 }
-
-struct Skins {
-    Image cover, program, coverBuffer, programBuffer;
-};
-
-// The skins on their way; started and taken on the window thread only.
-std::future<Skins>& SkinsAhead() {
-    static std::future<Skins> skins;
-    return skins;
-}
 }  // namespace
 
-void StartDecodingSkins() {
-    // The skins are the program's own resources: decoding them, and putting them on
-    // back buffers of their own, needs neither the display nor the disc and touches
-    // nothing the window thread uses, only the resource table, which stays as it is
-    // while a menu runs. A thread that cannot be started leaves the work to
-    // PrepareSkins.
-    if (SkinsAhead().valid()) return;
+void TMN_FRM::DecodeCoverAhead() {
+    // The skins are the program's own resources: decoding one, and putting it on a
+    // back buffer of its own, needs nothing of the disc and touches nothing the
+    // window thread uses, only the resource table, which stays as it is while the
+    // program runs. One skin is about what fits in the time the archives take to
+    // unpack; the other waits for PrepareSkins. A thread that cannot be started
+    // leaves both to PrepareSkins.
     try {
-        SkinsAhead() = std::async(std::launch::async, [] {
-            Skins s;
-            platform::LoadResourceImage("JPEG", "TLO_IM1", s.cover);
-            platform::LoadResourceImage("JPEG", "TLO_IM2", s.program);
-            s.coverBuffer.CreateUncleared(1024, 768);
-            s.programBuffer.CreateUncleared(1024, 768);
-            PaintSkin(s.coverBuffer, s.cover);
-            PaintSkin(s.programBuffer, s.program);
+        coverAhead_ = std::async(std::launch::async, [] {
+            Skin s;
+            platform::LoadResourceImage("JPEG", "TLO_IM1", s.picture);
+            s.buffer.CreateUncleared(1024, 768);
+            PaintSkin(s.buffer, s.picture);
             return s;
         });
     } catch (const std::system_error&) {
     }
 }
 
-void DropSkinsAhead() {
-    // Waits for a decoder that nobody took the skins from, and forgets them: the
-    // next menu may have other resources.
-    if (SkinsAhead().valid()) SkinsAhead() = {};
-}
-
 void TMN_FRM::PrepareSkins() {
+    // The program skin here, while the cover skin may still be on its way.
+    platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
+    PaintSkin(programBuffer, skinProgram);
     bool painted = false;
-    if (SkinsAhead().valid()) {
+    if (coverAhead_.valid()) {
         try {
-            Skins s = SkinsAhead().get();
-            skinCover = std::move(s.cover);
-            skinProgram = std::move(s.program);
-            coverBuffer = std::move(s.coverBuffer);
-            programBuffer = std::move(s.programBuffer);
+            Skin s = coverAhead_.get();
+            skinCover = std::move(s.picture);
+            coverBuffer = std::move(s.buffer);
             painted = true;
         } catch (const std::exception&) {
         }
     }
     if (!painted) {
         platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
-        platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
         PaintSkin(coverBuffer, skinCover);
-        PaintSkin(programBuffer, skinProgram);
     }
     platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
     for (Image* b : {&coverBuffer, &programBuffer}) {

@@ -8,7 +8,6 @@
 
 #include "app/Mainu.h"
 #include "assets/program_resources.h"
-#include "platform/fltk/Fltkheap.h"
 #include "platform/fltk/Fltksystem.h"
 #include "platform/paths.h"
 #include "platform/system.h"
@@ -46,15 +45,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        // The skins need neither the display nor the disc: they are decoded while
-        // the display opens and the resource archives unpack, from the heap that
-        // start-up is made ready for.
-        platform::fltk::PrepareHeap();
-        RegisterProgramResources();
-        StartDecodingSkins();
         auto sys = CreateFltkSystem(argc, argv);
         platform::SetSystem(sys.get());
         platform::Drives().SetUpDefaults(platform::ExecutableFolder());
+        RegisterProgramResources();
         std::vector<std::string> args;
         for (int i = 1; i < argc; ++i) args.push_back(platform::Utf8ToCp1250(argv[i]));
         {

@@ -152,35 +152,6 @@ TEST_F(MenuTest, TheSkinsDecodedWhileTheArchivesUnpackAreTheProgramsOwnPictures)
     EXPECT_FALSE(cover.Pixel(512, 400) == program.Pixel(512, 400) && cover.Pixel(900, 200) == program.Pixel(900, 200));
 }
 
-TEST_F(MenuTest, SkinsSetGoingBeforeTheMenuStartsAreTakenAndForgottenWithTheMenu) {
-    // As the program entry does: the decoder runs before the display opens.
-    MakeDisc(SmallCatalogue());
-    StartDecodingSkins();
-    ASSERT_TRUE(Start());
-    platform::Image cover;
-    ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM1", cover));
-    EXPECT_EQ(Frm().skinCover.Pixel(512, 400), cover.Pixel(512, 400));
-    EXPECT_EQ(Frm().coverBuffer.Pixel(900, 300), cover.Pixel(900, 300));
-    Stop();
-
-    // Skins set going for a menu that never took them (its disc was missing) are
-    // not the next menu's: that one has other resources.
-    std::filesystem::remove(disc_ + "/CDInst/Dat/mains.ndt");
-    StartDecodingSkins();
-    EXPECT_FALSE(Start());
-    Stop();
-    MakeDisc(SmallCatalogue());
-    platform::Image red(1024, 768);
-    red.FillAll({250, 0, 0});
-    const std::vector<uint8_t> redJpeg = platform::EncodeJpeg(red, 100);
-    const platform::ResourceEntry skins[] = {{"JPEG", "TLO_IM1", redJpeg.data(), redJpeg.size()}};
-    platform::RegisterResources(skins, std::size(skins));
-    ASSERT_TRUE(Start());
-    const platform::Rgb shown = Frm().coverBuffer.Pixel(900, 300);
-    EXPECT_GT(shown.r, 240);
-    EXPECT_LT(shown.g, 10);
-}
-
 TEST_F(MenuTest, BuffersAreBlackWhereASkinDoesNotReach) {
     // A cover skin smaller than the window and a program skin that cannot be
     // decoded: the buffers are black but for what the skin and the ink cover.

@@ -100,8 +100,8 @@ void TMN_FRM::FormCreate() {
     sys.onMinimize = [this] { OnAppMinimize(); };
     sys.onRestore = [this] { OnAppRestore(); };
 
-    // A skin is decoded while the archives are unpacked; PrepareSkins waits for it.
-    DecodeCoverAhead();
+    // The skins are decoded while the archives are unpacked; PrepareSkins waits.
+    DecodeSkinsAhead();
     platform::MemoryStream fonts, pictures;
     const std::string resources = discpaths::OnDisc(app.discRoot, discpaths::kResourceFolder);
     LoadResourceArchive(resources, std::string(discpaths::kFontArchive), std::string(discpaths::kFontMember), fonts);

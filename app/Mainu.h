@@ -72,11 +72,11 @@ public:
 
     // --- painting ---
     void InitBackBuffers();
-    // Starts decoding the cover skin, and painting it on a back buffer of its own,
-    // on a thread of its own, so that it runs while the resource archives are
+    // Starts decoding the two skins, and painting them on back buffers of their
+    // own, on a thread of their own, so that it runs while the resource archives are
     // unpacked; PrepareSkins takes the result (or does the work itself when nothing
     // was started).
-    void DecodeCoverAhead();
+    void DecodeSkinsAhead();
     void PrepareSkins();
     int LoadButtonBitmaps(platform::MemoryStream& pictures);
     void InitInfoArea(platform::MemoryStream& fonts);
@@ -183,10 +183,10 @@ public:
     std::unique_ptr<TIMG_FRM> IMG_FRM;
 
 private:
-    struct Skin {
-        platform::Image picture, buffer;
+    struct Skins {
+        platform::Image cover, program, coverBuffer, programBuffer;
     };
-    std::future<Skin> coverAhead_;
+    std::future<Skins> skinsAhead_;
     std::unique_ptr<platform::Window> window_;
     platform::MemoryStream* fontStream_ = nullptr;
     platform::MemoryStream* pictureStream_ = nullptr;

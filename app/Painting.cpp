@@ -49,19 +49,20 @@ void PaintSkin(Image& buffer, const Image& skin) {
 }
 }  // namespace
 
-void TMN_FRM::DecodeCoverAhead() {
-    // The skins are the program's own resources: decoding one, and putting it on a
-    // back buffer of its own, needs nothing of the disc and touches nothing the
+void TMN_FRM::DecodeSkinsAhead() {
+    // The skins are the program's own resources: decoding them, and putting them on
+    // back buffers of their own, needs nothing of the disc and touches nothing the
     // window thread uses, only the resource table, which stays as it is while the
-    // program runs. One skin is about what fits in the time the archives take to
-    // unpack; the other waits for PrepareSkins. A thread that cannot be started
-    // leaves both to PrepareSkins.
+    // program runs. A thread that cannot be started leaves the work to PrepareSkins.
     try {
-        coverAhead_ = std::async(std::launch::async, [] {
-            Skin s;
-            platform::LoadResourceImage("JPEG", "TLO_IM1", s.picture);
-            s.buffer.CreateUncleared(1024, 768);
-            PaintSkin(s.buffer, s.picture);
+        skinsAhead_ = std::async(std::launch::async, [] {
+            Skins s;
+            platform::LoadResourceImage("JPEG", "TLO_IM1", s.cover);
+            platform::LoadResourceImage("JPEG", "TLO_IM2", s.program);
+            s.coverBuffer.CreateUncleared(1024, 768);
+            s.programBuffer.CreateUncleared(1024, 768);
+            PaintSkin(s.coverBuffer, s.cover);
+            PaintSkin(s.programBuffer, s.program);
             return s;
         });
     } catch (const std::system_error&) {
@@ -69,22 +70,23 @@ void TMN_FRM::DecodeCoverAhead() {
 }
 
 void TMN_FRM::PrepareSkins() {
-    // The program skin here, while the cover skin may still be on its way.
-    platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
-    PaintSkin(programBuffer, skinProgram);
     bool painted = false;
-    if (coverAhead_.valid()) {
+    if (skinsAhead_.valid()) {
         try {
-            Skin s = coverAhead_.get();
-            skinCover = std::move(s.picture);
-            coverBuffer = std::move(s.buffer);
+            Skins s = skinsAhead_.get();
+            skinCover = std::move(s.cover);
+            skinProgram = std::move(s.program);
+            coverBuffer = std::move(s.coverBuffer);
+            programBuffer = std::move(s.programBuffer);
             painted = true;
         } catch (const std::exception&) {
         }
     }
     if (!painted) {
         platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
+        platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
         PaintSkin(coverBuffer, skinCover);
+        PaintSkin(programBuffer, skinProgram);
     }
     platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
     for (Image* b : {&coverBuffer, &programBuffer}) {

@@ -87,6 +87,8 @@ public:
     // Hands the canvas's new damage to FLTK, which draws it at the next flush.
     void QueueDamage();
     void Draw(int flDamage);
+    // After any draw: a cursor still to be given to a window just shown is given now.
+    void AfterDraw();
     void ApplyCursor();
     void SetIconLabel(const std::string& utf8);
     void Iconize();
@@ -129,6 +131,7 @@ private:
     bool hiding_ = false;
     FltkWindow* modalOwner_ = nullptr;  // while shown modally: the window it blocks
     int cursor_ = kCursorDefault;
+    bool cursorPending_ = false;  // shown, and its cursor waits for its first picture
     OverlayPanel overlay_;
     std::string overlayText_;  // UTF-8
 };
@@ -247,6 +250,7 @@ void CanvasWindow::draw() {
         Fl_Window::draw();
     else
         owner_.Draw(damage());
+    owner_.AfterDraw();
 }
 
 // ---------------------------------------------------------------------------
@@ -366,8 +370,21 @@ void FltkWindow::AfterShow(bool justMapped) {
     // once it is clicked; knowing the modal window as that window's dialog, it
     // keeps the dialog above it and gives it the focus instead.
     if (modalOwner_) SetModalOwner(win_.get(), modalOwner_->Native(), justMapped);
-    ApplyCursor();
+    // A window just mapped gets its cursor with its first picture: making even the
+    // arrow loads it from the desktop's cursor theme, which would hold the picture
+    // up by up to a millisecond, and until the picture is there the pointer has
+    // nothing of the window to be over.
+    if (justMapped)
+        cursorPending_ = true;
+    else
+        ApplyCursor();
     FlushDisplay();
+}
+
+void FltkWindow::AfterDraw() {
+    if (!cursorPending_) return;
+    cursorPending_ = false;
+    ApplyCursor();
 }
 
 void FltkWindow::Hide() {
@@ -419,6 +436,7 @@ void FltkWindow::Close() {
 
 void FltkWindow::SetCursor(int number) {
     cursor_ = number;
+    cursorPending_ = false;
     ApplyCursor();
 }
 

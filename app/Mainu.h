@@ -173,6 +173,8 @@ public:
     // Buffers and pictures.
     platform::Image coverBuffer, programBuffer, composedBuffer, listBackground;
     platform::Image statusStrip, linkStrip, pictureBitmap;
+    // The skins as decoded; one of exactly the window's size becomes its buffer and
+    // is not kept here as well.
     platform::Image skinCover, skinProgram, updateNotice;
     std::array<std::array<platform::Image, 11>, 4> buttonBitmaps;  // [state 1..3][id 1..10]
     CJXFontFile titleFont, countFont, linkFont, spareFont1, spareFont2;

@@ -42,9 +42,17 @@ void TMN_FRM::InitBackBuffers() {
 }
 
 namespace {
-// A back buffer with its skin on it: black where the skin does not reach.
-void PaintSkin(Image& buffer, const Image& skin) {
-    if (skin.Width() < buffer.Width() || skin.Height() < buffer.Height()) buffer.FillAll({0, 0, 0});
+// A back buffer of the window's size with its skin on it, black where the skin does
+// not reach. A skin of exactly that size becomes the buffer itself: nothing reads a
+// skin once it is on its buffer, so it is not kept twice.
+void PutSkin(Image& skin, Image& buffer) {
+    if (skin.Width() == 1024 && skin.Height() == 768) {
+        buffer = std::move(skin);
+        skin.Reset();
+        return;
+    }
+    if (buffer.Width() != 1024 || buffer.Height() != 768) buffer.CreateUncleared(1024, 768);
+    buffer.FillAll({0, 0, 0});
     buffer.DrawImage(0, 0, skin);
 }
 }  // namespace
@@ -59,10 +67,8 @@ void TMN_FRM::DecodeSkinsAhead() {
             Skins s;
             platform::LoadResourceImage("JPEG", "TLO_IM1", s.cover);
             platform::LoadResourceImage("JPEG", "TLO_IM2", s.program);
-            s.coverBuffer.CreateUncleared(1024, 768);
-            s.programBuffer.CreateUncleared(1024, 768);
-            PaintSkin(s.coverBuffer, s.cover);
-            PaintSkin(s.programBuffer, s.program);
+            PutSkin(s.cover, s.coverBuffer);
+            PutSkin(s.program, s.programBuffer);
             return s;
         });
     } catch (const std::system_error&) {
@@ -85,8 +91,8 @@ void TMN_FRM::PrepareSkins() {
     if (!painted) {
         platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
         platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
-        PaintSkin(coverBuffer, skinCover);
-        PaintSkin(programBuffer, skinProgram);
+        PutSkin(skinCover, coverBuffer);
+        PutSkin(skinProgram, programBuffer);
     }
     platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
     for (Image* b : {&coverBuffer, &programBuffer}) {

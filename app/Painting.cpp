@@ -1,6 +1,8 @@
 // Painting the main window: the off-screen buffers, skins, buttons, the right-hand
 // program block, the status strip and the full repaint.
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <system_error>
 
@@ -23,10 +25,38 @@ constexpr Rgb kFrameGrey{0x86, 0x89, 0x95};
 constexpr Rgb kLinkBlue{0x49, 0x67, 0xA3};
 constexpr Rgb kLinkShadow{0x3B, 0x4D, 0x74};
 
+// The screenshot decoded last, by its file. Start-up shows the first program's
+// screenshot when it selects it and again in the first paint, and every repaint
+// shows it once more: reading and decoding it anew cost more than the rest of the
+// program block. A file that changed in size or time, or went, is read again.
+struct DecodedFile {
+    std::string host;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time{};
+    Image picture;
+};
+
+DecodedFile& LastScreenshot() {
+    static DecodedFile last;
+    return last;
+}
+
 // Loads a JPEG named by a disc path.
 bool LoadDiscJpeg(const std::string& winPath, Image& img) {
     auto host = platform::Drives().ToHost(winPath);
-    return host && platform::LoadJpegFile(*host, img);
+    if (!host) return false;
+    std::error_code sizeError, timeError;
+    const std::uintmax_t size = std::filesystem::file_size(*host, sizeError);
+    const auto time = std::filesystem::last_write_time(*host, timeError);
+    const bool known = !sizeError && !timeError;
+    DecodedFile& last = LastScreenshot();
+    if (known && !last.picture.Empty() && last.host == *host && last.size == size && last.time == time) {
+        img = last.picture.Clone();
+        return true;
+    }
+    if (!platform::LoadJpegFile(*host, img)) return false;
+    if (known) last = {*host, size, time, img.Clone()};
+    return true;
 }
 }  // namespace
 

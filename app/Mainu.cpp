@@ -61,6 +61,8 @@ TMN_FRM::TMN_FRM(const std::vector<std::string>& args) : args_(args) {
 }
 
 TMN_FRM::~TMN_FRM() {
+    // A start-up that ended early leaves the skins' decoder running; it ends by itself.
+    if (skinDecoder_.joinable()) skinDecoder_.join();
     if (!released_) ReleaseMainWindow();
     window_->SetHandler(nullptr);
     if (MN_FRM == this) MN_FRM = nullptr;

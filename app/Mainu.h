@@ -6,6 +6,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Appstate.h"
@@ -74,10 +75,12 @@ public:
     void InitBackBuffers();
     // Starts decoding the two skins, and painting them on back buffers of their
     // own, on a thread of their own, so that it runs while the resource archives are
-    // unpacked; PrepareSkins takes the result (or does the work itself when nothing
-    // was started).
+    // unpacked and the fonts are read. PrepareSkins takes the program skin and
+    // FinishCoverSkin, at the start of LoadCatalogue, the cover (or each does the
+    // work itself when nothing was started).
     void DecodeSkinsAhead();
     void PrepareSkins();
+    void FinishCoverSkin();
     int LoadButtonBitmaps(platform::MemoryStream& pictures);
     void InitInfoArea(platform::MemoryStream& fonts);
     void DrawButton(int id, int state);
@@ -185,10 +188,14 @@ public:
     std::unique_ptr<TIMG_FRM> IMG_FRM;
 
 private:
-    struct Skins {
-        platform::Image cover, program, coverBuffer, programBuffer;
+    struct Skin {
+        platform::Image picture, buffer;
     };
-    std::future<Skins> skinsAhead_;
+    void TakeSkin(std::future<Skin>& ahead, const char* name, platform::Image& skin, platform::Image& buffer);
+    void FrameBuffer(platform::Image& buffer);
+    std::future<Skin> programAhead_, coverAhead_;
+    std::thread skinDecoder_;
+    bool coverFinished_ = false;
     std::unique_ptr<platform::Window> window_;
     platform::MemoryStream* fontStream_ = nullptr;
     platform::MemoryStream* pictureStream_ = nullptr;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #include "app/Mainu.h"
 #include "catalogue/Discpaths.h"
@@ -91,53 +92,77 @@ void TMN_FRM::DecodeSkinsAhead() {
     // The skins are the program's own resources: decoding them, and putting them on
     // back buffers of their own, needs nothing of the disc and touches nothing the
     // window thread uses, only the resource table, which stays as it is while the
-    // program runs. A thread that cannot be started leaves the work to PrepareSkins.
+    // program runs. The program skin comes first: PrepareSkins needs it for the
+    // composed picture, which the description's panel takes its background from;
+    // the cover only LoadCatalogue needs, for the list and the title. A thread that
+    // cannot be started leaves the work to those two.
+    std::promise<Skin> program, cover;
+    programAhead_ = program.get_future();
+    coverAhead_ = cover.get_future();
     try {
-        skinsAhead_ = std::async(std::launch::async, [] {
-            Skins s;
-            platform::LoadResourceImage("JPEG", "TLO_IM1", s.cover);
-            platform::LoadResourceImage("JPEG", "TLO_IM2", s.program);
-            PutSkin(s.cover, s.coverBuffer);
-            PutSkin(s.program, s.programBuffer);
-            return s;
+        skinDecoder_ = std::thread([program = std::move(program), cover = std::move(cover)]() mutable {
+            auto decode = [](const char* name, std::promise<Skin>& to) {
+                try {
+                    Skin s;
+                    platform::LoadResourceImage("JPEG", name, s.picture);
+                    PutSkin(s.picture, s.buffer);
+                    to.set_value(std::move(s));
+                } catch (...) {
+                    to.set_exception(std::current_exception());
+                }
+            };
+            decode("TLO_IM2", program);
+            decode("TLO_IM1", cover);
         });
     } catch (const std::system_error&) {
+        programAhead_ = {};
+        coverAhead_ = {};
+    }
+}
+
+void TMN_FRM::TakeSkin(std::future<Skin>& ahead, const char* name, Image& skin, Image& buffer) {
+    if (ahead.valid()) {
+        try {
+            Skin s = ahead.get();
+            skin = std::move(s.picture);
+            buffer = std::move(s.buffer);
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+    platform::LoadResourceImage("JPEG", name, skin);
+    PutSkin(skin, buffer);
+}
+
+// What the small screen modes draw on a back buffer over its skin.
+void TMN_FRM::FrameBuffer(Image& b) {
+    if (ScreenMode == 800) {
+        b.Fill({246, 113, 28, 600}, {0, 0, 0});
+        b.Fill({1018, 113, 28, 600}, {0, 0, 0});
+    }
+    if (ScreenMode == 800 || ScreenMode == 801) {
+        b.Line(273, 113, 1017, 113, kFrameGrey);
+        b.Line(1017, 113, 1017, 712, kFrameGrey);
+        b.Line(1017, 712, 273, 712, kFrameGrey);
+        b.Line(273, 712, 273, 113, kFrameGrey);
     }
 }
 
 void TMN_FRM::PrepareSkins() {
-    bool painted = false;
-    if (skinsAhead_.valid()) {
-        try {
-            Skins s = skinsAhead_.get();
-            skinCover = std::move(s.cover);
-            skinProgram = std::move(s.program);
-            coverBuffer = std::move(s.coverBuffer);
-            programBuffer = std::move(s.programBuffer);
-            painted = true;
-        } catch (const std::exception&) {
-        }
-    }
-    if (!painted) {
-        platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
-        platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
-        PutSkin(skinCover, coverBuffer);
-        PutSkin(skinProgram, programBuffer);
-    }
+    TakeSkin(programAhead_, "TLO_IM2", skinProgram, programBuffer);
     platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
-    for (Image* b : {&coverBuffer, &programBuffer}) {
-        if (ScreenMode == 800) {
-            b->Fill({246, 113, 28, 600}, {0, 0, 0});
-            b->Fill({1018, 113, 28, 600}, {0, 0, 0});
-        }
-        if (ScreenMode == 800 || ScreenMode == 801) {
-            b->Line(273, 113, 1017, 113, kFrameGrey);
-            b->Line(1017, 113, 1017, 712, kFrameGrey);
-            b->Line(1017, 712, 273, 712, kFrameGrey);
-            b->Line(273, 712, 273, 113, kFrameGrey);
-        }
-    }
+    FrameBuffer(programBuffer);
     composedBuffer.CopyRect(0, 0, 1024, 768, programBuffer, 0, 0, RasterOp::Copy);
+    // The cover's half waits for LoadCatalogue, the first to need it, so that the
+    // decoder has the fonts, buttons and banners' time to finish it.
+}
+
+void TMN_FRM::FinishCoverSkin() {
+    if (coverFinished_) return;
+    coverFinished_ = true;
+    TakeSkin(coverAhead_, "TLO_IM1", skinCover, coverBuffer);
+    if (skinDecoder_.joinable()) skinDecoder_.join();
+    FrameBuffer(coverBuffer);
     listBackground.CopyRect(0, 0, 439, 544, coverBuffer, 280, 143, RasterOp::Copy);
 }
 

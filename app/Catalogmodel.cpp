@@ -45,6 +45,8 @@ int FieldInt(const CJXNdt4File& c, int r, int f) { return CatalogueLineToInt(c.G
 
 void TMN_FRM::LoadCatalogue() {
     Application& app = App();
+    // The list's background and the title's buffers need the cover skin.
+    FinishCoverSkin();
     // 1: the program list.
     programList.LoadFonts(*fontStream_);
     programList.Init(280, 143, 439, 544, 32, &Canvas());

@@ -61,6 +61,8 @@ TMN_FRM::TMN_FRM(const std::vector<std::string>& args) : args_(args) {
 }
 
 TMN_FRM::~TMN_FRM() {
+    // A start-up that ended early leaves the skins' decoder running; it ends by itself.
+    if (skinDecoder_.joinable()) skinDecoder_.join();
     if (!released_) ReleaseMainWindow();
     window_->SetHandler(nullptr);
     if (MN_FRM == this) MN_FRM = nullptr;
@@ -100,6 +102,8 @@ void TMN_FRM::FormCreate() {
     sys.onMinimize = [this] { OnAppMinimize(); };
     sys.onRestore = [this] { OnAppRestore(); };
 
+    // The skins are decoded while the archives are unpacked; PrepareSkins waits.
+    DecodeSkinsAhead();
     platform::MemoryStream fonts, pictures;
     const std::string resources = discpaths::OnDisc(app.discRoot, discpaths::kResourceFolder);
     LoadResourceArchive(resources, std::string(discpaths::kFontArchive), std::string(discpaths::kFontMember), fonts);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <array>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Appstate.h"
@@ -71,7 +73,14 @@ public:
 
     // --- painting ---
     void InitBackBuffers();
+    // Starts decoding the two skins, and painting them on back buffers of their
+    // own, on a thread of their own, so that it runs while the resource archives are
+    // unpacked and the fonts are read. PrepareSkins takes the program skin and
+    // FinishCoverSkin, at the start of LoadCatalogue, the cover (or each does the
+    // work itself when nothing was started).
+    void DecodeSkinsAhead();
     void PrepareSkins();
+    void FinishCoverSkin();
     int LoadButtonBitmaps(platform::MemoryStream& pictures);
     void InitInfoArea(platform::MemoryStream& fonts);
     void DrawButton(int id, int state);
@@ -167,6 +176,8 @@ public:
     // Buffers and pictures.
     platform::Image coverBuffer, programBuffer, composedBuffer, listBackground;
     platform::Image statusStrip, linkStrip, pictureBitmap;
+    // The skins as decoded; one of exactly the window's size becomes its buffer and
+    // is not kept here as well.
     platform::Image skinCover, skinProgram, updateNotice;
     std::array<std::array<platform::Image, 11>, 4> buttonBitmaps;  // [state 1..3][id 1..10]
     CJXFontFile titleFont, countFont, linkFont, spareFont1, spareFont2;
@@ -177,6 +188,14 @@ public:
     std::unique_ptr<TIMG_FRM> IMG_FRM;
 
 private:
+    struct Skin {
+        platform::Image picture, buffer;
+    };
+    void TakeSkin(std::future<Skin>& ahead, const char* name, platform::Image& skin, platform::Image& buffer);
+    void FrameBuffer(platform::Image& buffer);
+    std::future<Skin> programAhead_, coverAhead_;
+    std::thread skinDecoder_;
+    bool coverFinished_ = false;
     std::unique_ptr<platform::Window> window_;
     platform::MemoryStream* fontStream_ = nullptr;
     platform::MemoryStream* pictureStream_ = nullptr;

@@ -1,7 +1,11 @@
 // Painting the main window: the off-screen buffers, skins, buttons, the right-hand
 // program block, the status strip and the full repaint.
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 
 #include "app/Mainu.h"
 #include "catalogue/Discpaths.h"
@@ -22,39 +26,143 @@ constexpr Rgb kFrameGrey{0x86, 0x89, 0x95};
 constexpr Rgb kLinkBlue{0x49, 0x67, 0xA3};
 constexpr Rgb kLinkShadow{0x3B, 0x4D, 0x74};
 
+// The screenshot decoded last, by its file. Start-up shows the first program's
+// screenshot when it selects it and again in the first paint, and every repaint
+// shows it once more: reading and decoding it anew cost more than the rest of the
+// program block. A file that changed in size or time, or went, is read again.
+struct DecodedFile {
+    std::string host;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time{};
+    Image picture;
+};
+
+DecodedFile& LastScreenshot() {
+    static DecodedFile last;
+    return last;
+}
+
 // Loads a JPEG named by a disc path.
 bool LoadDiscJpeg(const std::string& winPath, Image& img) {
     auto host = platform::Drives().ToHost(winPath);
-    return host && platform::LoadJpegFile(*host, img);
+    if (!host) return false;
+    std::error_code sizeError, timeError;
+    const std::uintmax_t size = std::filesystem::file_size(*host, sizeError);
+    const auto time = std::filesystem::last_write_time(*host, timeError);
+    const bool known = !sizeError && !timeError;
+    DecodedFile& last = LastScreenshot();
+    if (known && !last.picture.Empty() && last.host == *host && last.size == size && last.time == time) {
+        img = last.picture.Clone();
+        return true;
+    }
+    if (!platform::LoadJpegFile(*host, img)) return false;
+    if (known) last = {*host, size, time, img.Clone()};
+    return true;
 }
 }  // namespace
 
 void TMN_FRM::InitBackBuffers() {
-    coverBuffer.Create(1024, 768);
-    programBuffer.Create(1024, 768);
-    composedBuffer.Create(1024, 768);
-    listBackground.Create(1024, 768);
+    // Black pictures. Three of them PrepareSkins, which always comes next, paints
+    // whole (a skin of the window's size, or black where there is none, and the
+    // composed picture as a copy), so their memory is not cleared twice. The list's
+    // background is only ever read as the list's rectangle, so it is no larger.
+    coverBuffer.CreateUncleared(1024, 768);
+    programBuffer.CreateUncleared(1024, 768);
+    composedBuffer.CreateUncleared(1024, 768);
+    listBackground.Create(439, 544);
+}
+
+namespace {
+// A back buffer of the window's size with its skin on it, black where the skin does
+// not reach. A skin of exactly that size becomes the buffer itself: nothing reads a
+// skin once it is on its buffer, so it is not kept twice.
+void PutSkin(Image& skin, Image& buffer) {
+    if (skin.Width() == 1024 && skin.Height() == 768) {
+        buffer = std::move(skin);
+        skin.Reset();
+        return;
+    }
+    if (buffer.Width() != 1024 || buffer.Height() != 768) buffer.CreateUncleared(1024, 768);
+    buffer.FillAll({0, 0, 0});
+    buffer.DrawImage(0, 0, skin);
+}
+}  // namespace
+
+void TMN_FRM::DecodeSkinsAhead() {
+    // The skins are the program's own resources: decoding them, and putting them on
+    // back buffers of their own, needs nothing of the disc and touches nothing the
+    // window thread uses, only the resource table, which stays as it is while the
+    // program runs. The program skin comes first: PrepareSkins needs it for the
+    // composed picture, which the description's panel takes its background from;
+    // the cover only LoadCatalogue needs, for the list and the title. A thread that
+    // cannot be started leaves the work to those two.
+    std::promise<Skin> program, cover;
+    programAhead_ = program.get_future();
+    coverAhead_ = cover.get_future();
+    try {
+        skinDecoder_ = std::thread([program = std::move(program), cover = std::move(cover)]() mutable {
+            auto decode = [](const char* name, std::promise<Skin>& to) {
+                try {
+                    Skin s;
+                    platform::LoadResourceImage("JPEG", name, s.picture);
+                    PutSkin(s.picture, s.buffer);
+                    to.set_value(std::move(s));
+                } catch (...) {
+                    to.set_exception(std::current_exception());
+                }
+            };
+            decode("TLO_IM2", program);
+            decode("TLO_IM1", cover);
+        });
+    } catch (const std::system_error&) {
+        programAhead_ = {};
+        coverAhead_ = {};
+    }
+}
+
+void TMN_FRM::TakeSkin(std::future<Skin>& ahead, const char* name, Image& skin, Image& buffer) {
+    if (ahead.valid()) {
+        try {
+            Skin s = ahead.get();
+            skin = std::move(s.picture);
+            buffer = std::move(s.buffer);
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+    platform::LoadResourceImage("JPEG", name, skin);
+    PutSkin(skin, buffer);
+}
+
+// What the small screen modes draw on a back buffer over its skin.
+void TMN_FRM::FrameBuffer(Image& b) {
+    if (ScreenMode == 800) {
+        b.Fill({246, 113, 28, 600}, {0, 0, 0});
+        b.Fill({1018, 113, 28, 600}, {0, 0, 0});
+    }
+    if (ScreenMode == 800 || ScreenMode == 801) {
+        b.Line(273, 113, 1017, 113, kFrameGrey);
+        b.Line(1017, 113, 1017, 712, kFrameGrey);
+        b.Line(1017, 712, 273, 712, kFrameGrey);
+        b.Line(273, 712, 273, 113, kFrameGrey);
+    }
 }
 
 void TMN_FRM::PrepareSkins() {
-    platform::LoadResourceImage("JPEG", "TLO_IM1", skinCover);
-    platform::LoadResourceImage("JPEG", "TLO_IM2", skinProgram);
+    TakeSkin(programAhead_, "TLO_IM2", skinProgram, programBuffer);
     platform::LoadResourceImage("BMP", "NWFTPIM", updateNotice);
-    coverBuffer.DrawImage(0, 0, skinCover);
-    programBuffer.DrawImage(0, 0, skinProgram);
-    for (Image* b : {&coverBuffer, &programBuffer}) {
-        if (ScreenMode == 800) {
-            b->Fill({246, 113, 28, 600}, {0, 0, 0});
-            b->Fill({1018, 113, 28, 600}, {0, 0, 0});
-        }
-        if (ScreenMode == 800 || ScreenMode == 801) {
-            b->Line(273, 113, 1017, 113, kFrameGrey);
-            b->Line(1017, 113, 1017, 712, kFrameGrey);
-            b->Line(1017, 712, 273, 712, kFrameGrey);
-            b->Line(273, 712, 273, 113, kFrameGrey);
-        }
-    }
+    FrameBuffer(programBuffer);
     composedBuffer.CopyRect(0, 0, 1024, 768, programBuffer, 0, 0, RasterOp::Copy);
+    // The cover's half waits for LoadCatalogue, the first to need it, so that the
+    // decoder has the fonts, buttons and banners' time to finish it.
+}
+
+void TMN_FRM::FinishCoverSkin() {
+    if (coverFinished_) return;
+    coverFinished_ = true;
+    TakeSkin(coverAhead_, "TLO_IM1", skinCover, coverBuffer);
+    if (skinDecoder_.joinable()) skinDecoder_.join();
+    FrameBuffer(coverBuffer);
     listBackground.CopyRect(0, 0, 439, 544, coverBuffer, 280, 143, RasterOp::Copy);
 }
 

@@ -1,8 +1,8 @@
 # The program on the disc has to start on whatever Linux desktop the reader has, so
-# it is linked to need as little from the host as it can: FLTK, libjpeg (see
-# vemi_jpeg and vemi_fltk_link) and the C++ runtime go inside; the C library,
-# zlib, X11, fontconfig and FreeType come from the desktop. It is stripped, and the
-# debug information stays in the build as NAME.debug for gdb.
+# it is linked to need as little from the host as it can: FLTK, libjpeg, libdeflate
+# (see vemi_jpeg, vemi_deflate and vemi_fltk_link) and the C++ runtime go inside;
+# the C library, zlib, X11, fontconfig and FreeType come from the desktop. It is
+# stripped, and the debug information stays in the build as NAME.debug for gdb.
 
 include(CheckCXXSourceCompiles)
 

@@ -1,5 +1,6 @@
 #include "install/Zipreaderu.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -30,6 +31,8 @@ constexpr size_t kHeaderWindow = 64 << 10;
 // writer is kept small on purpose: fresh memory costs page faults, and a few
 // megabytes already keep the writer busy.
 constexpr size_t kHandOverLimit = kChunk;
+// Members up to this size are unpacked into a memory stream in one piece.
+constexpr uint64_t kDirectStreamLimit = 64 << 20;
 constexpr size_t kPendingBytes = 4 << 20;
 constexpr size_t kPendingFiles = 512;
 
@@ -136,6 +139,14 @@ struct Unpacked {
     const char* why = nullptr;  // what is wrong with the data; nullptr when nothing
 };
 
+// CRC-32 as ZIP uses it; libdeflate's runs many times faster than zlib's where the
+// processor can multiply without carries.
+uint32_t Crc32(uint32_t crc, const uint8_t* p, size_t n) { return libdeflate_crc32(crc, p, n); }
+
+// Packed data up to this size is unpacked in one call when its member goes whole
+// into memory.
+constexpr uint64_t kWholeLimit = 64 << 20;
+
 // The heart of the reader, for a stream, a file or a block of memory alike.
 // `read(at, n)` gives n packed bytes from offset `at` of the member's data
 // (nullptr when they cannot be had). Unpacked bytes go straight to `direct` when the
@@ -143,12 +154,28 @@ struct Unpacked {
 // `put(p, n)`. `progress(done)` is asked after each piece and returns true to
 // cancel. Output never runs past the declared size: once it is reached, a small
 // probe tells a stream that really ends there from one that would go on (and fill
-// the disk).
+// the disk). A deflated member that goes whole to `direct` is unpacked by `whole`
+// in one call, which is twice as fast as zlib's inflater, when its packed data
+// can be had in one piece.
 template <class Read, class Put, class Progress>
-Unpacked Unpack(z_stream* z, uint16_t method, uint64_t packedSize, uint64_t size, uint32_t expectedCrc, uint8_t* direct,
-                std::vector<uint8_t>& scratch, Read&& read, Put&& put, Progress&& progress) {
+Unpacked Unpack(z_stream* z, libdeflate_decompressor* whole, uint16_t method, uint64_t packedSize, uint64_t size,
+                uint32_t expectedCrc, uint8_t* direct, std::vector<uint8_t>& scratch, Read&& read, Put&& put,
+                Progress&& progress) {
     Unpacked result;
-    uint32_t crc = static_cast<uint32_t>(crc32_z(0, nullptr, 0));
+    if (method == 8 && direct && whole && packedSize <= kWholeLimit) {
+        const uint8_t* p = read(0, static_cast<size_t>(packedSize));
+        if (!p) return {false, "cannot be read from the archive"};
+        size_t got = 0;
+        switch (libdeflate_deflate_decompress(whole, p, static_cast<size_t>(packedSize), direct, static_cast<size_t>(size), &got)) {
+        case LIBDEFLATE_SUCCESS: break;
+        case LIBDEFLATE_INSUFFICIENT_SPACE: return {false, "unpacks to more than its declared size"};
+        default: return {false, "has damaged compressed data"};
+        }
+        if (got != size) return {false, "does not have its declared size"};
+        if (Crc32(0, direct, got) != expectedCrc) return {false, "fails its CRC check"};
+        return result;
+    }
+    uint32_t crc = 0;
     uint64_t produced = 0;
     if (method == 0) {
         uint64_t at = 0;
@@ -156,7 +183,7 @@ Unpacked Unpack(z_stream* z, uint16_t method, uint64_t packedSize, uint64_t size
             const size_t n = static_cast<size_t>(std::min<uint64_t>(packedSize - at, kChunk));
             const uint8_t* p = read(at, n);
             if (!p) return {false, "cannot be read from the archive"};
-            crc = static_cast<uint32_t>(crc32_z(crc, p, n));
+            crc = Crc32(crc, p, n);
             if (direct) std::memcpy(direct + produced, p, n);
             else put(p, n);
             at += n;
@@ -189,7 +216,7 @@ Unpacked Unpack(z_stream* z, uint16_t method, uint64_t packedSize, uint64_t size
             if (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR) return {false, "has damaged compressed data"};
             if (probing && got > 0) return {false, "unpacks to more than its declared size"};
             if (got > 0) {
-                crc = static_cast<uint32_t>(crc32_z(crc, out, got));
+                crc = Crc32(crc, out, got);
                 if (!direct) put(out, got);
                 produced += got;
             }
@@ -267,8 +294,15 @@ public:
 struct TJXZipReader::Inflater {
     z_stream z{};
     bool ready = false;
+    libdeflate_decompressor* whole = nullptr;
     ~Inflater() {
         if (ready) inflateEnd(&z);
+        if (whole) libdeflate_free_decompressor(whole);
+    }
+    // The one-call decompressor; nullptr when it cannot be had (zlib's does it all).
+    libdeflate_decompressor* Whole() {
+        if (!whole) whole = libdeflate_alloc_decompressor();
+        return whole;
     }
     z_stream& Start() {
         if (!ready) {
@@ -820,12 +854,14 @@ std::string TJXZipReader::TryDecode(const TJXZipEntry& e, Sink& sink, const std:
     if (!e.problem.empty()) return e.problem;
     if (e.uncompressedSize > sizeLimit_) return "is larger than allowed";
     z_stream* z = nullptr;
+    libdeflate_decompressor* whole = nullptr;
     if (e.method == 8) {
         if (!inflater_) inflater_ = std::make_unique<Inflater>();
         z = &inflater_->Start();
+        if (sink.direct) whole = inflater_->Whole();
     }
     const Unpacked u = Unpack(
-        z, e.method, e.compressedSize, e.uncompressedSize, e.crc, sink.direct, outBuf_,
+        z, whole, e.method, e.compressedSize, e.uncompressedSize, e.crc, sink.direct, outBuf_,
         [&](uint64_t at, size_t n) { return source_->View(e.dataOffset + at, n, kChunk); },
         [&](const uint8_t* p, size_t n) { sink.Put(p, n); }, progress);
     if (u.why) return u.why;
@@ -844,10 +880,33 @@ void TJXZipReader::ExtractMemberToStream(size_t i, platform::MemoryStream& out) 
     if (!IsOpen()) throw EJXZipError("No archive is open");
     if (i >= entries_.size()) throw EJXZipError("The archive " + fileName_ + " has no member " + std::to_string(i));
     const auto never = [](uint64_t) { return false; };
+    const TJXZipEntry& e = entries_[i];
     Sink sink;
     if (out.Position() >= out.Size()) {
         // Appending: a failure only has to cut the stream back.
         const size_t pos = out.Position(), oldSize = out.Size();
+        // When the data can really fill the declared size (deflate packs at most
+        // about 1032 to 1), the stream gets that room at once and the member is
+        // unpacked straight into it: no piece by piece copying, no regrowing of the
+        // stream. The resource streams are read this way at every start. A size
+        // beyond what a stream of the program needs goes the careful way, so that
+        // a header that lies costs no more memory than the data really gives.
+        const uint64_t most = e.method == 8 ? uint64_t{e.compressedSize} * 1032 + 1024 : e.compressedSize;
+        if (e.problem.empty() && e.uncompressedSize > 0 && e.uncompressedSize <= sizeLimit_ &&
+            e.uncompressedSize <= std::min<uint64_t>(most, kDirectStreamLimit)) {
+            out.Bytes().resize(pos + e.uncompressedSize);
+            sink.direct = out.Bytes().data() + pos;
+            try {
+                Decode(e, sink, never);
+            } catch (...) {
+                out.Bytes().resize(oldSize);
+                out.Bytes().shrink_to_fit();
+                out.Seek(pos);
+                throw;
+            }
+            out.Seek(pos + e.uncompressedSize);
+            return;
+        }
         sink.stream = &out;
         try {
             Decode(entries_[i], sink, never);

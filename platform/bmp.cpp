@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 
 #include "platform/bytes.h"
 
@@ -67,6 +68,24 @@ inline void Store(uint8_t* row, int x, Rgb c) {
     row[x * 3 + 2] = c.b;
 }
 
+// A row of 24-bit pixels, B, G, R in the file, into R, G, B.
+void SwapRow24(const uint8_t* s, uint8_t* d, int w) {
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four bytes from a pixel on (its B, G, R and the next one's B), turned
+        // around and shifted, are R, G, B and a zero; the zero lands on the next
+        // pixel's first byte, which its own turn writes. The last pixel has no next
+        // one, so it goes the plain way below.
+        for (; x + 1 < w; ++x) {
+            uint32_t v;
+            std::memcpy(&v, s + 3 * static_cast<size_t>(x), 4);
+            const uint32_t rgb = __builtin_bswap32(v) >> 8;
+            std::memcpy(d + 3 * static_cast<size_t>(x), &rgb, 4);
+        }
+    }
+    for (; x < w; ++x) Store(d, x, {s[3 * x + 2], s[3 * x + 1], s[3 * x]});
+}
+
 void DecodeRows(const uint8_t* data, size_t rowSize, const Layout& L, Image& img) {
     const int w = L.width;
     for (int r = 0; r < L.height; ++r) {
@@ -94,7 +113,7 @@ void DecodeRows(const uint8_t* data, size_t rowSize, const Layout& L, Image& img
             }
             break;
         case 24:
-            for (int x = 0; x < w; ++x) Store(d, x, {s[3 * x + 2], s[3 * x + 1], s[3 * x]});
+            SwapRow24(s, d, w);
             break;
         case 32:
             for (int x = 0; x < w; ++x) {
@@ -169,10 +188,15 @@ bool DecodeRle(const uint8_t* d, size_t len, const Layout& L, Image& img, size_t
 }  // namespace
 
 bool ReadBmp(MemoryStream& in, Image& img, std::string* error) {
-    img.Reset();
     const size_t start = in.Position();
-    const size_t avail = in.Remaining();
-    const uint8_t* base = in.Current();
+    size_t used = 0;
+    if (!ReadBmp(in.Current(), in.Remaining(), img, error, &used)) return false;
+    in.Seek(start + used);
+    return true;
+}
+
+bool ReadBmp(const uint8_t* base, size_t avail, Image& img, std::string* error, size_t* used) {
+    img.Reset();
 
     if (avail < kFileHeaderSize + 4) return Fail(img, error, "stream ends inside the file header");
     if (base[0] != 'B' || base[1] != 'M') return Fail(img, error, "not a BMP file (no \"BM\" signature)");
@@ -306,10 +330,10 @@ bool ReadBmp(MemoryStream& in, Image& img, std::string* error) {
         if (sizeImage && sizeImage < need) return Fail(img, error, "image size field smaller than the pixel rows");
         consumed = sizeImage ? sizeImage : static_cast<size_t>(need);
         if (need > dataAvail || consumed > dataAvail) return Fail(img, error, "stream ends inside the pixel data");
-        if (!img.Create(L.width, L.height)) return Fail(img, error, "cannot create the picture");
+        if (!img.CreateUncleared(L.width, L.height)) return Fail(img, error, "cannot create the picture");
         DecodeRows(data, static_cast<size_t>(rowSize), L, img);
     }
-    in.Seek(start + pixelStart + consumed);
+    if (used) *used = pixelStart + consumed;
     return true;
 }
 

@@ -4,6 +4,7 @@
 // nothing marking where one ends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ namespace platform {
 // returns false with a short reason in *error; img is then left empty and the
 // stream position is unspecified. Never allocates more than the stream can justify.
 bool ReadBmp(MemoryStream& in, Image& img, std::string* error = nullptr);
+// The same from size bytes at data, read where they lie; *used is the file image's
+// length.
+bool ReadBmp(const uint8_t* data, size_t size, Image& img, std::string* error = nullptr, size_t* used = nullptr);
 
 // A complete 24-bit bottom-up BMP file of img (nothing for an empty image, which
 // no BMP reader would take back).

@@ -42,13 +42,22 @@ Image& Image::operator=(Image&& o) noexcept {
 }
 
 bool Image::Create(int w, int h) {
+    if (!CreateUncleared(w, h)) return false;
+    std::fill(data_.begin(), data_.end(), uint8_t{0});
+    return true;
+}
+
+bool Image::CreateUncleared(int w, int h) {
     if (w < 0 || h < 0 || w > kMaxSide || h > kMaxSide || int64_t(w) * h > kMaxPixels) {
         Reset();
         return false;
     }
     w_ = w;
     h_ = h;
-    data_.assign(static_cast<size_t>(w) * h * 3, 0);
+    const size_t n = static_cast<size_t>(w) * h * 3;
+    // Growing from empty: what was there need not be carried over.
+    if (n > data_.capacity()) data_.clear();
+    data_.resize(n);
     MarkDamaged({0, 0, w, h});
     return true;
 }
@@ -114,6 +123,37 @@ void Image::CopyRect(int dx, int dy, int w, int h, const Image& src, int sx, int
             for (size_t i = 0; i < n; ++i) d[i] |= s[i];
             break;
         }
+    }
+    MarkDamaged({dx, dy, w, h});
+}
+
+void Image::CopyRectMasked(int dx, int dy, int w, int h, const Image& src, int sx, int sy, const Image& mask, int mx,
+                           int my) {
+    if (w <= 0 || h <= 0) return;
+    // Clip against the source and the mask, moving the other two rectangles along.
+    auto clipStart = [&](int& s, int& d, int& o, int& len) {
+        if (s < 0) {
+            d -= s;
+            o -= s;
+            len += s;
+            s = 0;
+        }
+    };
+    clipStart(sx, dx, mx, w);
+    clipStart(sy, dy, my, h);
+    clipStart(mx, dx, sx, w);
+    clipStart(my, dy, sy, h);
+    clipStart(dx, sx, mx, w);
+    clipStart(dy, sy, my, h);
+    w = std::min({w, src.w_ - sx, mask.w_ - mx, w_ - dx});
+    h = std::min({h, src.h_ - sy, mask.h_ - my, h_ - dy});
+    if (w <= 0 || h <= 0) return;
+    const size_t n = static_cast<size_t>(w) * 3;
+    for (int row = 0; row < h; ++row) {
+        const uint8_t* s = src.Row(sy + row) + sx * 3;
+        const uint8_t* m = mask.Row(my + row) + mx * 3;
+        uint8_t* d = Row(dy + row) + dx * 3;
+        for (size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>((d[i] & ~m[i]) | (s[i] & m[i]));
     }
     MarkDamaged({dx, dy, w, h});
 }

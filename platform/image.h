@@ -7,6 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -28,6 +31,25 @@ Rect Union(const Rect& a, const Rect& b);
 // SRCCOPY, NOTSRCCOPY, SRCAND, SRCPAINT: the only raster operations the program uses.
 enum class RasterOp { Copy, NotCopy, And, Or };
 
+// An allocator whose elements made without a value are left as the memory holds
+// them: pixels that a decoder writes all of need not be cleared first.
+template <class T>
+struct UnclearedAllocator : std::allocator<T> {
+    using std::allocator<T>::allocator;
+    template <class U>
+    struct rebind {
+        using other = UnclearedAllocator<U>;
+    };
+    template <class U>
+    void construct(U* p) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 class Image {
 public:
     // Images larger than this on a side are refused rather than allocated: nothing the
@@ -44,6 +66,9 @@ public:
 
     // Resizes to w x h, all black. False (and an empty image) for a size out of range.
     bool Create(int w, int h);
+    // The same without clearing: the pixels hold whatever the memory held. For the
+    // one who writes every pixel right away (a decoder, a whole-picture copy).
+    bool CreateUncleared(int w, int h);
     void Reset();  // back to 0 x 0
     Image Clone() const;
 
@@ -69,6 +94,12 @@ public:
     void CopyRect(int dx, int dy, int w, int h, const Image& src, int sx, int sy) {
         CopyRect(dx, dy, w, h, src, sx, sy, mode_);
     }
+    // Copies the w x h rectangle at (sx, sy) of src through the same rectangle at
+    // (mx, my) of mask: where a mask byte has a bit set the source's bit is taken,
+    // elsewhere this image keeps its own, (this AND NOT mask) OR (src AND mask).
+    // In one pass it gives what the four raster operations give one after another
+    // through a work image. Clipped against all three images.
+    void CopyRectMasked(int dx, int dy, int w, int h, const Image& src, int sx, int sy, const Image& mask, int mx, int my);
     // The whole of src at (x, y), with this surface's copy mode.
     void DrawImage(int x, int y, const Image& src) { CopyRect(x, y, src.w_, src.h_, src, 0, 0, mode_); }
     void Fill(Rect r, Rgb c);
@@ -85,7 +116,7 @@ public:
 
 private:
     int w_ = 0, h_ = 0;
-    std::vector<uint8_t> data_;
+    std::vector<uint8_t, UnclearedAllocator<uint8_t>> data_;
     RasterOp mode_ = RasterOp::Copy;
     bool track_ = false;
     std::vector<Rect> damage_;

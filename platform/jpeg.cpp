@@ -89,7 +89,7 @@ bool DecodeInto(const uint8_t* data, size_t size, Image* out, ErrorManager* err)
         Abort(reinterpret_cast<j_common_ptr>(&cinfo), "picture too large for its data");
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
-    if (cinfo.output_components != 3 || !out->Create(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height)))
+    if (cinfo.output_components != 3 || !out->CreateUncleared(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height)))
         Abort(reinterpret_cast<j_common_ptr>(&cinfo), "cannot create the picture");
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = out->Row(static_cast<int>(cinfo.output_scanline));

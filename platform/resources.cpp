@@ -6,7 +6,6 @@
 #include "platform/bmp.h"
 #include "platform/image.h"
 #include "platform/jpeg.h"
-#include "platform/stream.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -35,8 +34,7 @@ bool LoadResourceImage(std::string_view type, std::string_view name, Image& img)
     const ResourceEntry* r = FindResource(type, name);
     if (!r) return false;
     if (EqualsIgnoreCase(type, "JPEG")) return DecodeJpeg(r->data, r->size, img);
-    MemoryStream s(std::vector<uint8_t>(r->data, r->data + r->size));
-    return ReadBmp(s, img);
+    return ReadBmp(r->data, r->size, img);
 }
 
 }  // namespace platform

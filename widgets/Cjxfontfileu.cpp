@@ -79,6 +79,12 @@ void CJXFontFile::DrawChar(Image& surface, int x, int y, uint8_t ch) {
     w = std::min({w, workA.Width(), glyphImage.Width() - gx, maskImage.Width() - gx});
     h = std::min({h, workA.Height(), glyphImage.Height(), maskImage.Height()});
     if (w <= 0 || h <= 0) return;
+    // Onto a surface that takes plain copies the glyph goes through its mask in one
+    // pass; only the part on the surface changes, exactly as with the work images.
+    if (surface.CopyMode() == RasterOp::Copy) {
+        surface.CopyRectMasked(x, y, w, h, glyphImage, gx, 0, maskImage, gx, 0);
+        return;
+    }
     // Start from black so that parts of the cell the surface cannot supply (a glyph
     // hanging over the surface's edge) composite against something defined.
     workA.Fill({0, 0, w, h}, {});

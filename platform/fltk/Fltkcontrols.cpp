@@ -96,8 +96,11 @@ void Ignore(Fl_Widget*, void*) {}
 class WidgetPeer : public ControlPeer {
 public:
     WidgetPeer(ControlWidgets& owner, Control& c) : owner_(owner), control_(c) {}
-    void Changed(Control&) override { Sync(); }
+    void Changed(Control&) override {
+        if (owner_.Live()) Sync();
+    }
     void Repaint(Control&) override {
+        if (!owner_.Live()) return;
         Sync();
         if (!widget_) return;
         widget_->redraw();
@@ -727,7 +730,13 @@ void ControlWidgets::Attach(Control& c) {
     p.SetWidget(w, g);
     peers_.push_back(std::move(peer));
     c.SetPeer(&p);
-    p.Sync();
+    if (live_) p.Sync();
+}
+
+void ControlWidgets::GoLive() {
+    if (live_) return;
+    live_ = true;
+    for (auto& p : peers_) p->Sync();
 }
 
 Control* ControlWidgets::Focused() const {

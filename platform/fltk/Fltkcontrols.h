@@ -29,6 +29,12 @@ public:
 
     // Makes the widget of a new control and gives the control its peer.
     void Attach(Control& c);
+    // Widgets follow their controls only from the first time the window is about
+    // to be shown: a dialog made at start-up and shown much later (or never) then
+    // costs no font lookups and text measuring while the menu comes up. Brings
+    // every widget in step, in the order the controls were made; idempotent.
+    void GoLive();
+    bool Live() const { return live_; }
     // The control whose widget has the keyboard focus, or nullptr.
     Control* Focused() const;
     // Enter in the window: presses the focused or the default button. False when the
@@ -56,6 +62,7 @@ private:
     Fl_Window& window_;
     std::function<void(const char*)> report_;
     std::vector<std::unique_ptr<WidgetPeer>> peers_;
+    bool live_ = false;
 };
 
 // Box and label types of the classic dialog look, registered with FLTK once.

@@ -25,6 +25,10 @@ void PrepareHeap() {
     done = true;
     if (!mallopt(M_MMAP_THRESHOLD, kMmapThreshold)) return;
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    // The threads that help at start-up (the skins' decoder) and later (the ZIP
+    // writer) allocate from this heap too, instead of from arenas of their own
+    // that would be faulted in page by page.
+    mallopt(M_ARENA_MAX, 1);
     // Growing the heap by large blocks and freeing them leaves the space at the top
     // of the heap, untouched (so not yet resident), for what start-up makes.
     auto before = reinterpret_cast<uintptr_t>(sbrk(0));

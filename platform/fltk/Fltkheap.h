@@ -8,9 +8,10 @@ namespace platform::fltk {
 // first tenth of a second. Faulting that in page by page was three quarters of the
 // start-up time, so the heap is made ready for it: buffers of up to 32 MiB come
 // from the heap rather than from mappings of their own, freed memory stays for
-// the next buffer instead of going back to the kernel, and the heap is grown once
-// and marked for 2 MiB pages where the kernel offers them. Idempotent; anything
-// the C library or the kernel refuses is simply left as it was.
+// the next buffer instead of going back to the kernel, the heap is grown once and
+// marked for 2 MiB pages where the kernel offers them, and every thread allocates
+// from it. Idempotent; anything the C library or the kernel refuses is simply left
+// as it was.
 void PrepareHeap();
 
 }  // namespace platform::fltk

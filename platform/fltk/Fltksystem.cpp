@@ -87,6 +87,8 @@ public:
     // Hands the canvas's new damage to FLTK, which draws it at the next flush.
     void QueueDamage();
     void Draw(int flDamage);
+    // After any draw: a cursor still to be given to a window just shown is given now.
+    void AfterDraw();
     void ApplyCursor();
     void SetIconLabel(const std::string& utf8);
     void Iconize();
@@ -129,6 +131,7 @@ private:
     bool hiding_ = false;
     FltkWindow* modalOwner_ = nullptr;  // while shown modally: the window it blocks
     int cursor_ = kCursorDefault;
+    bool cursorPending_ = false;  // shown, and its cursor waits for its first picture
     OverlayPanel overlay_;
     std::string overlayText_;  // UTF-8
 };
@@ -247,6 +250,7 @@ void CanvasWindow::draw() {
         Fl_Window::draw();
     else
         owner_.Draw(damage());
+    owner_.AfterDraw();
 }
 
 // ---------------------------------------------------------------------------
@@ -344,12 +348,14 @@ void FltkWindow::Show() {
     // The owner places and sizes the window as it appears, before it is mapped.
     if (handler_) handler_->OnShow();
     if (!visible_) return;
+    controls_->GoLive();
     win_->show();
     AfterShow(true);
     paintPending_ = true;
 }
 
 void FltkWindow::AfterShow(bool justMapped) {
+    ShowingBatch batch;
     // A dialog is told to the window manager as one, above the window it belongs
     // to, before anything sends the request that maps it: a manager reads a frame's
     // buttons once, when it takes the window on.
@@ -364,8 +370,21 @@ void FltkWindow::AfterShow(bool justMapped) {
     // once it is clicked; knowing the modal window as that window's dialog, it
     // keeps the dialog above it and gives it the focus instead.
     if (modalOwner_) SetModalOwner(win_.get(), modalOwner_->Native(), justMapped);
-    ApplyCursor();
+    // A window just mapped gets its cursor with its first picture: making even the
+    // arrow loads it from the desktop's cursor theme, which would hold the picture
+    // up by up to a millisecond, and until the picture is there the pointer has
+    // nothing of the window to be over.
+    if (justMapped)
+        cursorPending_ = true;
+    else
+        ApplyCursor();
     FlushDisplay();
+}
+
+void FltkWindow::AfterDraw() {
+    if (!cursorPending_) return;
+    cursorPending_ = false;
+    ApplyCursor();
 }
 
 void FltkWindow::Hide() {
@@ -417,6 +436,7 @@ void FltkWindow::Close() {
 
 void FltkWindow::SetCursor(int number) {
     cursor_ = number;
+    cursorPending_ = false;
     ApplyCursor();
 }
 
@@ -481,26 +501,32 @@ void FltkWindow::QueueDamage() {
 void FltkWindow::PutCanvas(Rect r) {
     r = Intersect(r, {0, 0, canvas_.Width(), canvas_.Height()});
     if (r.Empty()) return;
-    fl_draw_image(canvas_.Row(r.y) + static_cast<size_t>(r.x) * 3, r.x, r.y, r.w, r.h, 3, canvas_.Width() * 3);
+    const unsigned char* first = canvas_.Row(r.y) + static_cast<size_t>(r.x) * 3;
+    const size_t stride = static_cast<size_t>(canvas_.Width()) * 3;
+    if (!PutRgbRows(first, stride, r.x, r.y, r.w, r.h)) fl_draw_image(first, r.x, r.y, r.w, r.h, 3, static_cast<int>(stride));
 }
 
 void FltkWindow::Draw(int flDamage) {
+    const Rect all{0, 0, canvas_.Width(), canvas_.Height()};
+    // When the whole canvas changed (the first paint, a full repaint), one transfer
+    // of it is all this draw sends: the other changes and the exposed parts lie in it.
+    const bool allChanged = std::any_of(pending_.begin(), pending_.end(), [&](const Rect& r) {
+        return r.x <= 0 && r.y <= 0 && r.x + r.w >= all.w && r.y + r.h >= all.h;
+    });
     // For the start-up benchmark: does this draw put the owner's whole picture up?
-    bool whole = false;
-    if (painted_ && FirstPaintWatched()) {
-        whole = (flDamage & ~FL_DAMAGE_USER1) != 0;
-        for (const Rect& r : pending_)
-            if (r.x <= 0 && r.y <= 0 && r.x + r.w >= canvas_.Width() && r.y + r.h >= canvas_.Height()) whole = true;
-    }
+    const bool whole = painted_ && FirstPaintWatched() && ((flDamage & ~FL_DAMAGE_USER1) != 0 || allChanged);
     // The damaged rectangles are drawn whatever region an expose set for clipping.
     if (!pending_.empty()) {
         fl_push_no_clip();
-        for (const Rect& r : pending_) PutCanvas(r);
+        if (allChanged)
+            PutCanvas(all);
+        else
+            for (const Rect& r : pending_) PutCanvas(r);
         fl_pop_clip();
         pending_.clear();
     }
     if (flDamage & ~FL_DAMAGE_USER1) {
-        PutCanvas({0, 0, canvas_.Width(), canvas_.Height()});
+        if (!allChanged) PutCanvas(all);
         // A window made larger than its canvas by the window manager shows black.
         fl_color(FL_BLACK);
         if (win_->w() > canvas_.Width()) fl_rectf(canvas_.Width(), 0, win_->w() - canvas_.Width(), win_->h());

@@ -8,7 +8,11 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <climits>
+#include <iterator>
 #include <stdexcept>
 
 namespace platform::fltk {
@@ -30,13 +34,48 @@ namespace {
 
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 
+// The atoms that FLTK asks for one by one as it takes the display, and those of the
+// window manager's protocol that the menu uses. Asked for together, in one round
+// trip, when the display opens; Xlib keeps the answers, so that asking for one
+// later costs no round trip of its own: some forty at FLTK's start, and those right
+// after a window was mapped, when the window manager keeps the server busy. A name
+// that FLTK no longer uses costs nothing but its place in the request.
+const char* const kAtomNames[] = {
+    "WM_DELETE_WINDOW", "WM_PROTOCOLS", "_MOTIF_WM_HINTS", "TARGETS", "CLIPBOARD", "TIMESTAMP",
+    "PRIMARY_TIMESTAMP", "CLIPBOARD_TIMESTAMP", "XdndAware", "XdndSelection", "XdndEnter", "XdndTypeList",
+    "XdndPosition", "XdndLeave", "XdndDrop", "XdndStatus", "XdndActionCopy", "XdndFinished", "text/uri-list",
+    "text/plain;charset=UTF-8", "text/plain;charset=utf-8", "text/plain", "TEXT", "COMPOUND_TEXT", "UTF8_STRING",
+    "image/bmp", "image/png", "INCR", "_NET_WM_PID", "_NET_WM_NAME", "_NET_WM_ICON_NAME", "_NET_WM_STATE_FULLSCREEN",
+    "_NET_WM_FULLSCREEN_MONITORS", "_NET_WORKAREA", "_NET_WM_ICON", "_NET_ACTIVE_WINDOW", "WM_LOCALE_NAME",
+    "_NET_SUPPORTING_WM_CHECK", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_WM_STATE_MODAL", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG"};
+
+// While a ShowingBatch lives: the manager's answer (-1 not asked yet), and the
+// state list last written to a window.
+int g_heldAnswer = -1;
+int g_batches = 0;
+::Window g_heldWindow = 0;
+std::vector<Atom> g_heldStates;
+
 }  // namespace
+
+ShowingBatch::ShowingBatch() { ++g_batches; }
+
+ShowingBatch::~ShowingBatch() {
+    if (--g_batches == 0) {
+        g_heldAnswer = -1;
+        g_heldWindow = 0;
+        g_heldStates.clear();
+    }
+}
 
 void OpenDisplay() {
     if (fl_display) return;
     Display* d = XOpenDisplay(nullptr);
     // FLTK would end the process itself; the program wants to say why first.
     if (!d) throw std::runtime_error("cannot open the X display");
+    Atom atoms[std::size(kAtomNames)];
+    XInternAtoms(d, const_cast<char**>(kAtomNames), static_cast<int>(std::size(kAtomNames)), False, atoms);
     fl_open_display(d);
     // A held key repeats as presses only, as the program knows it: without this
     // X sends a release before every repeated press, and the diagnostic panel,
@@ -52,19 +91,26 @@ void FlushDisplay() {
 }
 
 bool WindowManagerRunning() {
+    if (g_batches > 0 && g_heldAnswer >= 0) return g_heldAnswer == 1;
     Display* d = fl_display;
     Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
     ::Window root = DefaultRootWindow(d);
     ::Window child = WindowProperty(d, root, check);
-    if (!child) return false;
-    // A manager that died leaves the root property behind; its check window is
-    // then gone, which must not raise an error that ends the program.
-    XSync(d, False);
-    auto old = XSetErrorHandler(IgnoreErrors);
-    ::Window self = WindowProperty(d, child, check);
-    XSync(d, False);
-    XSetErrorHandler(old);
-    return self == child;
+    bool running = false;
+    if (child) {
+        // A manager that died leaves the root property behind; its check window is
+        // then gone, which must not raise an error that ends the program. Reading a
+        // property waits for its answer, and the server answers in order: the
+        // errors of everything sent before have been handled by then, and this
+        // read's own error arrives before the call returns, so the handler catches
+        // exactly this one.
+        auto old = XSetErrorHandler(IgnoreErrors);
+        ::Window self = WindowProperty(d, child, check);
+        XSetErrorHandler(old);
+        running = self == child;
+    }
+    if (g_batches > 0) g_heldAnswer = running ? 1 : 0;
+    return running;
 }
 
 namespace {
@@ -78,22 +124,32 @@ void ChangeWindowState(Fl_Window* win, const char* name, bool on, bool justMappe
     Atom atom = XInternAtom(d, name, False);
     bool wm = WindowManagerRunning();
     if (justMapped || !wm) {
-        // The property as FLTK left it, with this one state added or taken out.
+        // The property as FLTK left it (or as this batch wrote it a moment ago),
+        // with this one state added or taken out.
         std::vector<Atom> atoms;
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(d, w, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) == Success && data &&
-            type == XA_ATOM && format == 32) {
-            auto* list = reinterpret_cast<Atom*>(data);
-            for (unsigned long i = 0; i < count; ++i)
-                if (list[i] != atom) atoms.push_back(list[i]);
+        if (g_batches > 0 && g_heldWindow == w) {
+            for (Atom a : g_heldStates)
+                if (a != atom) atoms.push_back(a);
+        } else {
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(d, w, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+                data && type == XA_ATOM && format == 32) {
+                auto* list = reinterpret_cast<Atom*>(data);
+                for (unsigned long i = 0; i < count; ++i)
+                    if (list[i] != atom) atoms.push_back(list[i]);
+            }
+            if (data) XFree(data);
         }
-        if (data) XFree(data);
         if (on) atoms.push_back(atom);
         XChangeProperty(d, w, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(atoms.data()),
                         static_cast<int>(atoms.size()));
+        if (g_batches > 0) {
+            g_heldWindow = w;
+            g_heldStates = atoms;
+        }
     }
     if (wm) {
         XEvent ev{};
@@ -145,6 +201,86 @@ void SetDialogFrame(Fl_Window* win, Fl_Window* owner) {
     Atom motif = XInternAtom(d, "_MOTIF_WM_HINTS", False);
     XChangeProperty(d, w, motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(hints), 5);
     if (owner && fl_xid(owner)) XSetTransientForHint(d, w, fl_xid(owner));
+}
+
+namespace {
+
+// True when the screen's pixels are 32-bit words holding 8 bits each of red, green
+// and blue, as on practically every desktop; asked once, the visual stays.
+bool PlainTrueColour() {
+    static int plain = -1;
+    if (plain >= 0) return plain == 1;
+    plain = 0;
+    const XVisualInfo* v = fl_visual;
+    if (!fl_display || !v || v->c_class != TrueColor || v->depth != 24 || v->red_mask != 0xFF0000 ||
+        v->green_mask != 0x00FF00 || v->blue_mask != 0x0000FF)
+        return false;
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(fl_display, &count);
+    for (int i = 0; formats && i < count; ++i)
+        if (formats[i].depth == 24 && formats[i].bits_per_pixel == 32) plain = 1;
+    if (formats) XFree(formats);
+    return plain == 1;
+}
+
+}  // namespace
+
+void RgbToXrgb(const unsigned char* rgb, unsigned char* out, int n) {
+    int i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four bytes from a pixel on (its R, G, B and the next one's R), turned
+        // around and shifted, are the word 0x00RRGGBB. The last pixel has no next
+        // one to read into, so it goes the plain way below.
+        for (; i + 1 < n; ++i) {
+            uint32_t v;
+            std::memcpy(&v, rgb + 3 * static_cast<size_t>(i), 4);
+            const uint32_t word = __builtin_bswap32(v) >> 8;
+            std::memcpy(out + 4 * static_cast<size_t>(i), &word, 4);
+        }
+    }
+    for (; i < n; ++i) {
+        const unsigned char* s = rgb + 3 * static_cast<size_t>(i);
+        unsigned char* d = out + 4 * static_cast<size_t>(i);
+        d[0] = s[2];
+        d[1] = s[1];
+        d[2] = s[0];
+        d[3] = 0;
+    }
+}
+
+bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return true;
+    if (!fl_window || !fl_gc || !PlainTrueColour()) return false;
+    // Bands of 64 rows: converted while the rows are in the cache, and no buffer
+    // the size of the window kept for the whole run.
+    constexpr int kBand = 64;
+    static std::vector<unsigned char> band;
+    band.resize(static_cast<size_t>(w) * 4 * std::min(h, kBand));
+    XImage img{};
+    img.width = w;
+    img.format = ZPixmap;
+    img.data = reinterpret_cast<char*>(band.data());
+    // The bytes of a pixel as a little-endian word 0x00RRGGBB; Xlib swaps them for
+    // a server of the other byte order.
+    img.byte_order = LSBFirst;
+    img.bitmap_unit = 32;
+    img.bitmap_bit_order = LSBFirst;
+    img.bitmap_pad = 32;
+    img.depth = 24;
+    img.bytes_per_line = w * 4;
+    img.bits_per_pixel = 32;
+    img.red_mask = 0xFF0000;
+    img.green_mask = 0x00FF00;
+    img.blue_mask = 0x0000FF;
+    for (int top = 0; top < h; top += kBand) {
+        const int rows = std::min(kBand, h - top);
+        img.height = rows;
+        if (!XInitImage(&img)) return top > 0;
+        for (int r = 0; r < rows; ++r)
+            RgbToXrgb(rgb + static_cast<size_t>(top + r) * stride, band.data() + static_cast<size_t>(r) * w * 4, w);
+        XPutImage(fl_display, fl_window, fl_gc, &img, 0, 0, x, y + top, static_cast<unsigned>(w), static_cast<unsigned>(rows));
+    }
+    return true;
 }
 
 void MoveWindowTo(Fl_Window* win, int x, int y) {

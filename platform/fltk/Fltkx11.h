@@ -4,6 +4,7 @@
 // headers (whose macros such as None clash with the program's names) stay here.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/image.h"
@@ -20,6 +21,19 @@ void FlushDisplay();
 
 // True when an EWMH window manager announces itself on the root window.
 bool WindowManagerRunning();
+
+// The requests that show a window go out as one batch while one of these lives:
+// WindowManagerRunning asks the server only once (a manager that came or went in
+// between would not see them any differently), and the window's state list is
+// read once and then changed as this batch last wrote it. Saves round trips in
+// the moments after a window is mapped, when the manager keeps the server busy.
+class ShowingBatch {
+public:
+    ShowingBatch();
+    ~ShowingBatch();
+    ShowingBatch(const ShowingBatch&) = delete;
+    ShowingBatch& operator=(const ShowingBatch&) = delete;
+};
 
 // Asks for (or drops) the stay-on-top state of a shown window. justMapped: the
 // window was mapped in this same batch of requests, so the state is also written
@@ -40,6 +54,15 @@ void SetModalOwner(Fl_Window* w, Fl_Window* owner, bool justMapped);
 // owner when there is one. Leaves the requests in the output buffer, so that they
 // reach the server together with the window's mapping.
 void SetDialogFrame(Fl_Window* w, Fl_Window* owner);
+
+// Draws w x h pixels of 24-bit RGB rows (stride bytes apart) at (x, y) of the
+// window FLTK is drawing, within its clip. Does the conversion for the usual
+// true-colour screen of 32-bit pixels itself, in bands that stay in the cache,
+// which costs a fraction of FLTK's general one; false (nothing drawn) for any
+// other screen, which then takes FLTK's way.
+bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h);
+// The conversion: n pixels of R, G, B bytes into n little-endian words 0x00RRGGBB.
+void RgbToXrgb(const unsigned char* rgb, unsigned char* out, int n);
 
 // Puts a shown window's top-left corner at (x, y), which may be off the screen.
 void MoveWindowTo(Fl_Window* w, int x, int y);

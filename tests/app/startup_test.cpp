@@ -6,7 +6,9 @@
 #include "app/Texts.h"
 #include "install/Zipreaderu.h"
 #include "menu_fixture.h"
+#include "platform/jpeg.h"
 #include "platform/paths.h"
+#include "platform/resources.h"
 
 using namespace menutest;
 using platform::ShapeKind;
@@ -112,15 +114,81 @@ TEST_F(MenuTest, TheFirstProgramIsSelectedAndTheTitleAndCountAreDrawn) {
     EXPECT_EQ(App().issueCode, "VEMI-12-2007");
     EXPECT_TRUE(Frm().inputReady);
     // The title and the count are ink on the buffers, not on the skins.
+    platform::Image cover, program;
+    ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM1", cover));
+    ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM2", program));
     int changed = 0;
     for (int x = 300; x < 720; ++x)
-        for (int y = 113; y < 125; ++y) changed += Frm().coverBuffer.Pixel(x, y) != Frm().skinCover.Pixel(x, y);
+        for (int y = 113; y < 125; ++y) changed += Frm().coverBuffer.Pixel(x, y) != cover.Pixel(x, y);
     EXPECT_GT(changed, 50);
     changed = 0;
     for (int x = 600; x < 745; ++x)
-        for (int y = 720; y < 732; ++y) changed += Frm().programBuffer.Pixel(x, y) != Frm().skinProgram.Pixel(x, y);
+        for (int y = 720; y < 732; ++y) changed += Frm().programBuffer.Pixel(x, y) != program.Pixel(x, y);
     EXPECT_GT(changed, 20);
     EXPECT_TRUE(sys_->CursorRegistered(platform::kCursorHand));
+}
+
+TEST_F(MenuTest, TheSkinsDecodedWhileTheArchivesUnpackAreTheProgramsOwnPictures) {
+    // They are decoded on a thread of their own; what arrives must be each skin
+    // whole, on its own buffer, and only skin: the buffers are the skins but for
+    // the title and the count. Skins of the window's size are their buffers and are
+    // not kept beside them.
+    MakeDisc(SmallCatalogue());
+    ASSERT_TRUE(Start());
+    platform::Image cover, program;
+    ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM1", cover));
+    ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM2", program));
+    ASSERT_EQ(cover.Width(), 1024);
+    ASSERT_EQ(cover.Height(), 768);
+    EXPECT_TRUE(Frm().skinCover.Empty());
+    EXPECT_TRUE(Frm().skinProgram.Empty());
+    int coverDiffers = 0, programDiffers = 0;
+    for (int y = 0; y < cover.Height(); ++y) {
+        if ((y >= 113 && y < 135) || (y >= 720 && y < 740)) continue;  // title and count
+        for (int x = 0; x < cover.Width(); ++x) {
+            coverDiffers += Frm().coverBuffer.Pixel(x, y) != cover.Pixel(x, y);
+            programDiffers += Frm().programBuffer.Pixel(x, y) != program.Pixel(x, y);
+        }
+    }
+    EXPECT_EQ(coverDiffers, 0);
+    EXPECT_EQ(programDiffers, 0);
+    EXPECT_FALSE(cover.Pixel(512, 400) == program.Pixel(512, 400) && cover.Pixel(900, 200) == program.Pixel(900, 200));
+}
+
+TEST_F(MenuTest, BuffersAreBlackWhereASkinDoesNotReach) {
+    // A cover skin smaller than the window and a program skin that cannot be
+    // decoded: the buffers are black but for what the skin and the ink cover.
+    platform::Image small(100, 50);
+    small.FillAll({200, 30, 40});
+    const std::vector<uint8_t> smallJpeg = platform::EncodeJpeg(small, 100);
+    const std::vector<uint8_t> damaged = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'};
+    const platform::ResourceEntry skins[] = {{"JPEG", "TLO_IM1", smallJpeg.data(), smallJpeg.size()},
+                                             {"JPEG", "TLO_IM2", damaged.data(), damaged.size()}};
+    platform::RegisterResources(skins, std::size(skins));
+    MakeDisc(SmallCatalogue());
+    // Memory that held pictures before, so that a buffer left uncleared shows.
+    {
+        std::vector<std::vector<uint8_t>> used;
+        for (int i = 0; i < 8; ++i) used.emplace_back(1024 * 768 * 3, uint8_t{0x5A});
+    }
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frm().skinCover.Width(), 100);
+    EXPECT_TRUE(Frm().skinProgram.Empty());
+    const platform::Rgb black{0, 0, 0};
+    int wrong = 0;
+    for (int y = 0; y < 768; ++y) {
+        if ((y >= 113 && y < 135) || (y >= 720 && y < 740)) continue;  // title and count
+        for (int x = 0; x < 1024; ++x) {
+            const platform::Rgb want = x < 100 && y < 50 ? Frm().skinCover.Pixel(x, y) : black;
+            wrong += Frm().coverBuffer.Pixel(x, y) != want;
+            wrong += Frm().programBuffer.Pixel(x, y) != black;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_NE(Frm().coverBuffer.Pixel(50, 25), black);
+    // The list's background is the cover's part under the list: black here.
+    EXPECT_EQ(Frm().listBackground.Pixel(10, 10), black);
+    Stop();
 }
 
 TEST_F(MenuTest, APlainFontFileStandsInForAMissingArchive) {

@@ -90,6 +90,24 @@ TEST_F(ViewTest, SelectingAProgramShowsItsScreenshotLinkAndDescription) {
     EXPECT_EQ(App().buttonState[3], 1);  // VISTA_OK: no information file
 }
 
+TEST_F(ViewTest, ARepaintShowsTheScreenshotAsTheDiscHasItNow) {
+    ASSERT_TRUE(Start());
+    platform::Image& c = Canvas();
+    EXPECT_TRUE(Near(c.Pixel(756 + 128, 141 + 96), kRed));
+    Frm().PaintWindow();
+    EXPECT_TRUE(Near(c.Pixel(756 + 128, 141 + 96), kRed));
+    // Another picture in the same file: the next paint shows it.
+    const Rgb blue{20, 20, 220};
+    WriteJpeg(disc_ + "/CDInst/JPS/malarz1.jpg", 256, 192, blue);
+    Frm().PaintWindow();
+    EXPECT_TRUE(Near(c.Pixel(756 + 128, 141 + 96), blue));
+    EXPECT_TRUE(Near(c.Pixel(756 + 2, 141 + 2), blue));
+    // Gone from the disc: the box shows the background, as for any missing picture.
+    std::filesystem::remove(disc_ + "/CDInst/JPS/malarz1.jpg");
+    Frm().PaintWindow();
+    EXPECT_EQ(c.Pixel(756 + 128, 141 + 96), Frm().composedBuffer.Pixel(756 + 128, 141 + 96));
+}
+
 TEST_F(ViewTest, HoveringAnActiveButtonLightsItAndShowsTheHandButNotAnInactiveOne) {
     ASSERT_TRUE(Start());
     ClickRow(1);

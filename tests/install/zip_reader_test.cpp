@@ -407,6 +407,62 @@ TEST_F(ZipReader, MembersThatInflateBeyondTheirDeclaredSizeAreRefused) {
     EXPECT_FALSE(Exists("bomb.bin"));
 }
 
+TEST_F(ZipReader, AMemberUnpackedWholeIsJudgedAsOneUnpackedInPieces) {
+    // A member bigger than a piece is unpacked in pieces into its file and in one
+    // call into a stream; each lie of the directory must be told the same way.
+    const std::string text = Lines(3 << 20);
+    const std::vector<uint8_t> packed = ZipWriter::Deflate(text.data(), text.size());
+    const uint32_t crc = ZipWriter::Crc32(text.data(), text.size());
+    const uint32_t size = static_cast<uint32_t>(text.size());
+    struct Lie {
+        const char* name;
+        uint32_t crc, size;
+        const char* why;
+    } lies[] = {
+        {"crc.txt", crc ^ 1, size, "fails its CRC check"},
+        {"longer.txt", crc, size + 1, "does not have its declared size"},
+        {"shorter.txt", crc, size - 1, "more than its declared size"},
+    };
+    ZipWriter w;
+    w.AddRaw("true.txt", packed, 8, crc, size);
+    for (const Lie& l : lies) w.AddRaw(l.name, packed, 8, l.crc, l.size);
+    std::vector<uint8_t> garbage = packed;
+    for (size_t i = 100; i < 400; ++i) garbage[i] ^= 0x5A;
+    w.AddRaw("garbage.txt", garbage, 8, crc, size);
+    Open(w.Finish());
+
+    EXPECT_TRUE(Stream("true.txt") == text);
+    auto whyWhole = [&](const char* name) {
+        try {
+            Stream(name);
+        } catch (const EJXZipError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    auto whyInPieces = [&](const char* name) {
+        fs::remove_all(Out(""));
+        try {
+            zip.SetBaseDir("T:\\out");
+            zip.ExtractFiles(name);
+        } catch (const EJXZipError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    for (const Lie& l : lies) {
+        SCOPED_TRACE(l.name);
+        const std::string whole = whyWhole(l.name), pieces = whyInPieces(l.name);
+        EXPECT_NE(whole.find(l.why), std::string::npos) << whole;
+        EXPECT_NE(pieces.find(l.why), std::string::npos) << pieces;
+        EXPECT_FALSE(Exists(l.name));
+    }
+    // Damaged data is refused either way (the two inflaters may notice it at
+    // different places, so the words may differ).
+    EXPECT_NE(whyWhole("garbage.txt"), "no error");
+    EXPECT_NE(whyInPieces("garbage.txt"), "no error");
+}
+
 TEST_F(ZipReader, OverlappingAndOutOfRangeMembersAreRefused) {
     ZipWriter w;
     w.Add("a.txt", "aaaa", Stored());
@@ -520,6 +576,42 @@ TEST_F(ZipReader, ExtractToStreamFindsByPathThenByNameIgnoringCase) {
     zip.ExtractToStream("bdata.jxs", s);
     EXPECT_EQ(Text(s.Bytes()), "01pictures");
     EXPECT_EQ(s.Position(), 10u);
+    // At the end the member is appended; past the end the gap reads as zeros, as
+    // a write there leaves it.
+    zip.ExtractToStream("FDATA.JXS", s);
+    EXPECT_EQ(Text(s.Bytes()), "01picturesat the root");
+    EXPECT_EQ(s.Position(), 21u);
+    s.Seek(23);
+    zip.ExtractToStream("bdata.jxs", s);
+    EXPECT_EQ(Text(s.Bytes()), std::string("01picturesat the root\0\0pictures", 31));
+    EXPECT_EQ(s.Position(), 31u);
+}
+
+TEST_F(ZipReader, AStreamTakesLargeMembersWholeAndKeepsItsBytesWhenOneIsDamaged) {
+    // Big enough to need many pieces of the inflater's output, stored and packed.
+    const std::vector<uint8_t> noise = Noise(3 << 20, 5);
+    const std::string big = Text(noise) + Lines(2 << 20);
+    ZipWriter w;
+    w.Add("packed.bin", big);
+    w.Add("stored.bin", big, Stored());
+    size_t bad = w.Add("damaged.bin", big);
+    std::vector<uint8_t> bytes = w.Finish();
+    const auto& m = w.Members()[bad];
+    bytes[m.dataOffset + m.compressedSize - 5] ^= 0x10;
+    Open(bytes);
+
+    platform::MemoryStream s;
+    s.Write("head", 4);
+    zip.ExtractToStream("packed.bin", s);
+    zip.ExtractToStream("stored.bin", s);
+    EXPECT_EQ(s.Size(), 4 + 2 * big.size());
+    EXPECT_EQ(s.Position(), s.Size());
+    EXPECT_TRUE(Text(s.Bytes()) == "head" + big + big);
+    const size_t before = s.Size();
+    EXPECT_THROW(zip.ExtractToStream("damaged.bin", s), EJXZipError);
+    EXPECT_EQ(s.Size(), before);
+    EXPECT_EQ(s.Position(), before);
+    EXPECT_TRUE(Text(s.Bytes()) == "head" + big + big);
 }
 
 TEST_F(ZipReader, ProgressEventsRunFromZeroToHundredPerMemberAndOverall) {

@@ -311,6 +311,24 @@ TEST(Bmp, PicturesBackToBackEndExactlyAtTheirBoundaries) {
     }
 }
 
+TEST(Bmp, ReadWhereTheBytesLieItTellsTheLengthOfTheFileImage) {
+    Image src = Pattern(7, 5);
+    std::vector<uint8_t> bytes = platform::EncodeBmp24(src);
+    const size_t length = bytes.size();
+    bytes.insert(bytes.end(), {'B', 'M', 1, 2, 3});  // the next record begins
+    Image back;
+    size_t used = 0;
+    ASSERT_TRUE(platform::ReadBmp(bytes.data(), bytes.size(), back, nullptr, &used));
+    EXPECT_EQ(used, length);
+    std::string where;
+    EXPECT_EQ(Differences(back, src, &where), 0) << where;
+    // Cut short: refused, and the picture left empty.
+    std::string why;
+    EXPECT_FALSE(platform::ReadBmp(bytes.data(), length - 1, back, &why));
+    EXPECT_TRUE(back.Empty());
+    EXPECT_FALSE(why.empty());
+}
+
 TEST(Bmp, Encode24RoundTripsAndPadsRows) {
     for (int w = 1; w <= 5; ++w) {
         SCOPED_TRACE(w);

@@ -1,6 +1,8 @@
 #include "install/Zipreaderu.h"
 
+#if VEMI_HAVE_LIBDEFLATE
 #include <libdeflate.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
@@ -139,9 +141,29 @@ struct Unpacked {
     const char* why = nullptr;  // what is wrong with the data; nullptr when nothing
 };
 
+#if VEMI_HAVE_LIBDEFLATE
 // CRC-32 as ZIP uses it; libdeflate's runs many times faster than zlib's where the
 // processor can multiply without carries.
 uint32_t Crc32(uint32_t crc, const uint8_t* p, size_t n) { return libdeflate_crc32(crc, p, n); }
+using WholeInflater = libdeflate_decompressor;
+WholeInflater* NewWholeInflater() { return libdeflate_alloc_decompressor(); }
+void FreeWholeInflater(WholeInflater* w) { libdeflate_free_decompressor(w); }
+#else
+// A build without libdeflate (the Windows one: there is no package of it for the
+// cross compiler) checks with zlib and inflates every member through the stream.
+uint32_t Crc32(uint32_t crc, const uint8_t* p, size_t n) {
+    while (n > 0) {
+        const uInt piece = static_cast<uInt>(std::min<size_t>(n, 1u << 30));
+        crc = static_cast<uint32_t>(crc32(crc, p, piece));
+        p += piece;
+        n -= piece;
+    }
+    return crc;
+}
+struct WholeInflater;
+WholeInflater* NewWholeInflater() { return nullptr; }
+void FreeWholeInflater(WholeInflater*) {}
+#endif
 
 // Packed data up to this size is unpacked in one call when its member goes whole
 // into memory.
@@ -158,10 +180,11 @@ constexpr uint64_t kWholeLimit = 64 << 20;
 // in one call, which is twice as fast as zlib's inflater, when its packed data
 // can be had in one piece.
 template <class Read, class Put, class Progress>
-Unpacked Unpack(z_stream* z, libdeflate_decompressor* whole, uint16_t method, uint64_t packedSize, uint64_t size,
+Unpacked Unpack(z_stream* z, WholeInflater* whole, uint16_t method, uint64_t packedSize, uint64_t size,
                 uint32_t expectedCrc, uint8_t* direct, std::vector<uint8_t>& scratch, Read&& read, Put&& put,
                 Progress&& progress) {
     Unpacked result;
+#if VEMI_HAVE_LIBDEFLATE
     if (method == 8 && direct && whole && packedSize <= kWholeLimit) {
         const uint8_t* p = read(0, static_cast<size_t>(packedSize));
         if (!p) return {false, "cannot be read from the archive"};
@@ -175,6 +198,7 @@ Unpacked Unpack(z_stream* z, libdeflate_decompressor* whole, uint16_t method, ui
         if (Crc32(0, direct, got) != expectedCrc) return {false, "fails its CRC check"};
         return result;
     }
+#endif
     uint32_t crc = 0;
     uint64_t produced = 0;
     if (method == 0) {
@@ -294,14 +318,14 @@ public:
 struct TJXZipReader::Inflater {
     z_stream z{};
     bool ready = false;
-    libdeflate_decompressor* whole = nullptr;
+    WholeInflater* whole = nullptr;
     ~Inflater() {
         if (ready) inflateEnd(&z);
-        if (whole) libdeflate_free_decompressor(whole);
+        if (whole) FreeWholeInflater(whole);
     }
     // The one-call decompressor; nullptr when it cannot be had (zlib's does it all).
-    libdeflate_decompressor* Whole() {
-        if (!whole) whole = libdeflate_alloc_decompressor();
+    WholeInflater* Whole() {
+        if (!whole) whole = NewWholeInflater();
         return whole;
     }
     z_stream& Start() {
@@ -854,7 +878,7 @@ std::string TJXZipReader::TryDecode(const TJXZipEntry& e, Sink& sink, const std:
     if (!e.problem.empty()) return e.problem;
     if (e.uncompressedSize > sizeLimit_) return "is larger than allowed";
     z_stream* z = nullptr;
-    libdeflate_decompressor* whole = nullptr;
+    WholeInflater* whole = nullptr;
     if (e.method == 8) {
         if (!inflater_) inflater_ = std::make_unique<Inflater>();
         z = &inflater_->Start();

@@ -1,6 +1,7 @@
 # The installer wizard on the desktop, from the sample disc, with drive C: and the
 # desktop's menu folders in the case's own folder: Malarz 3 (a ZIP archive) is
-# installed by pressing Enter through the pages and OK at the end; its files are
+# installed by pressing Enter through the pages (a Polish group name typed on the
+# way) and OK at the end; its files are
 # the archive's, a valid desktop entry starts it, and "Uruchom teraz" runs it.
 # Biuro Domowe 2007 unpacks for its own setup program, which the wizard starts.
 # Screenshots of the pages go to the case's folder (docs/ keeps copies).
@@ -36,6 +37,7 @@ e2e_case() {
     . "$here/menu_lib.sh"
     local c="$E2E_DIR/c" xdg="$E2E_DIR/xdg"
     mkdir -p "$c" "$xdg"
+    e2e_map_polish_keys
     # Groups already in the two Start menus, one of them in both: listed once.
     mkdir -p "$xdg/data/applications/Gry" "$xdg/data/applications/Internet" "$xdg/data/applications/VEMI-11-2007" \
         "$xdg/common/applications/Gry" "$xdg/common/applications/Akcesoria"
@@ -68,6 +70,11 @@ e2e_case() {
     e2e_key Return
     wait_page_change "$PAGE_SUM" page2
     cp "$E2E_SHOT" "$E2E_DIR/wizard-2.png"
+    # A group of one's own, with Polish letters, typed over the proposal (the
+    # group field has the focus on this page).
+    e2e_key ctrl+a BackSpace
+    xdotool type --delay 30 "Moje gry źółć"
+    sleep 0.3
     e2e_key Return
     wait_page_change "$PAGE_SUM" page3
     cp "$E2E_SHOT" "$E2E_DIR/wizard-3.png"
@@ -91,12 +98,12 @@ e2e_case() {
 
     # The shortcut: all users' (the check box is ticked at first), in the issue's
     # group, valid, starting the program in its folder; the group is a sub-menu.
-    local entry="$xdg/common/applications/VEMI-12-2007/Malarz 3.desktop"
+    local entry="$xdg/common/applications/Moje gry źółć/Malarz 3.desktop"
     [ -f "$entry" ] || e2e_fail "no desktop entry at $entry: $(find "$xdg" -type f)"
     desktop-file-validate "$entry" >"$E2E_DIR/validate.txt" 2>&1 || e2e_fail "the entry is not valid: $(cat "$E2E_DIR/validate.txt")"
     grep -q "^Path=$target\$" "$entry" || e2e_fail "the entry's working folder is not $target: $(cat "$entry")"
     grep -q '^Exec=.*Malarz3\.exe' "$entry" || e2e_fail "the entry does not start Malarz3.exe: $(cat "$entry")"
-    grep -rq 'VEMI-12-2007' "$xdg/common/menus" || e2e_fail "no merged menu for the group"
+    grep -rq 'Moje gry źółć' "$xdg/common/menus" "$xdg/common/desktop-directories" || e2e_fail "no sub-menu for the group"
 
     # Biuro Domowe 2007: an archive with its own setup program. The wizard unpacks
     # it into C:\Wersje_instalacyjne and hands setup.exe to the desktop.

@@ -3,7 +3,8 @@
 # program of the cross build, with the variables given set for it. The wine prefix
 # is the build's own, made on first use (two tests starting at once wait for one
 # another), and wine runs quietly with no display: no debug chatter, no offer to
-# install Mono or Gecko, no menu entries, no window.
+# install Mono or Gecko, no menu entries, and windows on wine's display-less
+# driver, so that the window system's own tests make real windows without X.
 set -euo pipefail
 prefix=$1
 shift
@@ -17,6 +18,15 @@ if [ ! -f "$prefix/system.reg" ]; then
     flock 9
     if [ ! -f "$prefix/system.reg" ]; then
       wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+      wineserver -w 9>&-
+    fi
+  ) 9>"$prefix.lock"
+fi
+if ! grep -q '"Graphics"="null"' "$prefix/user.reg" 2>/dev/null; then
+  (
+    flock 9
+    if ! grep -q '"Graphics"="null"' "$prefix/user.reg" 2>/dev/null; then
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- || true
       wineserver -w 9>&-
     fi
   ) 9>"$prefix.lock"

@@ -2,8 +2,9 @@
 # as the Linux menu, both on the Windows build's sample disc: the same picture
 # (the window system draws nothing of its own on a borderless window, so the whole
 # 1024 x 768 counts), a click on a program changes the panel alike, the close
-# button ends it with code 0; then the installer wizard opened under wine, whose
-# screenshot is kept. Skipped (77) without the Windows build or wine.
+# button ends it with code 0; then, under wine, the picture viewer clicked
+# through, minimising and restoring, and the installer wizard in front of the menu,
+# whose screenshot is kept. Skipped (77) without the Windows build or wine.
 E2E_SCREEN=1024x768
 
 # The two pictures agree but for how the two JPEG decoders round (the system's
@@ -116,10 +117,32 @@ e2e_case() {
     e2e_click $MENU_CLOSE
     e2e_expect_exit 0 20
 
-    # --- the installer wizard under wine ---
+    # --- the picture viewer, minimising and the installer wizard under wine ---
     wine_start
     # shellcheck disable=SC2086
     menu_wait_region wine-again $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
+    # Biuro Domowe 2007's three large pictures, full-screen above the menu, one per
+    # click; the third click closes the viewer and gives the menu its input back.
+    e2e_click "$(menu_row_x 1)" "$(menu_row_y 2)"
+    # shellcheck disable=SC2086
+    menu_wait_region wine-biuro $MENU_SHOT_BOX "$(menu_small biuro1.jpg)"
+    e2e_click 880 200
+    e2e_until "$E2E_WAIT" e2e_find_window --name '^IMG_FRM$' || e2e_fail "the screenshot opened no viewer"
+    local viewer=$E2E_WID n
+    e2e_wait_geometry "$viewer" 0 0 1024 768
+    e2e_expect_borderless "$viewer"
+    for n in 1 2 3; do
+        menu_wait_region "wine-picture$n" 112 84 800 600 "$(menu_large "biuro$n.jpg")"
+        e2e_expect_pixel 111 300 '#000000' 'left of the picture'
+        e2e_click 500 400
+    done
+    e2e_until "$E2E_WAIT" sh -c "! xwininfo -id $viewer 2>/dev/null | grep -q IsViewable" || e2e_fail "the viewer stays after the last picture"
+    # The minimise button takes the whole menu off the screen; the window manager
+    # brings it back, painted whole.
+    e2e_click 975 121
+    e2e_until "$E2E_WAIT" menu_is_iconic "$MENU_WID" || e2e_fail "the minimise button did not minimise the Windows menu"
+    menu_restore "$(menu_small biuro1.jpg)"
+
     e2e_click 829 364
     e2e_until "$E2E_WAIT" e2e_find_window --name '^VEMI CD/DVD Instalator$' || e2e_fail "the install button opened no wizard"
     local wiz=$E2E_WID

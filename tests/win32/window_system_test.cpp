@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "platform/win32/Win32native.h"
 #include "platform/win32/Win32system.h"
+#include <shellapi.h>
 #undef CreateWindow
 #undef MessageBox
 
@@ -594,6 +595,34 @@ TEST_F(WindowSystem, MessageBoxesSpeakPolishTakeTheTitleAndAnswer) {
     answer = IDYES;
     EXPECT_EQ(sys->MessageBox("?", "x", MsgKind::Question, MsgButtons::YesNo), kIdYes);
     sys->KillTimer(t);
+}
+
+TEST(MenuProgram, TheDiscsProgramCarriesItsIconAndManifest) {
+    // What autorun.inf names ("vemi32.exe,0") and what Windows reads at start.
+    const std::wstring exe = L"" VEMI_BINARY_DIR L"/sample-disc/disc/vemi32.exe";
+    HMODULE m = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(m, nullptr) << GetLastError();
+    EXPECT_NE(FindResourceW(m, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
+    HRSRC manifest = FindResourceW(m, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(manifest, nullptr);
+    const char* text = static_cast<const char*>(LockResource(LoadResource(m, manifest)));
+    const std::string xml(text, SizeofResource(m, manifest));
+    EXPECT_NE(xml.find("<dpiAware"), std::string::npos);
+    EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    // Icons of every size the icon file has, the largest 64 pixels.
+    HICON large = nullptr;
+    EXPECT_EQ(ExtractIconExW(exe.c_str(), -1, nullptr, nullptr, 0), 1u);
+    ExtractIconExW(exe.c_str(), 0, &large, nullptr, 1);
+    ASSERT_NE(large, nullptr);
+    ICONINFO ii{};
+    ASSERT_TRUE(GetIconInfo(large, &ii));
+    BITMAP bm{};
+    GetObjectW(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, GetSystemMetrics(SM_CXICON));
+    DeleteObject(ii.hbmMask);
+    if (ii.hbmColor) DeleteObject(ii.hbmColor);
+    DestroyIcon(large);
+    FreeLibrary(m);
 }
 
 }  // namespace

@@ -3,8 +3,7 @@
 # program of the cross build, with the variables given set for it. The wine prefix
 # is the build's own, made on first use (two tests starting at once wait for one
 # another), and wine runs quietly with no display: no debug chatter, no offer to
-# install Mono or Gecko, no menu entries, and windows on wine's display-less
-# driver, so that the window system's own tests make real windows without X.
+# install Mono or Gecko, no menu entries, and windows on no screen (the null driver).
 set -euo pipefail
 prefix=$1
 shift
@@ -12,23 +11,23 @@ export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
-if [ ! -f "$prefix/system.reg" ]; then
+# The tests make real windows and controls; with no X display wine makes them on
+# its null display driver, which the prefix has to name (else every window fails).
+nulldisplay="$prefix/.null-display"
+if [ ! -f "$prefix/system.reg" ] || [ ! -f "$nulldisplay" ]; then
   mkdir -p "$(dirname "$prefix")"
   (
     flock 9
     if [ ! -f "$prefix/system.reg" ]; then
       wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
-      wineserver -w 9>&-
     fi
-  ) 9>"$prefix.lock"
-fi
-if ! grep -q '"Graphics"="null"' "$prefix/user.reg" 2>/dev/null; then
-  (
-    flock 9
-    if ! grep -q '"Graphics"="null"' "$prefix/user.reg" 2>/dev/null; then
+    if [ ! -f "$nulldisplay" ]; then
       wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- || true
-      wineserver -w 9>&-
+      touch "$nulldisplay"
     fi
+    # Until the server has written the prefix and gone; the next one starts with
+    # the display driver named.
+    wineserver -w 9>&-
   ) 9>"$prefix.lock"
 fi
 # One wine server for a whole test run: it stays a minute after its last program

@@ -3,7 +3,12 @@
 namespace platform {
 
 namespace {
+// A rounded rectangle ends one pixel short of its right and bottom coordinates, as
+// the region the window system makes of the same numbers does: the shape (0, 0)
+// to (1025, 769) is exactly the 1024 x 768 window, with all four corners rounded.
 bool InRoundRect(int x, int y, int left, int top, int right, int bottom, int ew, int eh) {
+    --right;
+    --bottom;
     if (x < left || x >= right || y < top || y >= bottom) return false;
     double rx = ew / 2.0, ry = eh / 2.0;
     if (rx <= 0 || ry <= 0) return true;
@@ -31,11 +36,18 @@ bool InShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, i
 
 std::vector<Rect> ShapeRectangles(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) {
     std::vector<Rect> out;
-    if (kind == ShapeKind::None || right <= left || bottom <= top) return out;
-    if (kind == ShapeKind::Rectangle || ew <= 0 || eh <= 0) {
-        out.push_back({left, top, right - left, bottom - top});
+    if (kind == ShapeKind::None) return out;
+    if (kind == ShapeKind::RoundRectangle) {
+        // See InRoundRect: the last column and row are not part of it.
+        if (ew <= 0 || eh <= 0) {
+            if (right - 1 > left && bottom - 1 > top) out.push_back({left, top, right - 1 - left, bottom - 1 - top});
+            return out;
+        }
+    } else {
+        if (right > left && bottom > top) out.push_back({left, top, right - left, bottom - top});
         return out;
     }
+    if (right <= left || bottom <= top) return out;
     // Each row is one run (the shape is convex); rows with the same run form one band.
     for (int y = top; y < bottom; ++y) {
         int from = left;

@@ -10,7 +10,8 @@
 namespace platform {
 
 // right and bottom are exclusive; ew, eh size the corner ellipses of a round
-// rectangle. ShapeKind::None is the whole window: true wherever 0 <= x < width.
+// rectangle, which like the window system's own ends one pixel further in (its
+// last column and row are right - 2 and bottom - 2). ShapeKind::None is the whole window: true wherever 0 <= x < width.
 bool InShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh, int x, int y);
 
 // The rectangles whose union is the shape, as the X Shape extension takes them; a

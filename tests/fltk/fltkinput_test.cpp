@@ -1,6 +1,7 @@
 #include <FL/Enumerations.H>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/fltk/Fltkinput.h"
@@ -102,7 +103,7 @@ TEST(FltkInput, ShapeRectanglesCoverExactlyTheShapesPixels) {
     EXPECT_GT(r.front().x, 0);  // the very corner pixel is outside
     bool middleBand = false;
     for (const Rect& b : r)
-        if (b.x == 0 && b.w == 1025 && b.y <= 384 && b.y + b.h > 384) middleBand = b.h > 700;
+        if (b.x == 0 && b.w == 1024 && b.y <= 384 && b.y + b.h > 384) middleBand = b.h > 700;
     EXPECT_TRUE(middleBand);
 
     // Odd, uneven and oversized corners; a shape offset inside the window.
@@ -114,8 +115,15 @@ TEST(FltkInput, ShapeRectanglesCoverExactlyTheShapesPixels) {
 TEST(FltkInput, RectangleAndEmptyShapes) {
     ExpectSameAsHeadless(ShapeKind::Rectangle, 1052, 768, 246, 113, 1046, 713, 0, 0);
     EXPECT_EQ(ShapeRectangles(ShapeKind::Rectangle, 273, 113, 1018, 713, 0, 0), (std::vector<Rect>{{273, 113, 745, 600}}));
-    // Round corners of no size are a plain rectangle.
-    EXPECT_EQ(ShapeRectangles(ShapeKind::RoundRectangle, 0, 0, 10, 10, 0, 15), (std::vector<Rect>{{0, 0, 10, 10}}));
+    // Round corners of no size are a plain rectangle, one pixel short on the right
+    // and at the bottom like every round one; the program's round shape is the
+    // whole 1024 x 768 window.
+    EXPECT_EQ(ShapeRectangles(ShapeKind::RoundRectangle, 0, 0, 10, 10, 0, 15), (std::vector<Rect>{{0, 0, 9, 9}}));
+    std::vector<Rect> window = ShapeRectangles(ShapeKind::RoundRectangle, 0, 0, 1025, 769, 15, 15);
+    EXPECT_EQ(window.back().y + window.back().h, 768);
+    int right = 0;
+    for (const Rect& b : window) right = std::max(right, b.x + b.w);
+    EXPECT_EQ(right, 1024);
     EXPECT_TRUE(ShapeRectangles(ShapeKind::None, 0, 0, 10, 10, 0, 0).empty());
     EXPECT_TRUE(ShapeRectangles(ShapeKind::Rectangle, 10, 0, 10, 10, 0, 0).empty());
     EXPECT_TRUE(ShapeRectangles(ShapeKind::RoundRectangle, 0, 10, 10, 5, 4, 4).empty());

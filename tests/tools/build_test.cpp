@@ -378,6 +378,9 @@ TEST(DiscBuild, MenuProgramGoesToTheRootAsVemi32) {
     ASSERT_EQ(build("--program='" + (tmp / "bin/Menu.EXE") + "'", &out), 0) << out;
     EXPECT_TRUE(fs::exists(disc + "/vemi32.exe"));
     EXPECT_EQ(ReadFile(disc + "/vemi32")[0], 'o') << "only the stale copy from disc/ is left";
+    // ... and starts by itself from the drive, with its own icon.
+    auto autorun = ReadFile(disc + "/autorun.inf");
+    EXPECT_EQ(std::string(autorun.begin(), autorun.end()), "[autorun]\r\nopen=vemi32.exe\r\nicon=vemi32.exe,0\r\n");
 
     // Without the option the program of this build goes on the disc, if it made one.
     const std::string built = testsupport::BinaryDir() + "/vemi32";
@@ -393,6 +396,7 @@ TEST(DiscBuild, MenuProgramGoesToTheRootAsVemi32) {
     // even this build's.
     ASSERT_EQ(build("--no-program", &out), 0) << out;
     EXPECT_FALSE(fs::exists(disc + "/vemi32.exe"));
+    EXPECT_FALSE(fs::exists(disc + "/autorun.inf")) << "nothing to start";
     EXPECT_EQ(ReadFile(disc + "/vemi32")[0], 'o') << "only the stale copy from disc/ is left";
     EXPECT_EQ(out.find("no menu program built"), std::string::npos) << out;
     EXPECT_NE(out.find(", no menu program\n"), std::string::npos) << out;

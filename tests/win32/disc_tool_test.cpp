@@ -138,6 +138,15 @@ TEST(DiscToolOnWindows, CheckWantsAWindowsProgramAtTheRoot) {
     fs::copy(testsupport::U8Path(testsupport::BinaryDir() + "/sample-disc/disc"), testsupport::U8Path(disc),
              fs::copy_options::recursive);
 
+    // The Windows build's own disc, with its menu, the disc tool and autorun.inf at
+    // the root, is one to burn.
+    ToolRun built = RunTool(tmp, {"check", disc});
+    EXPECT_EQ(built.exitCode, 0u) << built.out;
+    EXPECT_NE(built.out.find("0 errors, 0 warnings\n"), std::string::npos) << built.out;
+    ASSERT_TRUE(fs::exists(testsupport::U8Path(disc + "/autorun.inf")));
+
+    // Without its menu it is not.
+    fs::remove(testsupport::U8Path(disc + "/vemi32.exe"));
     ToolRun none = RunTool(tmp, {"check", disc});
     EXPECT_EQ(none.exitCode, 1u) << none.out;
     EXPECT_NE(none.out.find("error: \\vemi32.exe: is missing: the menu cannot start from this disc\n"), std::string::npos)

@@ -268,6 +268,8 @@ std::vector<uint8_t> PictureStream() {
     return stream;
 }
 
+std::string AutorunText() { return "[autorun]\r\nopen=vemi32.exe\r\nicon=vemi32.exe,0\r\n"; }
+
 std::string ProgramNameOnDisc(const std::string& program) {
     std::string ext = fs::path(program).extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -346,6 +348,9 @@ BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outD
                             fs::perms::others_exec,
                         ec);
         if (ec) Fail("cannot make " + target.string() + " executable: " + ec.message());
+        // A Windows disc starts its menu by itself when it goes in, with the menu's
+        // icon on the drive, as a pressed disc does.
+        if (sum.program == "vemi32.exe") WriteBytes(out / "autorun.inf", AutorunText());
     }
     return sum;
 }

@@ -42,7 +42,9 @@ std::vector<uint8_t> PictureStream();
 // ProgramNameOnDisc names it; it must be a file.
 BuildSummary BuildDisc(const std::string& sourceDir, const std::string& outDir, const std::string& program = "");
 
-// The menu is always "vemi32" on a disc; the Windows build keeps its ".exe".
+// The menu is always "vemi32" on a disc; the Windows build keeps its ".exe", and a
+// disc with it gets an autorun.inf (this text, CR LF) that starts it with its icon.
 std::string ProgramNameOnDisc(const std::string& program);
+std::string AutorunText();
 
 }  // namespace tool

@@ -1,0 +1,178 @@
+# The Windows menu, vemi32.exe of the Windows build, under wine on the same screen
+# as the Linux menu, both on the Windows build's sample disc: the same picture
+# (the window system draws nothing of its own on a borderless window, so the whole
+# 1024 x 768 counts), a click on a program and the arrow key change the panel
+# alike, the close button ends it with code 0; then, under wine, the picture
+# viewer clicked through, minimising and restoring, and the installer wizard in
+# front of the menu, whose screenshot is kept. Skipped (77) without the Windows
+# build or wine.
+E2E_SCREEN=1024x768
+
+# The two pictures agree but for how the two JPEG decoders round (the system's
+# imaging component under wine, libjpeg on Linux): measured on the sample disc, the
+# root-mean-square difference of the whole screen is about 0.005, some 700 pixels
+# differ by more than 10 % (sharp edges in the 4:2:0 pictures: the banners and the
+# screenshots) and none by more than 30 %. A picture shifted by one pixel, another
+# program's panel or a missing banner is far beyond these.
+WINE_MAX_RMSE=0.012
+WINE_MAX_OFF=2500   # pixels off by more than 10 %
+WINE_MAX_WORSE=60   # pixels off by more than 25 %
+
+# Whole-screen agreement of two screenshots within the limits above.
+wine_same_picture() {
+    local a=$1 b=$2 what=$3 rmse off worse
+    rmse=$(compare -metric RMSE "$a" "$b" null: 2>&1 | sed -n 's/^[0-9.e+-]* (\([0-9.e+-]*\))$/\1/p')
+    off=$(compare -metric AE -fuzz 10% "$a" "$b" null: 2>&1 | sed 's/ .*//')
+    worse=$(compare -metric AE -fuzz 25% "$a" "$b" null: 2>&1 | sed 's/ .*//')
+    e2e_log "$what: RMSE ${rmse:-?}, $off pixels off by more than 10 %, $worse by more than 25 %"
+    compare "$a" "$b" -compose src "$E2E_DIR/$what-diff.png" 2>/dev/null
+    awk -v d="${rmse:-1}" -v m="$WINE_MAX_RMSE" 'BEGIN { exit !(d < m) }' || e2e_fail "$what: the pictures differ (RMSE $rmse)"
+    [ "${off:-999999}" -le "$WINE_MAX_OFF" ] || e2e_fail "$what: $off pixels differ by more than 10 %"
+    [ "${worse:-999999}" -le "$WINE_MAX_WORSE" ] || e2e_fail "$what: $worse pixels differ by more than 25 %"
+}
+
+# The pointer to the same place in both runs, with a real move, so that both menus
+# show the same hover and hint (the list's).
+wine_settle_pointer() {
+    e2e_move 600 420
+    e2e_move 601 421
+    sleep 0.5
+}
+
+wine_start() {
+    e2e_start_app env WINEPREFIX="$WINE_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_OVERRIDES" \
+        VEMI_REPORT_FIRST_PAINT=1 wine "$WIN_DISC/vemi32.exe"
+    e2e_until 30 e2e_find_window --name '^VEMI32$' || e2e_fail "no window of the Windows menu"
+    MENU_WID=$E2E_WID
+    e2e_until 30 grep -q '^first-paint:' "$E2E_DIR/app.err" || e2e_fail "no first whole picture reported under wine"
+}
+
+wine_stop_server() { WINEPREFIX="$WINE_PREFIX" wineserver -k 2>/dev/null; }
+
+e2e_case() {
+    . "$here/menu_lib.sh"
+    WIN_DISC=${E2E_WIN_BUILD_DIR:-$E2E_BUILD_DIR/../build-windows}/sample-disc/disc
+    if [ ! -f "$WIN_DISC/vemi32.exe" ] || ! command -v wine >/dev/null; then
+        e2e_log "no Windows build at $WIN_DISC or no wine: skipped"
+        exit 77
+    fi
+    # A prefix of the case's own, kept in the build between runs (making one takes
+    # some ten seconds): no offers to install Mono or Gecko, no menu entries, and
+    # the X display of the case.
+    WINE_PREFIX=$E2E_BUILD_DIR/e2e-wine-prefix
+    WINE_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    if [ ! -f "$WINE_PREFIX/system.reg" ]; then
+        e2e_log "making the wine prefix $WINE_PREFIX"
+        env -u DISPLAY WINEPREFIX="$WINE_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_OVERRIDES" \
+            wineboot -i </dev/null >"$E2E_DIR/wineboot.log" 2>&1
+        WINEPREFIX="$WINE_PREFIX" wineserver -w
+    fi
+    # The wine server and its helpers were started for this display: they go with it.
+    trap 'wine_stop_server; e2e_cleanup' EXIT
+    wine_stop_server
+
+    # --- the Linux menu on the Windows disc ---
+    menu_start VEMI_DISC_ROOT="$WIN_DISC"
+    # shellcheck disable=SC2086
+    menu_wait_region linux-first $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
+    wine_settle_pointer
+    e2e_shot linux-start
+    local linuxStart=$E2E_SHOT
+    # Row 2 is Biuro Domowe 2007, whose screenshot fills the whole box.
+    e2e_click "$(menu_row_x 1)" "$(menu_row_y 2)"
+    # shellcheck disable=SC2086
+    menu_wait_region linux-clicked $MENU_SHOT_BOX "$(menu_small biuro1.jpg)"
+    wine_settle_pointer
+    e2e_shot linux-clicked
+    local linuxClicked=$E2E_SHOT
+    # The arrow key moves on to Kreator Stron.
+    e2e_key Down
+    # shellcheck disable=SC2086
+    menu_wait_region linux-down $MENU_SHOT_BOX "$(menu_small kreator1.jpg)"
+    e2e_shot linux-down
+    local linuxDown=$E2E_SHOT
+    kill "$E2E_APP_PID" 2>/dev/null
+    wait "$E2E_APP_PID" 2>/dev/null
+    e2e_until "$E2E_WAIT" sh -c "! xdotool search --onlyvisible --name '^VEMI32$' | grep -q ." || e2e_fail "the Linux menu stays"
+
+    # --- the Windows menu under wine ---
+    wine_start
+    e2e_wait_geometry "$MENU_WID" 0 0 1024 768
+    e2e_expect_borderless "$MENU_WID"
+    e2e_window_state "$MENU_WID" | grep -q ABOVE || e2e_fail "the Windows menu does not stay on top"
+    # shellcheck disable=SC2086
+    menu_wait_region wine-first $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
+    wine_settle_pointer
+    e2e_shot wine-start
+    local wineStart=$E2E_SHOT
+    wine_same_picture "$linuxStart" "$wineStart" start
+
+    e2e_click "$(menu_row_x 1)" "$(menu_row_y 2)"
+    # shellcheck disable=SC2086
+    menu_wait_region wine-clicked $MENU_SHOT_BOX "$(menu_small biuro1.jpg)"
+    wine_settle_pointer
+    e2e_shot wine-clicked
+    local wineClicked=$E2E_SHOT
+    local changed
+    # shellcheck disable=SC2086
+    changed=$(menu_changed_pixels "$wineStart" "$wineClicked" $MENU_DESC_BOX)
+    [ "${changed:-0}" -gt 2000 ] || e2e_fail "the click hardly changed the description under wine ($changed pixels)"
+    wine_same_picture "$linuxClicked" "$wineClicked" clicked
+    # Keys pass the hook to the list as well.
+    e2e_key Down
+    # shellcheck disable=SC2086
+    menu_wait_region wine-down $MENU_SHOT_BOX "$(menu_small kreator1.jpg)"
+    e2e_shot wine-down
+    local keyed
+    # shellcheck disable=SC2086
+    keyed=$(menu_changed_pixels "$linuxDown" "$E2E_SHOT" $MENU_DESC_BOX)
+    # (About 300 pixels of the skin under the text round differently; another
+    # program's description changes some 13000.)
+    [ "${keyed:-99999}" -lt 600 ] || e2e_fail "the description after the key differs between Linux and wine ($keyed pixels)"
+
+    # The close button minimises the menu, tries the disc's exit program (the sample
+    # disc's is no Windows program, which the shell refuses) and ends the menu.
+    e2e_click $MENU_CLOSE
+    e2e_expect_exit 0 20
+
+    # --- the picture viewer, minimising and the installer wizard under wine ---
+    wine_start
+    # shellcheck disable=SC2086
+    menu_wait_region wine-again $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
+    # Biuro Domowe 2007's three large pictures, full-screen above the menu, one per
+    # click; the third click closes the viewer and gives the menu its input back.
+    e2e_click "$(menu_row_x 1)" "$(menu_row_y 2)"
+    # shellcheck disable=SC2086
+    menu_wait_region wine-biuro $MENU_SHOT_BOX "$(menu_small biuro1.jpg)"
+    e2e_click 880 200
+    e2e_until "$E2E_WAIT" e2e_find_window --name '^IMG_FRM$' || e2e_fail "the screenshot opened no viewer"
+    local viewer=$E2E_WID n
+    e2e_wait_geometry "$viewer" 0 0 1024 768
+    e2e_expect_borderless "$viewer"
+    for n in 1 2 3; do
+        menu_wait_region "wine-picture$n" 112 84 800 600 "$(menu_large "biuro$n.jpg")"
+        e2e_expect_pixel 111 300 '#000000' 'left of the picture'
+        e2e_click 500 400
+    done
+    e2e_until "$E2E_WAIT" sh -c "! xwininfo -id $viewer 2>/dev/null | grep -q IsViewable" || e2e_fail "the viewer stays after the last picture"
+    # The minimise button takes the whole menu off the screen; the window manager
+    # brings it back, painted whole.
+    e2e_click 975 121
+    e2e_until "$E2E_WAIT" menu_is_iconic "$MENU_WID" || e2e_fail "the minimise button did not minimise the Windows menu"
+    menu_restore "$(menu_small biuro1.jpg)"
+
+    e2e_click 829 364
+    e2e_until "$E2E_WAIT" e2e_find_window --name '^VEMI CD/DVD Instalator$' || e2e_fail "the install button opened no wizard"
+    local wiz=$E2E_WID
+    e2e_wait_geometry_settled "$wiz"
+    e2e_log "wizard at $E2E_X,$E2E_Y, ${E2E_W}x$E2E_H"
+    local cx=$((E2E_X + E2E_W / 2))
+    [ $((cx - 512)) -le 3 ] && [ $((512 - cx)) -le 3 ] || e2e_fail "the wizard is not centred across ($E2E_X, ${E2E_W})"
+    e2e_frame_extents "$wiz" >/dev/null 2>&1 || true
+    sleep 0.5
+    e2e_shot wine-wizard
+    # In front of the menu, which stays on top: the menu's pixels do not show there.
+    local covered
+    covered=$(menu_changed_pixels "$wineStart" "$E2E_SHOT" "$E2E_X" "$E2E_Y" "$E2E_W" "$E2E_H")
+    [ "${covered:-0}" -gt $((E2E_W * E2E_H / 2)) ] || e2e_fail "the wizard does not show above the menu ($covered pixels changed)"
+}

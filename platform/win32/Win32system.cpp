@@ -17,9 +17,7 @@
 #include "platform/opener.h"
 #include "platform/win32/Win32firstpaint.h"
 #include "platform/win32/Win32native.h"
-#if VEMI_WIN32_DIALOG_CONTROLS
 #include "platform/win32/Win32controls.h"
-#endif
 // The system's headers name their A and W functions through macros; these three
 // are also the names of the program's own calls.
 #undef CreateWindow
@@ -149,9 +147,7 @@ private:
     bool dialog_ = false;
     bool centred_ = false;
     HWND hwnd_ = nullptr;
-#if VEMI_WIN32_DIALOG_CONTROLS
     std::unique_ptr<DialogControls> controls_;
-#endif
     WindowHandler* handler_ = nullptr;
     int left_ = 0, top_ = 0, width_ = -1, height_ = -1;
     bool stayOnTop_ = false;
@@ -262,9 +258,7 @@ Win32Window::Win32Window(Win32System& sys, const WindowStyle& style, HWND owner)
     if (!hwnd_) throw std::runtime_error("cannot create a window: error " + std::to_string(GetLastError()));
     overlayFont_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
-#if VEMI_WIN32_DIALOG_CONTROLS
     if (dialog_) controls_ = std::make_unique<DialogControls>(hwnd_, [&sys](const char* what) { sys.ReportError(what); });
-#endif
     SetBounds(0, 0, style.width, style.height);
 }
 
@@ -272,9 +266,7 @@ Win32Window::~Win32Window() {
     DropControls();
     sys_.Unblock(this);
     sys_.Forget(this);
-#if VEMI_WIN32_DIALOG_CONTROLS
     controls_.reset();
-#endif
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -283,15 +275,11 @@ Win32Window::~Win32Window() {
 }
 
 void Win32Window::AttachControl([[maybe_unused]] Control& c) {
-#if VEMI_WIN32_DIALOG_CONTROLS
     if (controls_) controls_->Attach(c);
-#endif
 }
 
 bool Win32Window::PressEnter() {
-#if VEMI_WIN32_DIALOG_CONTROLS
     if (controls_) return controls_->PressEnter(Controls());
-#endif
     return false;
 }
 
@@ -371,10 +359,8 @@ void Win32Window::Show() {
     ShowWindow(hwnd_, SW_SHOW);
     if (stayOnTop_) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(hwnd_);
-#if VEMI_WIN32_DIALOG_CONTROLS
     if (controls_)
         if (HWND f = controls_->InitialFocus()) SetFocus(f);
-#endif
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -586,12 +572,10 @@ void Win32Window::Key(UINT msg, WPARAM wp) {
 }
 
 LRESULT Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-#if VEMI_WIN32_DIALOG_CONTROLS
     if (controls_) {
         LRESULT result = 0;
         if (controls_->HandleMessage(msg, wp, lp, result)) return result;
     }
-#endif
     switch (msg) {
     case WM_PAINT:
         Paint();
@@ -675,14 +659,12 @@ LRESULT Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_ACTIVATE:
-#if VEMI_WIN32_DIALOG_CONTROLS
         if (LOWORD(wp) != WA_INACTIVE && controls_) {
             HWND focus = GetFocus();
             if (!focus || !IsChild(hwnd_, focus))
                 if (HWND f = controls_->InitialFocus()) SetFocus(f);
             return 0;
         }
-#endif
         break;
     case WM_NCDESTROY:
         // The system destroyed it (its owner went first); the object outlives it.
@@ -1029,15 +1011,7 @@ int Win32System::MessageBox(const std::string& text, const std::string& caption,
     for (Win32Window* w : windows_)
         if (w->Visible() && w->StayOnTop()) topmost = true;
     if (buttons == MsgButtons::YesAllNoCancel) {
-#if VEMI_WIN32_DIALOG_CONTROLS
         return AskYesAllNoCancel(owner, body, title, topmost);
-#else
-        // The four-button box comes with the dialog controls; until then the
-        // question offers the three answers the system's box has.
-        const int r = MessageBoxW(owner, body.c_str(), title.c_str(),
-                                  MB_YESNOCANCEL | MB_ICONQUESTION | (topmost ? MB_TOPMOST : 0) | (owner ? 0 : MB_TASKMODAL));
-        return r == IDYES ? kIdYes : r == IDNO ? kIdNo : kIdCancel;
-#endif
     }
     UINT flags = buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK;
     switch (kind) {

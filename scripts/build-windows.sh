@@ -39,7 +39,9 @@ if [ ! -f "$NATIVE_BUILD_DIR/build.ninja" ]; then
   scripts/setup.sh
   cmake -S . -B "$NATIVE_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
-ninja -C "$NATIVE_BUILD_DIR" vemi-disc jpeg_refs
+# The Linux menu, its disc and the demo serve the end-to-end case that compares the
+# two menus under wine.
+ninja -C "$NATIVE_BUILD_DIR" vemi-disc jpeg_refs vemi32 sample_disc e2e_demo
 native=$(cd "$NATIVE_BUILD_DIR" && pwd)
 
 # -O2 as in the native build: -O3 buys the menu nothing and makes GCC 12 warn

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -23,6 +24,21 @@ inline std::vector<std::string> SplitPathComponents(std::string_view s) {
     }
     if (!cur.empty()) parts.push_back(cur);
     return parts;
+}
+
+// The components of a path below its drive with "." dropped and each ".." taking
+// away the one before it; ".." at the root stays at the root, as Windows has it.
+inline std::vector<std::string> ResolvedPathComponents(std::string_view s) {
+    std::vector<std::string> stack;
+    for (auto& part : SplitPathComponents(s)) {
+        if (part == ".") continue;
+        if (part == "..") {
+            if (!stack.empty()) stack.pop_back();
+            continue;
+        }
+        stack.push_back(std::move(part));
+    }
+    return stack;
 }
 
 }  // namespace platform

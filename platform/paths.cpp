@@ -52,15 +52,7 @@ std::optional<std::string> DriveTable::ToHost(std::string_view winPath) const {
     }
     auto root = HostFolder(full[0]);
     if (!root) return std::nullopt;
-    std::vector<std::string> stack;
-    for (auto& part : SplitPathComponents(std::string_view(full).substr(2))) {
-        if (part == ".") continue;
-        if (part == "..") {
-            if (!stack.empty()) stack.pop_back();
-            continue;
-        }
-        stack.push_back(part);
-    }
+    const std::vector<std::string> stack = ResolvedPathComponents(std::string_view(full).substr(2));
     std::string host = *root;
     bool exists = true;
     for (const auto& part : stack) {

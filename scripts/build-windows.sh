@@ -9,34 +9,12 @@ cd "$(dirname "$0")/.."
 WIN_BUILD_DIR=${WIN_BUILD_DIR:-build-windows}
 NATIVE_BUILD_DIR=${NATIVE_BUILD_DIR:-build}
 
-# The compilers with the posix thread model (the ZIP reader's writer is a
-# std::thread), zlib for mingw (linked in statically), wine to run the tests (the
-# 64-bit one is enough for a 64-bit build), and GoogleTest's sources to build it
-# with the cross compiler. There is no FreeType, libjpeg or libpng for mingw in
-# Debian: JPEG goes through Windows' own imaging component, and the disc tool's
-# TrueType work stays with the Linux build.
-PACKAGES=(
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  libz-mingw-w64-dev wine wine64 googletest
-)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if ((${#missing[@]})); then
-  echo "build-windows: installing ${missing[*]}"
-  SUDO=""
-  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# What both builds need, and the cross compilers and wine besides.
+scripts/setup.sh --windows
 
 # The native tools, in the native build (configured the way scripts/build.sh does
 # when it is not there yet).
 if [ ! -f "$NATIVE_BUILD_DIR/build.ninja" ]; then
-  scripts/setup.sh
   cmake -S . -B "$NATIVE_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
 # The Linux menu, its disc and the demo serve the end-to-end case that compares the

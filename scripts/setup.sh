@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing the menu needs, when it is missing.
+# Installs what building, running and testing the menu needs, when it is missing;
+# with --windows also what the Windows build and its tests under wine need.
 set -euo pipefail
 
 PACKAGES=(
@@ -12,6 +13,19 @@ PACKAGES=(
   zip unzip libarchive-tools xdg-utils desktop-file-utils libglib2.0-bin
   xvfb xauth xdotool openbox x11-utils x11-xserver-utils imagemagick
 )
+
+# For Windows: the compilers with the posix thread model (the ZIP reader's writer
+# is a std::thread), zlib for mingw (linked in statically), wine to run the tests
+# (the 64-bit one is enough for a 64-bit build), and GoogleTest's sources to build
+# it with the cross compiler. There is no FreeType, libjpeg or libpng for mingw in
+# Debian: JPEG goes through Windows' own imaging component, and the disc tool's
+# TrueType work stays with the Linux build.
+if [[ ${1:-} == --windows ]]; then
+  PACKAGES+=(
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    libz-mingw-w64-dev wine wine64 googletest
+  )
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -443,16 +443,22 @@ TEST_F(WizardTest, MessagesAreHandledOncePerFileNotForEveryPieceOfIt) {
 }
 
 TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
+    // Through the pages and "Zainstaluj": the failure brings the user back to the
+    // summary, which the close box then leaves.
+    auto installFailsBackToTheSummary = [&] {
+        Run(1, [&] {
+            Enter();
+            Enter();
+            Enter();
+            EXPECT_EQ(Page(), "CPN3");
+            sys_->ScriptAnswers({platform::kIdYes});
+            CloseBox();
+        });
+    };
+
     // A missing archive.
     PrepareInstall("D:\\PROGRAMY\\BRAK.ZIP");
-    Run(1, [&] {
-        Enter();
-        Enter();
-        Enter();
-        EXPECT_EQ(Page(), "CPN3");
-        sys_->ScriptAnswers({platform::kIdYes});
-        CloseBox();
-    });
+    installFailsBackToTheSummary();
     ASSERT_GE(sys_->Messages().size(), 1u);
     EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Error);
     EXPECT_NE(sys_->Messages()[0].text.find("D:\\PROGRAMY\\BRAK.ZIP"), std::string::npos);
@@ -471,14 +477,7 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
         testsupport::WriteFile(disc_ + "/PROGRAMY/ZEPSUTY.ZIP", bytes);
     }
     PrepareInstall("D:\\PROGRAMY\\ZEPSUTY.ZIP");
-    Run(1, [&] {
-        Enter();
-        Enter();
-        Enter();
-        EXPECT_EQ(Page(), "CPN3");
-        sys_->ScriptAnswers({platform::kIdYes});
-        CloseBox();
-    });
+    installFailsBackToTheSummary();
     ASSERT_GE(sys_->Messages().size(), 1u);
     EXPECT_NE(sys_->Messages()[0].text.find("zepsuty.dat"), std::string::npos);
     EXPECT_NE(sys_->Messages()[0].text.find("ZEPSUTY.ZIP"), std::string::npos);

@@ -71,13 +71,14 @@ e2e_start_wm() {
     # openbox now and then dies right after start on a busy machine (an interrupted
     # call on its X connection); a window manager that is not there is no finding,
     # so it gets three tries before the case fails.
-    local try probe
+    local try probe why
     for try in 1 2 3; do
+        rm -f "$E2E_DIR/probe.log"
         openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
         E2E_WM_PID=$!
         E2E_PIDS+=("$E2E_WM_PID")
         if e2e_until 15 e2e_wm_running; then
-            xmessage -name e2e-probe -geometry +0+0 probe >/dev/null 2>&1 &
+            xmessage -name e2e-probe -geometry +0+0 probe >"$E2E_DIR/probe.log" 2>&1 &
             probe=$!
             if e2e_until 15 e2e_probe_managed; then
                 kill "$probe" 2>/dev/null
@@ -86,8 +87,16 @@ e2e_start_wm() {
             fi
             kill "$probe" 2>/dev/null
             wait "$probe" 2>/dev/null
+            why="the probe window was not framed"
+        elif kill -0 "$E2E_WM_PID" 2>/dev/null; then
+            why="openbox runs but never announced itself"
+        else
+            why="openbox exited"
         fi
-        e2e_log "openbox not managing windows (try $try), starting it again"
+        e2e_log "openbox not managing windows (try $try: $why), starting it again"
+        # What openbox and the probe said is all there is to go on afterwards.
+        sed 's/^/    openbox: /' "$E2E_DIR/openbox.log" | tail -n 5 >&2
+        [ -f "$E2E_DIR/probe.log" ] && sed 's/^/    probe: /' "$E2E_DIR/probe.log" | tail -n 3 >&2
         kill "$E2E_WM_PID" 2>/dev/null
         wait "$E2E_WM_PID" 2>/dev/null
         unset 'E2E_PIDS[-1]'

@@ -85,9 +85,10 @@ e2e_start_wm() {
                 wait "$probe" 2>/dev/null
                 return 0
             fi
+            xwininfo -root -tree >"$E2E_DIR/windows-try$try.txt" 2>&1
             kill "$probe" 2>/dev/null
             wait "$probe" 2>/dev/null
-            why="the probe window was not framed"
+            why="the probe window was not framed (windows in $E2E_DIR/windows-try$try.txt)"
         elif kill -0 "$E2E_WM_PID" 2>/dev/null; then
             why="openbox runs but never announced itself"
         else

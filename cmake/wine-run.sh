@@ -11,6 +11,11 @@ export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
+# Wine names the files it makes on Linux in the locale's encoding: without a UTF-8
+# locale (a bare machine, CI) no Polish name can be made at all. One fixed locale
+# also keeps wine's code pages the same whatever the user's own language.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 # The tests make real windows and controls; with no X display wine makes them on
 # its null display driver, which the prefix has to name (else every window fails).
 nulldisplay="$prefix/.null-display"

@@ -7,10 +7,10 @@
 include(CheckCXXSourceCompiles)
 
 # Our compiler's static unwinder calls _dl_find_object, which only C libraries
-# from 2.35 on have; platform/glibc/findobject.cpp answers it from dl_iterate_phdr.
+# from 2.35 on have; platform/posix/glibc/findobject.cpp answers it from dl_iterate_phdr.
 set(CMAKE_REQUIRED_INCLUDES ${CMAKE_SOURCE_DIR})
 check_cxx_source_compiles([[
-#include "platform/glibc/findobject.h"
+#include "platform/posix/glibc/findobject.h"
 #ifndef VEMI_HAS_FIND_OBJECT
 #error the C library has no _dl_find_object of the expected shape
 #endif
@@ -18,7 +18,7 @@ int main() { return 0; }
 ]] VEMI_HAS_FIND_OBJECT)
 unset(CMAKE_REQUIRED_INCLUDES)
 if(VEMI_HAS_FIND_OBJECT)
-  add_library(vemi_findobject OBJECT ${CMAKE_SOURCE_DIR}/platform/glibc/findobject.cpp)
+  add_library(vemi_findobject OBJECT ${CMAKE_SOURCE_DIR}/platform/posix/glibc/findobject.cpp)
   target_include_directories(vemi_findobject PUBLIC ${CMAKE_SOURCE_DIR})
 endif()
 

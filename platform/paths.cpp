@@ -1,47 +1,67 @@
-#include "platform/paths.h"
-
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
+// The parts of paths.h that do not touch the host: taking Windows paths apart, the
+// drive table's bookkeeping, and the Windows-path file helpers over the host calls.
 #include "platform/pathparts.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace platform {
-namespace fs = std::filesystem;
 
-
-void DriveTable::Map(char letter, const std::string& hostFolder) {
-    std::string f = hostFolder;
-    while (f.size() > 1 && f.back() == '/') f.pop_back();
-    drives_[UpperCp1250(letter)] = f;
+namespace {
+size_t LastDelim(std::string_view p) {
+    for (size_t i = p.size(); i > 0; --i)
+        if (IsPathDelimiter(p[i - 1]) || p[i - 1] == ':') return i;
+    return 0;
 }
 
+std::optional<std::string> Host(std::string_view win) { return Drives().ToHost(win); }
+}  // namespace
+
+std::string ExtractFilePath(std::string_view path) { return std::string(path.substr(0, LastDelim(path))); }
+
+std::string ExtractFileName(std::string_view path) { return std::string(path.substr(LastDelim(path))); }
+
+std::string ExtractFileExt(std::string_view path) {
+    size_t start = LastDelim(path);
+    size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot < start) return {};
+    return std::string(path.substr(dot));
+}
+
+std::string ExcludeTrailingBackslash(std::string_view path) {
+    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    return std::string(path);
+}
+
+std::string IncludeTrailingBackslash(std::string_view path) {
+    std::string s(path);
+    if (s.empty() || s.back() != '\\') s += '\\';
+    return s;
+}
+
+void DriveTable::Map(char letter, const std::string& hostFolder) { drives_[UpperCp1250(letter)] = host::TrimFolder(hostFolder); }
+
 std::optional<std::string> DriveTable::ToWindows(const std::string& hostPath) const {
-    // The longest matching drive folder wins, so D: below Z: is found as D:.
-    const std::pair<const char, std::string>* best = nullptr;
-    for (const auto& d : drives_) {
-        const std::string& f = d.second;
-        bool under = hostPath == f || (hostPath.size() > f.size() && hostPath.compare(0, f.size(), f) == 0 &&
-                                       (f == "/" || hostPath[f.size()] == '/'));
-        if (under && (!best || f.size() > best->second.size())) best = &d;
+    // The longest matching drive folder wins, so the disc's folder on C: (or below
+    // Z:) is D:.
+    char bestLetter = 0;
+    size_t bestLength = 0;
+    std::string rest;
+    for (const auto& [letter, folder] : drives_) {
+        size_t matched = 0;
+        auto below = host::PathBelow(hostPath, folder, matched);
+        if (below && (!bestLetter || matched > bestLength)) {
+            bestLetter = letter;
+            bestLength = matched;
+            rest = std::move(*below);
+        }
     }
-    if (!best) return std::nullopt;
-    std::string rest = hostPath.substr(best->second == "/" ? 1 : best->second.size());
-    std::string win(1, best->first);
-    win += ':';
+    if (!bestLetter) return std::nullopt;
     std::string conv = Utf8ToCp1250(rest);
     for (char& c : conv)
         if (c == '/') c = '\\';
+    std::string win{bestLetter, ':'};
     if (conv.empty() || conv[0] != '\\') win += '\\';
-    win += conv;
-    return win;
+    return win + conv;
 }
 
 std::optional<std::string> DriveTable::ToHost(std::string_view winPath) const {
@@ -52,163 +72,64 @@ std::optional<std::string> DriveTable::ToHost(std::string_view winPath) const {
     }
     auto root = HostFolder(full[0]);
     if (!root) return std::nullopt;
-    const std::vector<std::string> stack = ResolvedPathComponents(std::string_view(full).substr(2));
-    std::string host = *root;
+    std::string hostPath = *root;
+    // Once a level is missing, the rest is taken as written: there is nothing to
+    // match it against.
     bool exists = true;
-    for (const auto& part : stack) {
+    for (const auto& part : ResolvedPathComponents(std::string_view(full).substr(2))) {
         std::string name = Cp1250ToUtf8(part);
         if (exists) {
-            // Exact name first; only when it is missing scan the folder for one that
-            // differs by letter case.
-            std::string exact = host == "/" ? "/" + name : host + "/" + name;
-            struct stat st;
-            if (::lstat(exact.c_str(), &st) == 0) {
-                host = exact;
-                continue;
-            }
-            bool found = false;
-            if (DIR* d = ::opendir(host.c_str())) {
-                while (dirent* e = ::readdir(d)) {
-                    std::string n = e->d_name;
-                    if (n == "." || n == "..") continue;
-                    // A name with letters Windows-1250 lacks would match the "?"
-                    // they become; the program cannot name such a file at all.
-                    const std::string shown = Utf8ToCp1250(n);
-                    if (EqualsIgnoreCase(shown, part) && Cp1250ToUtf8(shown) == n) {
-                        name = n;
-                        found = true;
-                        break;
-                    }
-                }
-                ::closedir(d);
-            }
-            if (!found) exists = false;
+            if (auto actual = host::ActualName(hostPath, name)) name = std::move(*actual);
+            else exists = false;
         }
-        host = host == "/" ? "/" + name : host + "/" + name;
+        hostPath = host::JoinName(hostPath, name);
     }
-    return host;
+    return hostPath;
 }
 
-void DriveTable::SetUpDefaults(const std::string& programFolder) {
-    const char* disc = std::getenv("VEMI_DISC_ROOT");
-    Map('D', disc && *disc ? std::string(disc) : programFolder);
-    const char* c = std::getenv("VEMI_DRIVE_C");
-    const char* home = std::getenv("HOME");
-    Map('C', c && *c ? std::string(c) : (home && *home ? std::string(home) : std::string("/tmp")));
-    Map('Z', "/");
+void DriveTable::Unmap(char letter) { drives_.erase(UpperCp1250(letter)); }
+
+std::optional<std::string> DriveTable::HostFolder(char letter) const {
+    auto it = drives_.find(UpperCp1250(letter));
+    if (it == drives_.end()) return std::nullopt;
+    return it->second;
 }
 
-bool HostFileExists(const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool HostDirectoryExists(const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool HostReadFile(const std::string& p, std::vector<uint8_t>& out) {
-    out.clear();
-    FILE* f = std::fopen(p.c_str(), "rb");
-    if (!f) return false;
-    struct stat st;
-    if (::fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
-        return false;
-    }
-    out.resize(static_cast<size_t>(st.st_size));
-    size_t got = out.empty() ? 0 : std::fread(out.data(), 1, out.size(), f);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    out.resize(got);
-    return ok;
-}
-
-bool HostWriteFile(const std::string& p, const void* data, size_t size) {
-    FILE* f = std::fopen(p.c_str(), "wb");
-    if (!f) return false;
-    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    ok = (std::fclose(f) == 0) && ok;
-    return ok;
-}
-
-bool HostMakeDirectories(const std::string& p) {
-    std::error_code ec;
-    fs::create_directories(fs::path(p), ec);
-    return HostDirectoryExists(p);
-}
-
-std::string ExecutableFolder() {
-    std::error_code ec;
-    auto exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return fs::current_path(ec).string();
-    return exe.parent_path().string();
-}
-
-namespace {
-std::optional<std::string> Host(std::string_view win) { return Drives().ToHost(win); }
-}  // namespace
-
-bool DeleteFileAt(std::string_view w) {
-    auto h = Host(w);
-    return h && ::unlink(h->c_str()) == 0;
-}
-
-namespace {
-uint32_t AttrsOf(const std::string& host, const struct stat& st) {
-    uint32_t a = 0;
-    if (S_ISDIR(st.st_mode)) a |= kAttrDirectory;
-    else a |= kAttrArchive;
-    if (!(st.st_mode & S_IWUSR)) a |= kAttrReadOnly;
-    std::string name = fs::path(host).filename().string();
-    if (!name.empty() && name[0] == '.') a |= kAttrHidden;
-    return a;
-}
-}  // namespace
-
-std::optional<uint32_t> GetAttributes(std::string_view w) {
-    auto h = Host(w);
-    struct stat st;
-    if (!h || ::stat(h->c_str(), &st) != 0) return std::nullopt;
-    return AttrsOf(*h, st);
-}
-
-bool SetAttributes(std::string_view w, uint32_t attrs) {
-    auto h = Host(w);
-    struct stat st;
-    // chmod would change what a link leads to, which may lie anywhere.
-    if (!h || ::lstat(h->c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return false;
-    mode_t m = st.st_mode & 07777;
-    if (attrs & kAttrReadOnly) m &= ~(S_IWUSR | S_IWGRP | S_IWOTH);
-    else m |= S_IWUSR;
-    // Hidden is a leading dot on the host; renaming a file behind the caller's back
-    // would lose it, so the hidden bit is not applied here.
-    return ::chmod(h->c_str(), m) == 0;
-}
-
-std::vector<DirEntry> ListDirectory(std::string_view w) {
-    std::vector<DirEntry> out;
-    auto h = Host(w);
-    if (!h) return out;
-    DIR* d = ::opendir(h->c_str());
-    if (!d) return out;
-    while (dirent* e = ::readdir(d)) {
-        std::string n = e->d_name;
-        if (n == "." || n == "..") continue;
-        std::string full = *h + "/" + n;
-        struct stat st;
-        if (::lstat(full.c_str(), &st) != 0) continue;
-        uint32_t link = 0;
-        if (S_ISLNK(st.st_mode)) {
-            link = kAttrLink;
-            // A dangling link still shows, as a file that leads nowhere.
-            if (::stat(full.c_str(), &st) != 0) st.st_mode = S_IFREG | 0666;
-        }
-        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st) | link, FitsCp1250(n)});
-    }
-    ::closedir(d);
+std::vector<char> DriveTable::Letters() const {
+    std::vector<char> out;
+    for (auto& [letter, folder] : drives_) out.push_back(letter);
     return out;
+}
+
+DriveTable& Drives() {
+    static DriveTable t;
+    return t;
+}
+
+bool FileExists(std::string_view w) {
+    auto h = Host(w);
+    return h && HostFileExists(*h);
+}
+
+bool DirectoryExists(std::string_view w) {
+    auto h = Host(w);
+    return h && HostDirectoryExists(*h);
+}
+
+bool ReadWholeFile(std::string_view w, std::vector<uint8_t>& out) {
+    auto h = Host(w);
+    if (!h) return false;
+    return HostReadFile(*h, out);
+}
+
+bool WriteWholeFile(std::string_view w, const std::vector<uint8_t>& data) {
+    auto h = Host(w);
+    return h && HostWriteFile(*h, data.data(), data.size());
+}
+
+bool ForceDirectories(std::string_view w) {
+    auto h = Host(w);
+    return h && HostMakeDirectories(*h);
 }
 
 }  // namespace platform

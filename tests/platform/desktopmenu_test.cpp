@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/desktopmenu.h"
+#include "platform/posix/desktopmenu.h"
 #include "support/test_support.h"
 
 using namespace platform;

@@ -1,7 +1,7 @@
 // The stand-in for the C library's _dl_find_object that the shipped program's
 // unwinder calls: for every kind of address it must find the object, and the
 // unwind tables, that the C library's own function finds.
-#include "platform/glibc/findobject.h"
+#include "platform/posix/glibc/findobject.h"
 
 #ifdef VEMI_HAS_FIND_OBJECT
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/opener.h"
-#include "platform/win32/Win32util.h"
+#include "platform/windows/util.h"
 
 #include <shellapi.h>
 

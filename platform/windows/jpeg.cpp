@@ -7,7 +7,7 @@
 
 #include "platform/jpeg.h"
 #include "platform/paths.h"
-#include "platform/win32/Win32util.h"
+#include "platform/windows/util.h"
 
 #include <wincodec.h>
 

@@ -1,4 +1,4 @@
-#include "platform/glibc/findobject.h"
+#include "platform/posix/glibc/findobject.h"
 
 #ifdef VEMI_HAS_FIND_OBJECT
 

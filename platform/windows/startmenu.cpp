@@ -1,7 +1,6 @@
-// The Start menu and the folder copy on Windows, through the shell itself: the
-// "Programs" folders as the registry names them, shortcuts as shell links saved by
-// the shell's own link object, and copies by the shell's file operation with its
-// own progress window and questions.
+// The Start menu on Windows, through the shell itself: the "Programs" folders as
+// the registry names them, shortcuts as shell links saved by the shell's own link
+// object.
 #include <algorithm>
 
 #include <objbase.h>
@@ -9,11 +8,10 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "platform/filecopy.h"
 #include "platform/paths.h"
 #include "platform/startmenu.h"
 #include "platform/text.h"
-#include "platform/win32/Win32util.h"
+#include "platform/windows/util.h"
 
 namespace platform {
 namespace {
@@ -88,37 +86,6 @@ bool SaveProgramsShortcut(bool, const std::string& hostFolder, const std::string
     if (!path.empty() && path.back() != L'\\') path += L'\\';
     path += win32::Widen(name) + L".lnk";
     return SUCCEEDED(file.p->Save(path.c_str(), TRUE));
-}
-
-// The owner window is the program's own; until the Windows back end has windows of
-// its own the shell's progress window and questions stand on their own.
-int CopyFolderTree(Window*, const std::string& sourceFolder, const std::string& destFolder, const std::string& title) {
-    auto source = Drives().ToHost(sourceFolder);
-    auto dest = Drives().ToHost(destFolder);
-    // A source that is not there is a failure, which wine's shell would report as a
-    // copy of nothing.
-    if (!source || !dest || !HostDirectoryExists(*source) || !HostMakeDirectories(*dest)) return kCopyFailed;
-    // Both lists end with two zero characters; "*.*" in the source takes every file
-    // and folder in it, folders with their contents.
-    std::wstring from = HostWide(*source);
-    if (!from.empty() && from.back() != L'\\') from += L'\\';
-    from += L"*.*";
-    from.push_back(L'\0');
-    std::wstring to = HostWide(*dest);
-    to.push_back(L'\0');
-    const std::wstring caption = win32::Widen(Cp1250ToUtf8(title));
-    SHFILEOPSTRUCTW op{};
-    op.hwnd = nullptr;
-    op.wFunc = FO_COPY;
-    op.pFrom = from.c_str();
-    op.pTo = to.c_str();
-    // No flags: the shell shows its own progress and asks before it replaces a file.
-    op.fFlags = 0;
-    op.lpszProgressTitle = caption.c_str();
-    win32::ComScope com;
-    const int r = SHFileOperationW(&op);
-    if (op.fAnyOperationsAborted) return kCopyCancelled;
-    return r == 0 ? kCopyDone : kCopyFailed;
 }
 
 }  // namespace platform

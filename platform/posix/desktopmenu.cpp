@@ -1,4 +1,4 @@
-#include "platform/desktopmenu.h"
+#include "platform/posix/desktopmenu.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,7 +10,6 @@
 #include "platform/hostfile.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
-#include "platform/startmenu.h"
 
 namespace platform {
 namespace {
@@ -258,18 +257,6 @@ bool SaveMenuShortcut(const MenuFolders& folders, const std::string& hostFolder,
     if (!WriteReplacing(Join(folders.directories, directoryFile), DirectoryEntry(group))) return false;
     return WriteReplacing(Join(folders.mergedMenus, "vemi-" + group + ".menu"),
                           MergedMenu(folders, group, directoryFile, EntriesIn(hostFolder)));
-}
-
-}  // namespace platform
-
-// The Start menu of a Linux desktop is its application folders.
-namespace platform {
-
-std::string ProgramsFolderOnHost(bool allUsers) { return DesktopMenuFolders(allUsers).applications; }
-
-bool SaveProgramsShortcut(bool allUsers, const std::string& hostFolder, const std::string& name,
-                          const std::string& hostTarget, const std::string& hostWorkDir) {
-    return SaveMenuShortcut(DesktopMenuFolders(allUsers), hostFolder, name, hostTarget, hostWorkDir);
 }
 
 }  // namespace platform

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/hostfile.h"
-#include "platform/win32/Win32util.h"
+#include "platform/windows/util.h"
 
 namespace platform {
 using win32::HostWide;

@@ -6,7 +6,7 @@
 #include <array>
 #include <climits>
 
-#include "platform/win32/Win32util.h"
+#include "platform/windows/util.h"
 
 namespace platform {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/pathparts.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "platform/win32/Win32util.h"
+#include "platform/windows/util.h"
 
 namespace platform {
 using win32::HostWide;
@@ -39,27 +39,11 @@ size_t RootLength(const S& p) {
     return !p.empty() && Delim(p[0]) ? 1 : 0;
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && Delim(folder.back())) return folder + name;
-    return folder + "/" + name;
-}
-
 // A host path as the file system compares it: UTF-16, upper case, backslashes.
 std::wstring Folded(const std::string& hostPath) {
     std::wstring w = HostWide(hostPath);
     if (!w.empty()) CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
     return w;
-}
-
-// The name of folder\name as the file system writes it; nullopt when there is none.
-// Wildcards would match some other name, so a name with one is never looked up.
-std::optional<std::string> ActualName(const std::string& folder, const std::string& name) {
-    if (name.find_first_of("*?") != std::string::npos) return std::nullopt;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(HostWide(Join(folder, name)).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
-    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-    FindClose(h);
-    return Narrow(fd.cFileName);
 }
 
 uint32_t AttrsOf(DWORD a) {
@@ -95,59 +79,43 @@ private:
 
 }  // namespace
 
-void DriveTable::Map(char letter, const std::string& hostFolder) {
+namespace host {
+
+std::string TrimFolder(const std::string& hostFolder) {
     std::string f = hostFolder;
     while (f.size() > RootLength(f) && Delim(f.back())) f.pop_back();
-    drives_[UpperCp1250(letter)] = f;
+    return f;
 }
 
-std::optional<std::string> DriveTable::ToWindows(const std::string& hostPath) const {
-    // The longest matching drive folder wins, so the disc's folder on C: is D:.
+std::optional<std::string> PathBelow(const std::string& hostPath, const std::string& folder, size_t& matched) {
     const std::wstring path = Folded(hostPath);
-    const std::pair<const char, std::string>* best = nullptr;
-    size_t bestLength = 0;
-    for (const auto& d : drives_) {
-        const std::wstring f = Folded(d.second);
-        if (f.empty()) continue;
-        const bool under = path == f || (path.size() > f.size() && path.compare(0, f.size(), f) == 0 &&
-                                          (f.back() == L'\\' || path[f.size()] == L'\\'));
-        if (under && (!best || f.size() > bestLength)) {
-            best = &d;
-            bestLength = f.size();
-        }
-    }
-    if (!best) return std::nullopt;
+    const std::wstring f = Folded(folder);
+    if (f.empty()) return std::nullopt;
+    const bool under = path == f || (path.size() > f.size() && path.compare(0, f.size(), f) == 0 &&
+                                      (f.back() == L'\\' || path[f.size()] == L'\\'));
+    if (!under) return std::nullopt;
+    matched = f.size();
     // Upper-casing keeps every UTF-16 unit in its place, so the rest can be cut
     // from the path as written.
-    std::string rest = Utf8ToCp1250(Narrow(HostWide(hostPath).substr(bestLength)));
-    std::string win(1, best->first);
-    win += ':';
-    if (rest.empty() || rest[0] != '\\') win += '\\';
-    win += rest;
-    return win;
+    return Narrow(HostWide(hostPath).substr(f.size()));
 }
 
-std::optional<std::string> DriveTable::ToHost(std::string_view winPath) const {
-    std::string full(winPath);
-    if (!(full.size() >= 2 && full[1] == ':')) {
-        if (current_.empty()) return std::nullopt;
-        full = IncludeTrailingBackslash(current_) + full;
-    }
-    auto root = HostFolder(full[0]);
-    if (!root) return std::nullopt;
-    const std::vector<std::string> stack = ResolvedPathComponents(std::string_view(full).substr(2));
-    std::string host = *root;
-    bool exists = true;
-    for (const auto& part : stack) {
-        std::string name = Cp1250ToUtf8(part);
-        if (exists) {
-            if (auto actual = ActualName(host, name)) name = *actual;
-            else exists = false;
-        }
-        host = Join(host, name);
-    }
-    return host;
+std::optional<std::string> ActualName(const std::string& folder, const std::string& name) {
+    // Wildcards would match some other name, so a name with one is never looked up.
+    if (name.find_first_of("*?") != std::string::npos) return std::nullopt;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileExW(HostWide(JoinName(folder, name)).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    FindClose(h);
+    return Narrow(fd.cFileName);
 }
+
+std::string JoinName(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && Delim(folder.back())) return folder + name;
+    return folder + "/" + name;
+}
+
+}  // namespace host
 
 void DriveTable::SetUpDefaults(const std::string& programFolder) {
     const std::string disc = win32::Environment(L"VEMI_DISC_ROOT");
@@ -277,7 +245,7 @@ std::vector<DirEntry> ListDirectory(std::string_view w) {
     auto h = Host(w);
     if (!h) return out;
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileExW(HostWide(Join(*h, "*")).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    HANDLE find = FindFirstFileExW(HostWide(host::JoinName(*h, "*")).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return out;
     do {
         const std::wstring_view n = fd.cFileName;

@@ -1,4 +1,4 @@
-#include "platform/win32/Win32util.h"
+#include "platform/windows/util.h"
 
 #include <objbase.h>
 

@@ -1,0 +1,186 @@
+#include "platform/paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/pathparts.h"
+#include "platform/text.h"
+
+namespace platform {
+namespace fs = std::filesystem;
+
+
+namespace host {
+
+std::string TrimFolder(const std::string& hostFolder) {
+    std::string f = hostFolder;
+    while (f.size() > 1 && f.back() == '/') f.pop_back();
+    return f;
+}
+
+std::optional<std::string> PathBelow(const std::string& hostPath, const std::string& folder, size_t& matched) {
+    const bool under = hostPath == folder || (hostPath.size() > folder.size() && hostPath.compare(0, folder.size(), folder) == 0 &&
+                                               (folder == "/" || hostPath[folder.size()] == '/'));
+    if (!under) return std::nullopt;
+    matched = folder.size();
+    return hostPath.substr(folder == "/" ? 1 : folder.size());
+}
+
+std::optional<std::string> ActualName(const std::string& folder, const std::string& name) {
+    // Exact name first; only when it is missing scan the folder for one that
+    // differs by letter case.
+    struct stat st;
+    if (::lstat(JoinName(folder, name).c_str(), &st) == 0) return name;
+    const std::string wanted = Utf8ToCp1250(name);
+    std::optional<std::string> found;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n == "." || n == "..") continue;
+            // A name with letters Windows-1250 lacks would match the "?" they
+            // become; the program cannot name such a file at all.
+            const std::string shown = Utf8ToCp1250(n);
+            if (EqualsIgnoreCase(shown, wanted) && Cp1250ToUtf8(shown) == n) {
+                found = std::move(n);
+                break;
+            }
+        }
+        ::closedir(d);
+    }
+    return found;
+}
+
+std::string JoinName(const std::string& folder, const std::string& name) { return folder == "/" ? "/" + name : folder + "/" + name; }
+
+}  // namespace host
+
+void DriveTable::SetUpDefaults(const std::string& programFolder) {
+    const char* disc = std::getenv("VEMI_DISC_ROOT");
+    Map('D', disc && *disc ? std::string(disc) : programFolder);
+    const char* c = std::getenv("VEMI_DRIVE_C");
+    const char* home = std::getenv("HOME");
+    Map('C', c && *c ? std::string(c) : (home && *home ? std::string(home) : std::string("/tmp")));
+    Map('Z', "/");
+}
+
+bool HostFileExists(const std::string& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool HostDirectoryExists(const std::string& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool HostReadFile(const std::string& p, std::vector<uint8_t>& out) {
+    out.clear();
+    FILE* f = std::fopen(p.c_str(), "rb");
+    if (!f) return false;
+    struct stat st;
+    if (::fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+        std::fclose(f);
+        return false;
+    }
+    out.resize(static_cast<size_t>(st.st_size));
+    size_t got = out.empty() ? 0 : std::fread(out.data(), 1, out.size(), f);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    out.resize(got);
+    return ok;
+}
+
+bool HostWriteFile(const std::string& p, const void* data, size_t size) {
+    FILE* f = std::fopen(p.c_str(), "wb");
+    if (!f) return false;
+    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
+    ok = (std::fclose(f) == 0) && ok;
+    return ok;
+}
+
+bool HostMakeDirectories(const std::string& p) {
+    std::error_code ec;
+    fs::create_directories(fs::path(p), ec);
+    return HostDirectoryExists(p);
+}
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    auto exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return fs::current_path(ec).string();
+    return exe.parent_path().string();
+}
+
+namespace {
+std::optional<std::string> Host(std::string_view win) { return Drives().ToHost(win); }
+}  // namespace
+
+bool DeleteFileAt(std::string_view w) {
+    auto h = Host(w);
+    return h && ::unlink(h->c_str()) == 0;
+}
+
+namespace {
+uint32_t AttrsOf(const std::string& host, const struct stat& st) {
+    uint32_t a = 0;
+    if (S_ISDIR(st.st_mode)) a |= kAttrDirectory;
+    else a |= kAttrArchive;
+    if (!(st.st_mode & S_IWUSR)) a |= kAttrReadOnly;
+    std::string name = fs::path(host).filename().string();
+    if (!name.empty() && name[0] == '.') a |= kAttrHidden;
+    return a;
+}
+}  // namespace
+
+std::optional<uint32_t> GetAttributes(std::string_view w) {
+    auto h = Host(w);
+    struct stat st;
+    if (!h || ::stat(h->c_str(), &st) != 0) return std::nullopt;
+    return AttrsOf(*h, st);
+}
+
+bool SetAttributes(std::string_view w, uint32_t attrs) {
+    auto h = Host(w);
+    struct stat st;
+    // chmod would change what a link leads to, which may lie anywhere.
+    if (!h || ::lstat(h->c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return false;
+    mode_t m = st.st_mode & 07777;
+    if (attrs & kAttrReadOnly) m &= ~(S_IWUSR | S_IWGRP | S_IWOTH);
+    else m |= S_IWUSR;
+    // Hidden is a leading dot on the host; renaming a file behind the caller's back
+    // would lose it, so the hidden bit is not applied here.
+    return ::chmod(h->c_str(), m) == 0;
+}
+
+std::vector<DirEntry> ListDirectory(std::string_view w) {
+    std::vector<DirEntry> out;
+    auto h = Host(w);
+    if (!h) return out;
+    DIR* d = ::opendir(h->c_str());
+    if (!d) return out;
+    while (dirent* e = ::readdir(d)) {
+        std::string n = e->d_name;
+        if (n == "." || n == "..") continue;
+        std::string full = *h + "/" + n;
+        struct stat st;
+        if (::lstat(full.c_str(), &st) != 0) continue;
+        uint32_t link = 0;
+        if (S_ISLNK(st.st_mode)) {
+            link = kAttrLink;
+            // A dangling link still shows, as a file that leads nowhere.
+            if (::stat(full.c_str(), &st) != 0) st.st_mode = S_IFREG | 0666;
+        }
+        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st) | link, FitsCp1250(n)});
+    }
+    ::closedir(d);
+    return out;
+}
+
+}  // namespace platform

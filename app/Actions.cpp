@@ -4,11 +4,12 @@
 #include "app/Mainu.h"
 #include "catalogue/Discpaths.h"
 #include "app/Showmapsu.h"
-#include "app/Texts.h"
 #include "install/Vemiinstu.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+
+using platform::W;
 
 using platform::Sys;
 

@@ -5,9 +5,10 @@
 
 #include "app/Mainu.h"
 #include "catalogue/Discpaths.h"
-#include "app/Texts.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+
+using platform::W;
 
 namespace {
 void ListSelected(int index) {

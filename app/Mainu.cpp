@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "app/Regwinu.h"
-#include "app/Texts.h"
 #include "install/Abtu.h"
 #include "install/Vemiinstu.h"
 #include "platform/bmp.h"
@@ -13,6 +12,8 @@
 #include "platform/resources.h"
 #include "platform/text.h"
 #include "widgets/Showimagesu.h"
+
+using platform::W;
 
 using platform::Sys;
 

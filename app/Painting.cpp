@@ -10,12 +10,13 @@
 #include "app/Mainu.h"
 #include "catalogue/Discpaths.h"
 #include "app/Showmapsu.h"
-#include "app/Texts.h"
 #include "platform/bmp.h"
 #include "platform/jpeg.h"
 #include "platform/paths.h"
 #include "platform/resources.h"
 #include "platform/text.h"
+
+using platform::W;
 
 using platform::Image;
 using platform::RasterOp;

@@ -3,12 +3,14 @@
 #include <filesystem>
 
 #include "app/Showmapsu.h"
-#include "app/Texts.h"
 #include "install/Vemiinstu.h"
 #include "tools/lib/zipwriter.h"
 #include "menu_fixture.h"
 #include "platform/paths.h"
 #include "widgets/Showimagesu.h"
+#include "platform/text.h"
+
+using platform::W;
 
 using namespace menutest;
 using platform::Rgb;

@@ -3,13 +3,15 @@
 // for expiry, "/NOFLASH", the movie player's version, hints and the message hook.
 #include <filesystem>
 
-#include "app/Texts.h"
 #include "menu_fixture.h"
 #include "platform/bmp.h"
 #include "platform/jpeg.h"
 #include "platform/paths.h"
 #include "platform/resources.h"
 #include "promotion/Cjxmultiadvmoduleu.h"
+#include "platform/text.h"
+
+using platform::W;
 
 using namespace menutest;
 using platform::Image;

@@ -1,11 +1,12 @@
 // The menu on catalogues that are damaged or odd: it reports what it cannot read,
 // keeps answering the user, and never shows one entry's details under another's name.
 #include "app/Showmapsu.h"
-#include "app/Texts.h"
 #include "install/Vemiinstu.h"
 #include "menu_fixture.h"
 #include "platform/text.h"
 #include "widgets/Showimagesu.h"
+
+using platform::W;
 
 using namespace menutest;
 

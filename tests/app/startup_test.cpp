@@ -3,12 +3,14 @@
 #include <filesystem>
 
 #include "app/Showmapsu.h"
-#include "app/Texts.h"
 #include "install/Zipreaderu.h"
 #include "menu_fixture.h"
 #include "platform/jpeg.h"
 #include "platform/paths.h"
 #include "platform/resources.h"
+#include "platform/text.h"
+
+using platform::W;
 
 using namespace menutest;
 using platform::ShapeKind;

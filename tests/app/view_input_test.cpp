@@ -3,8 +3,10 @@
 #include <filesystem>
 
 #include "app/Showmapsu.h"
-#include "app/Texts.h"
 #include "menu_fixture.h"
+#include "platform/text.h"
+
+using platform::W;
 
 using namespace menutest;
 using platform::Rgb;

@@ -9,6 +9,10 @@
 
 namespace art {
 
+using platform::Image;
+using platform::Rect;
+using platform::Rgb;
+
 namespace {
 
 const TextFace& Sans(int px) { return Face("DejaVuSans.ttf", px); }

@@ -14,27 +14,23 @@ struct FontRecipe;
 
 namespace art {
 
-using platform::Image;
-using platform::Rect;
-using platform::Rgb;
-
 // Colours of the look. The "well" colours are where the program draws text with its
 // bitmap fonts; they must be the very colours those fonts were smoothed against, or
 // every letter would get a fringe.
 struct SkinPalette {
-    Rgb panel{0x10, 0x13, 0x22};     // banner areas and panels
-    Rgb frame{0x86, 0x89, 0x95};     // frame lines
-    Rgb link{0x49, 0x67, 0xA3};      // link blue
-    Rgb linkDark{0x3B, 0x4D, 0x74};  // its shadow
-    Rgb bodyTop{0x23, 0x2A, 0x45};   // window body, top of the ramp
-    Rgb bodyBottom{0x16, 0x1A, 0x2C};
-    Rgb text{0xE4, 0xE8, 0xF2};      // captions
-    Rgb textDim{0x9A, 0x9F, 0xB0};
-    Rgb titleWell{0x10, 0x13, 0x22};   // catalogue title (font record 1)
-    Rgb statusWell{0x10, 0x13, 0x22};  // count and hints (font record 2)
-    Rgb linkWell{0x10, 0x13, 0x22};    // link caption (font record 3)
-    Rgb descWell{0x10, 0x13, 0x22};    // description (font records 4, 5)
-    Rgb listWell{0x10, 0x13, 0x22};    // program list (font records 8 to 11)
+    platform::Rgb panel{0x10, 0x13, 0x22};     // banner areas and panels
+    platform::Rgb frame{0x86, 0x89, 0x95};     // frame lines
+    platform::Rgb link{0x49, 0x67, 0xA3};      // link blue
+    platform::Rgb linkDark{0x3B, 0x4D, 0x74};  // its shadow
+    platform::Rgb bodyTop{0x23, 0x2A, 0x45};   // window body, top of the ramp
+    platform::Rgb bodyBottom{0x16, 0x1A, 0x2C};
+    platform::Rgb text{0xE4, 0xE8, 0xF2};      // captions
+    platform::Rgb textDim{0x9A, 0x9F, 0xB0};
+    platform::Rgb titleWell{0x10, 0x13, 0x22};   // catalogue title (font record 1)
+    platform::Rgb statusWell{0x10, 0x13, 0x22};  // count and hints (font record 2)
+    platform::Rgb linkWell{0x10, 0x13, 0x22};    // link caption (font record 3)
+    platform::Rgb descWell{0x10, 0x13, 0x22};    // description (font records 4, 5)
+    platform::Rgb listWell{0x10, 0x13, 0x22};    // program list (font records 8 to 11)
 };
 
 SkinPalette DefaultPalette();
@@ -44,30 +40,30 @@ SkinPalette PaletteFromFonts(const std::vector<tool::FontRecipe>& roles);
 
 // The hit rectangles of the main window: ids 1 to 10 (buttons), 21 to 24 (bottom
 // links), 31 (screenshot) and 32 (link line); an empty rectangle for other ids.
-Rect LayoutRect(int id);
+platform::Rect LayoutRect(int id);
 
 inline constexpr int kSkinWidth = 1024, kSkinHeight = 768;
-inline constexpr Rect kRightPanel{748, 133, 273, 538};
-inline constexpr Rect kListArea{280, 143, 439, 544};
-inline constexpr Rect kStatusStrip{275, 720, 550, 16};
-inline constexpr Rect kLinkStrip{753, 650, 262, 20};
-inline constexpr Rect kDescriptionArea{758, 402, 237, 250};
-inline constexpr Rect kScreenshotFrame{756, 141, 256, 192};
-inline constexpr Rect kNoticeRect{748, 305, 271, 34};
-inline constexpr Rect kTitleArea{270, 113, 475, 16};
-inline constexpr Rect kTopBanners{7, 7, 1010, 100};
-inline constexpr Rect kLeftBanners{7, 136, 255, 600};
+inline constexpr platform::Rect kRightPanel{748, 133, 273, 538};
+inline constexpr platform::Rect kListArea{280, 143, 439, 544};
+inline constexpr platform::Rect kStatusStrip{275, 720, 550, 16};
+inline constexpr platform::Rect kLinkStrip{753, 650, 262, 20};
+inline constexpr platform::Rect kDescriptionArea{758, 402, 237, 250};
+inline constexpr platform::Rect kScreenshotFrame{756, 141, 256, 192};
+inline constexpr platform::Rect kNoticeRect{748, 305, 271, 34};
+inline constexpr platform::Rect kTitleArea{270, 113, 475, 16};
+inline constexpr platform::Rect kTopBanners{7, 7, 1010, 100};
+inline constexpr platform::Rect kLeftBanners{7, 136, 255, 600};
 inline constexpr int kListBarX = 726, kListBarY = 144, kListBarHeight = 542;
 inline constexpr int kTextBarX = 999, kTextBarY = 402, kTextBarHeight = 244;
 
-Image DrawCoverSkin(const SkinPalette& pal);    // TLO_IM1
-Image DrawProgramSkin(const SkinPalette& pal);  // TLO_IM2
-Image DrawUpdateNotice(const SkinPalette& pal); // NWFTPIM, 271 x 34
+platform::Image DrawCoverSkin(const SkinPalette& pal);    // TLO_IM1
+platform::Image DrawProgramSkin(const SkinPalette& pal);  // TLO_IM2
+platform::Image DrawUpdateNotice(const SkinPalette& pal); // NWFTPIM, 271 x 34
 // The installer's page-header picture (30 x 30), also in its about box.
-Image DrawInstallerPicture();
+platform::Image DrawInstallerPicture();
 
 struct HandCursor {
-    Image picture, mask;  // 32 x 32; mask white where the cursor is opaque
+    platform::Image picture, mask;  // 32 x 32; mask white where the cursor is opaque
     int hotX = 0, hotY = 0;
 };
 HandCursor DrawHandCursor();
@@ -75,11 +71,11 @@ HandCursor DrawHandCursor();
 // The thirty button pictures in stream order: state 1 (inactive) for buttons 1 to
 // 10, then state 2 (normal), then state 3 (under the pointer); each the size of
 // the button's layout rectangle.
-std::vector<Image> DrawButtonPictures(const SkinPalette& pal);
+std::vector<platform::Image> DrawButtonPictures(const SkinPalette& pal);
 
 // The seven pictures of one scroll bar in stream order: background, up arrow
 // pressed, up arrow lit, down arrow pressed, down arrow lit, thumb, thumb lit.
 // height 542 for the list bar, 244 for the description's.
-std::vector<Image> DrawScrollBarPictures(const SkinPalette& pal, int height);
+std::vector<platform::Image> DrawScrollBarPictures(const SkinPalette& pal, int height);
 
 }  // namespace art

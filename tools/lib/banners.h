@@ -14,7 +14,7 @@ namespace art {
 
 struct BannerSlot {
     const char* name;  // resource name; banner6 is stored as the JPEG "S_banner6"
-    Rect place;        // in main-window coordinates
+    platform::Rect place;        // in main-window coordinates
 };
 
 // The seven banners in the order the modules add them: banner1 to banner4 down the
@@ -26,11 +26,11 @@ const std::vector<BannerSlot>& BannerSlots();
 inline constexpr int kBannerJpegQuality = 92;
 
 // Banner number 1 to 7 at its slot's size; an empty image for any other number.
-Image DrawBanner(int number, const SkinPalette& pal);
+platform::Image DrawBanner(int number, const SkinPalette& pal);
 
 // The banner pictures laid over a whole-window image at their places, the way the
 // modules show them. movie is the picture to use for banner6 (the menu shows it
 // after a round trip through JPEG); when empty, banner6 is drawn afresh.
-void PlaceBanners(Image& window, const SkinPalette& pal, const Image* movie = nullptr);
+void PlaceBanners(platform::Image& window, const SkinPalette& pal, const platform::Image* movie = nullptr);
 
 }  // namespace art

@@ -6,6 +6,10 @@
 #include "tools/lib/paint.h"
 
 namespace art {
+
+using platform::Image;
+using platform::Rect;
+using platform::Rgb;
 namespace {
 
 void Put16(std::vector<uint8_t>& out, unsigned v) {

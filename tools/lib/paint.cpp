@@ -14,6 +14,10 @@
 
 namespace art {
 
+using platform::Image;
+using platform::Rect;
+using platform::Rgb;
+
 namespace {
 
 uint8_t Clamp8(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }

@@ -12,47 +12,43 @@
 
 namespace art {
 
-using platform::Image;
-using platform::Rect;
-using platform::Rgb;
-
 struct PointF {
     double x = 0, y = 0;
 };
 
-Rgb Mix(Rgb a, Rgb b, double t);  // t = 0 gives a, t = 1 gives b
-Rgb Lighten(Rgb c, double t);     // towards white
-Rgb Darken(Rgb c, double t);      // towards black
-Rgb Grey(Rgb c);                  // the same brightness without colour
+platform::Rgb Mix(platform::Rgb a, platform::Rgb b, double t);  // t = 0 gives a, t = 1 gives b
+platform::Rgb Lighten(platform::Rgb c, double t);     // towards white
+platform::Rgb Darken(platform::Rgb c, double t);      // towards black
+platform::Rgb Grey(platform::Rgb c);                  // the same brightness without colour
 
 // Puts c over the pixel with the given opacity (0 to 1); points outside are ignored.
-void BlendPixel(Image& img, int x, int y, Rgb c, double alpha);
-void FillRect(Image& img, Rect r, Rgb c, double alpha = 1.0);
+void BlendPixel(platform::Image& img, int x, int y, platform::Rgb c, double alpha);
+void FillRect(platform::Image& img, platform::Rect r, platform::Rgb c, double alpha = 1.0);
 // Top-to-bottom (or left-to-right) colour ramp over a rectangle.
-void GradientV(Image& img, Rect r, Rgb top, Rgb bottom);
-void GradientH(Image& img, Rect r, Rgb left, Rgb right);
+void GradientV(platform::Image& img, platform::Rect r, platform::Rgb top, platform::Rgb bottom);
+void GradientH(platform::Image& img, platform::Rect r, platform::Rgb left, platform::Rgb right);
 // A 1-pixel outline just inside the rectangle.
-void FrameRect(Image& img, Rect r, Rgb c, double alpha = 1.0);
+void FrameRect(platform::Image& img, platform::Rect r, platform::Rgb c, double alpha = 1.0);
 
 // Fills a polygon (non-zero winding, coordinates in pixels, pixel centres at .5)
 // with anti-aliased edges. Several contours can be given at once, so holes work.
-void FillPolygon(Image& img, const std::vector<std::vector<PointF>>& contours, Rgb c, double alpha = 1.0);
-void FillPolygon(Image& img, const std::vector<PointF>& contour, Rgb c, double alpha = 1.0);
+void FillPolygon(platform::Image& img, const std::vector<std::vector<PointF>>& contours, platform::Rgb c, double alpha = 1.0);
+void FillPolygon(platform::Image& img, const std::vector<PointF>& contour, platform::Rgb c, double alpha = 1.0);
 std::vector<PointF> RoundRectPath(double x, double y, double w, double h, double radius);
 std::vector<PointF> EllipsePath(double cx, double cy, double rx, double ry, int segments = 64);
-void FillRoundRect(Image& img, double x, double y, double w, double h, double radius, Rgb c, double alpha = 1.0);
+void FillRoundRect(platform::Image& img, double x, double y, double w, double h, double radius, platform::Rgb c, double alpha = 1.0);
 // An outline of the given thickness whose outer edge is the rounded rectangle.
-void StrokeRoundRect(Image& img, double x, double y, double w, double h, double radius, double thickness, Rgb c,
+void StrokeRoundRect(platform::Image& img, double x, double y, double w, double h, double radius, double thickness, platform::Rgb c,
                      double alpha = 1.0);
-void FillEllipse(Image& img, double cx, double cy, double rx, double ry, Rgb c, double alpha = 1.0);
-void StrokeEllipse(Image& img, double cx, double cy, double rx, double ry, double thickness, Rgb c, double alpha = 1.0);
+void FillEllipse(platform::Image& img, double cx, double cy, double rx, double ry, platform::Rgb c, double alpha = 1.0);
+void StrokeEllipse(platform::Image& img, double cx, double cy, double rx, double ry, double thickness, platform::Rgb c, double alpha = 1.0);
 // A straight stroke with square ends.
-void StrokeLine(Image& img, PointF a, PointF b, double thickness, Rgb c, double alpha = 1.0);
+void StrokeLine(platform::Image& img, PointF a, PointF b, double thickness, platform::Rgb c, double alpha = 1.0);
 
 // The rectangle r of src as an image of its own (parts outside src stay black).
-Image Crop(const Image& src, Rect r);
+platform::Image Crop(const platform::Image& src, platform::Rect r);
 // Area-averaged reduction to w x h; what a thumbnail maker does.
-Image Downscale(const Image& src, int w, int h);
+platform::Image Downscale(const platform::Image& src, int w, int h);
 
 // A TrueType face at one pixel size, drawing UTF-8 text with grey-scale
 // anti-aliasing blended over whatever is already in the image.
@@ -69,11 +65,11 @@ public:
     int LineHeight() const { return Ascent() + Descent(); }
     int Measure(std::string_view utf8) const;
     // Draws with the top of the line box at y; returns the pen position after the text.
-    int Draw(Image& img, int x, int y, std::string_view utf8, Rgb c, double alpha = 1.0) const;
+    int Draw(platform::Image& img, int x, int y, std::string_view utf8, platform::Rgb c, double alpha = 1.0) const;
     // Centres the text in r, both ways.
-    void DrawCentred(Image& img, Rect r, std::string_view utf8, Rgb c, double alpha = 1.0) const;
+    void DrawCentred(platform::Image& img, platform::Rect r, std::string_view utf8, platform::Rgb c, double alpha = 1.0) const;
     // Draws the longest prefix that fits maxWidth, ending it with "..." when cut.
-    void DrawFitted(Image& img, int x, int y, int maxWidth, std::string_view utf8, Rgb c, double alpha = 1.0) const;
+    void DrawFitted(platform::Image& img, int x, int y, int maxWidth, std::string_view utf8, platform::Rgb c, double alpha = 1.0) const;
 
 private:
     struct Impl;

@@ -10,6 +10,10 @@
 
 namespace art {
 
+using platform::Image;
+using platform::Rect;
+using platform::Rgb;
+
 namespace {
 
 constexpr Rgb kWhite{255, 255, 255};

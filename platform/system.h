@@ -1,7 +1,7 @@
 // Everything the program asks of the window system: the application and its message
 // loop, windows, input, timers, the clock, message boxes, cursors and the shell.
-// The logic talks only to these types; platform/fltk is the real back end and
-// platform/headless the one the tests drive.
+// The logic talks only to these types; each window system implements them in a
+// folder of its own beside this file, and the build picks one.
 #pragma once
 
 #include <cstdint>
@@ -159,6 +159,51 @@ private:
     std::vector<std::unique_ptr<Control>> controls_;
 };
 
+// What every back end's window keeps alike: the handler, the client area's bounds
+// and its frame buffer, stay-on-top, visibility, the cursor number and the overlay
+// panel; the closing sequence; and the hand-over of an input event to the handler.
+// A back end adds what its system needs, shows this state and turns its system's
+// events into calls of Deliver.
+class WindowBase : public Window {
+public:
+    void SetHandler(WindowHandler* h) override { handler_ = h; }
+    WindowHandler* Handler() const { return handler_; }
+    int Left() const override { return left_; }
+    int Top() const override { return top_; }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    bool StayOnTop() const override { return stayOnTop_; }
+    Image& Canvas() override { return canvas_; }
+    void Invalidate() override { paintPending_ = true; }
+    bool Visible() const override { return visible_; }
+    int Cursor() const override { return cursor_; }
+    const OverlayPanel& Overlay() const override { return overlay_; }
+    bool PaintPending() const { return paintPending_; }
+    // Asks OnCloseQuery, hides the window, then tells OnClose.
+    void Close() override;
+    // Hands one input event to the handler, at client coordinates for the mouse.
+    // A hidden window or one without a handler takes nothing. Returns what the
+    // handler says of a wheel notch (handled or not), true for everything else.
+    bool Deliver(const InputEvent& ev, int clientX, int clientY);
+
+protected:
+    explicit WindowBase(bool stayOnTop) : stayOnTop_(stayOnTop) {}
+    // Keeps the new bounds. A new size gives the canvas that size (tracking damage)
+    // and asks for a full paint; true then.
+    bool KeepBounds(int left, int top, int width, int height);
+    // Between the hiding and OnClose, for a back end that notes closings.
+    virtual void Closing() {}
+
+    WindowHandler* handler_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = -1, height_ = -1;
+    bool stayOnTop_ = false;
+    bool visible_ = false;
+    bool paintPending_ = false;
+    int cursor_ = kCursorDefault;
+    OverlayPanel overlay_;
+    Image canvas_;
+};
+
 enum class MsgKind { Plain, Information, Error, Question };
 // YesAllNoCancel asks before replacing a file: "Tak", "Tak na wszystkie", "Nie", "Anuluj".
 enum class MsgButtons { Ok, YesNo, YesAllNoCancel };
@@ -185,6 +230,8 @@ public:
     std::function<void()> onMinimize, onRestore;
     // Sees every input event before it is dispatched; returning true swallows it.
     std::function<bool(const InputEvent&)> messageHook;
+    // The first stop of every input event: true when the hook swallowed it.
+    bool Hooked(const InputEvent& ev) const { return messageHook && messageHook(ev); }
 
     virtual int ScreenWidth() const = 0;
     virtual int ScreenHeight() const = 0;

@@ -50,39 +50,25 @@ private:
     FltkWindow& owner_;
 };
 
-class FltkWindow : public Window {
+class FltkWindow : public WindowBase {
 public:
     FltkWindow(FltkSystem& sys, const WindowStyle& style);
     ~FltkWindow() override;
 
-    void SetHandler(WindowHandler* h) override { handler_ = h; }
     void SetBounds(int left, int top, int width, int height) override;
-    int Left() const override { return left_; }
-    int Top() const override { return top_; }
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
     void SetStayOnTop(bool on) override;
-    bool StayOnTop() const override { return stayOnTop_; }
     bool SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) override;
     void SetTitle(const std::string& title) override;
     void SetBackground(Rgb c) override;
-    Image& Canvas() override { return canvas_; }
-    void Invalidate() override { paintPending_ = true; }
     void Show() override;
     void Hide() override;
-    bool Visible() const override { return visible_; }
     void ShowModal() override;
     void BeginModal() override;
     void EndModal() override;
-    void Close() override;
     void SetCursor(int number) override;
-    int Cursor() const override { return cursor_; }
     void SetOverlay(const OverlayPanel& panel) override;
-    const OverlayPanel& Overlay() const override { return overlay_; }
 
     // --- the back end's side ---
-    WindowHandler* Handler() const { return handler_; }
-    bool PaintPending() const { return paintPending_; }
     void PaintNow();
     // Hands the canvas's new damage to FLTK, which draws it at the next flush.
     void QueueDamage();
@@ -117,22 +103,14 @@ private:
     bool centred_ = false;
     std::unique_ptr<CanvasWindow> win_;
     std::unique_ptr<ControlWidgets> controls_;
-    WindowHandler* handler_ = nullptr;
-    int left_ = 0, top_ = 0, width_ = -1, height_ = -1;
-    bool stayOnTop_ = false;
     ShapeKind shapeKind_ = ShapeKind::None;
     std::vector<Rect> shape_;
     std::string label_, iconLabel_;
-    Image canvas_;
     std::vector<Rect> pending_;  // canvas rectangles FLTK still has to show
-    bool paintPending_ = false;
     bool painted_ = false;  // the owner has painted the canvas at least once
-    bool visible_ = false;
     bool hiding_ = false;
     FltkWindow* modalOwner_ = nullptr;  // while shown modally: the window it blocks
-    int cursor_ = kCursorDefault;
     bool cursorPending_ = false;  // shown, and its cursor waits for its first picture
-    OverlayPanel overlay_;
     std::string overlayText_;  // UTF-8
 };
 
@@ -257,7 +235,7 @@ void CanvasWindow::draw() {
 // FltkWindow
 
 FltkWindow::FltkWindow(FltkSystem& sys, const WindowStyle& style)
-    : sys_(sys), dialog_(style.dialog), centred_(style.centred), stayOnTop_(style.stayOnTop) {
+    : WindowBase(style.stayOnTop), sys_(sys), dialog_(style.dialog), centred_(style.centred) {
     win_ = std::make_unique<CanvasWindow>(*this, std::max(1, style.width), std::max(1, style.height));
     if (dialog_) {
         // Framed whatever the style says, of a size the user cannot change.
@@ -284,16 +262,7 @@ FltkWindow::~FltkWindow() {
 }
 
 void FltkWindow::SetBounds(int left, int top, int width, int height) {
-    left_ = left;
-    top_ = top;
-    if (width != width_ || height != height_) {
-        width_ = width;
-        height_ = height;
-        canvas_.Create(std::max(0, width), std::max(0, height));
-        canvas_.TrackDamage(true);
-        pending_.clear();
-        paintPending_ = true;
-    }
+    if (KeepBounds(left, top, width, height)) pending_.clear();
     win_->resize(left, top, std::max(1, width), std::max(1, height));
     if (dialog_) win_->size_range(win_->w(), win_->h(), win_->w(), win_->h());
     // FLTK moves a shown window only when it believes the position changed, and
@@ -426,12 +395,6 @@ void FltkWindow::EndModal() {
     Hide();
     sys_.PopModal(this);
     modalOwner_ = nullptr;
-}
-
-void FltkWindow::Close() {
-    if (handler_ && !handler_->OnCloseQuery()) return;
-    Hide();
-    if (handler_) handler_->OnClose();
 }
 
 void FltkWindow::SetCursor(int number) {
@@ -905,20 +868,10 @@ void FltkSystem::Input(int event, FltkWindow& w) {
     if (DialogOpen()) return;
     int cx = Fl::event_x(), cy = Fl::event_y();
     for (int i = 0; i < steps; ++i) {
-        if (messageHook && messageHook(ev)) continue;
+        if (Hooked(ev)) continue;
         // A modal window takes all input; the others see only the hook.
         if (!modal_.empty() && modal_.back() != &w) continue;
-        if (!w.Visible()) continue;
-        WindowHandler* h = w.Handler();
-        if (!h) continue;
-        switch (ev.type) {
-        case EventType::MouseDown: h->OnMouseDown(ev.button, ev.shift, cx, cy); break;
-        case EventType::MouseUp: h->OnMouseUp(ev.button, ev.shift, cx, cy); break;
-        case EventType::MouseMove: h->OnMouseMove(ev.shift, cx, cy); break;
-        case EventType::Wheel: h->OnMouseWheel(ev.wheel, ev.shift, ev.screenX, ev.screenY); break;
-        case EventType::KeyDown: h->OnKeyDown(ev.key, ev.shift); break;
-        case EventType::KeyUp: h->OnKeyUp(ev.key, ev.shift); break;
-        }
+        w.Deliver(ev, cx, cy);
     }
 }
 
@@ -929,7 +882,7 @@ int FltkSystem::DialogInput(int event, FltkWindow& w, Fl_Window* window) {
     int steps = 1;
     // The hook sees what the program has words for; typed letters without a key
     // code of their own (the Polish ones) go straight to the widgets.
-    if (MakeInputEvent(event, w, ev, steps) && messageHook && messageHook(ev)) {
+    if (MakeInputEvent(event, w, ev, steps) && Hooked(ev)) {
         Pump();
         return 1;
     }

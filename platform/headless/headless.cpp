@@ -6,9 +6,9 @@
 
 namespace platform {
 
-HeadlessWindow::HeadlessWindow(HeadlessSystem& sys, const WindowStyle& style) : sys_(sys), style_(style) {
+HeadlessWindow::HeadlessWindow(HeadlessSystem& sys, const WindowStyle& style)
+    : WindowBase(style.stayOnTop), sys_(sys), style_(style) {
     title_ = style.title;
-    stayOnTop_ = style.stayOnTop;
     SetBounds(0, 0, style.width, style.height);
 }
 
@@ -39,17 +39,7 @@ int HeadlessWindow::Repaints(const Control& c) const {
     return p ? p->repaints : 0;
 }
 
-void HeadlessWindow::SetBounds(int left, int top, int width, int height) {
-    left_ = left;
-    top_ = top;
-    if (width != width_ || height != height_) {
-        width_ = width;
-        height_ = height;
-        canvas_.Create(std::max(0, width), std::max(0, height));
-        canvas_.TrackDamage(true);
-        paintPending_ = true;
-    }
-}
+void HeadlessWindow::SetBounds(int left, int top, int width, int height) { KeepBounds(left, top, width, height); }
 
 bool HeadlessWindow::SetShape(ShapeKind kind, int l, int t, int r, int b, int ew, int eh) {
     shape_ = {kind, l, t, r, b, ew, eh};
@@ -102,13 +92,6 @@ void HeadlessWindow::BeginModal() {
 void HeadlessWindow::EndModal() {
     sys_.PopModal(this);
     Hide();
-}
-
-void HeadlessWindow::Close() {
-    if (handler_ && !handler_->OnCloseQuery()) return;
-    visible_ = false;
-    closed_ = true;
-    if (handler_) handler_->OnClose();
 }
 
 HeadlessSystem::HeadlessSystem(int w, int h) : screenW_(w), screenH_(h) {}
@@ -266,7 +249,7 @@ void HeadlessSystem::Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy) 
     ev.target = &w;
     ev.screenX = w.Left() + cx;
     ev.screenY = w.Top() + cy;
-    if (messageHook && messageHook(ev)) {
+    if (Hooked(ev)) {
         Pump();
         return;
     }
@@ -283,22 +266,12 @@ void HeadlessSystem::Dispatch(InputEvent ev, HeadlessWindow& w, int cx, int cy) 
             return;
         }
     }
-    WindowHandler* h = w.Handler();
     // Outside the window's shape the window gets no mouse input.
     bool mouse = ev.type != EventType::KeyDown && ev.type != EventType::KeyUp;
     // While a button is held the window has the pointer grabbed, as on a desktop:
     // moves and the release reach it wherever the pointer is.
     bool grabbed = ev.type == EventType::MouseUp || (ev.type == EventType::MouseMove && (held_.left || held_.right || held_.middle));
-    if (h && w.Visible() && (!mouse || ev.type == EventType::Wheel || grabbed || w.InShape(cx, cy))) {
-        switch (ev.type) {
-        case EventType::MouseDown: h->OnMouseDown(ev.button, ev.shift, cx, cy); break;
-        case EventType::MouseUp: h->OnMouseUp(ev.button, ev.shift, cx, cy); break;
-        case EventType::MouseMove: h->OnMouseMove(ev.shift, cx, cy); break;
-        case EventType::Wheel: h->OnMouseWheel(ev.wheel, ev.shift, ev.screenX, ev.screenY); break;
-        case EventType::KeyDown: h->OnKeyDown(ev.key, ev.shift); break;
-        case EventType::KeyUp: h->OnKeyUp(ev.key, ev.shift); break;
-        }
-    }
+    if (!mouse || ev.type == EventType::Wheel || grabbed || w.InShape(cx, cy)) w.Deliver(ev, cx, cy);
     Pump();
 }
 

@@ -17,35 +17,22 @@ namespace platform {
 
 class HeadlessSystem;
 
-class HeadlessWindow : public Window {
+class HeadlessWindow : public WindowBase {
 public:
     HeadlessWindow(HeadlessSystem& sys, const WindowStyle& style);
     ~HeadlessWindow() override;
-    void SetHandler(WindowHandler* h) override { handler_ = h; }
-    WindowHandler* Handler() const { return handler_; }
     void SetBounds(int left, int top, int width, int height) override;
-    int Left() const override { return left_; }
-    int Top() const override { return top_; }
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
     void SetStayOnTop(bool on) override { stayOnTop_ = on; }
-    bool StayOnTop() const override { return stayOnTop_; }
     bool SetShape(ShapeKind kind, int l, int t, int r, int b, int ew, int eh) override;
     void SetTitle(const std::string& t) override { title_ = t; }
     void SetBackground(Rgb c) override { background_ = c; }
-    Image& Canvas() override { return canvas_; }
-    void Invalidate() override { paintPending_ = true; }
     void Show() override;
     void Hide() override { visible_ = false; }
-    bool Visible() const override { return visible_; }
     void ShowModal() override;
     void BeginModal() override;
     void EndModal() override;
-    void Close() override;
     void SetCursor(int n) override { cursor_ = n; }
-    int Cursor() const override { return cursor_; }
     void SetOverlay(const OverlayPanel& p) override { overlay_ = p; }
-    const OverlayPanel& Overlay() const override { return overlay_; }
     bool Dialog() const { return style_.dialog; }
     // How often a control was changed and drawn at once since the window was made.
     int Changes(const Control& c) const;
@@ -54,7 +41,6 @@ public:
     // Test-side view.
     const std::string& Title() const { return title_; }
     Rgb Background() const { return background_; }
-    bool PaintPending() const { return paintPending_; }
     void PaintNow();
     bool Borderless() const { return style_.borderless; }
     struct Shape {
@@ -68,6 +54,7 @@ public:
 
 protected:
     void AttachControl(Control& c) override;
+    void Closing() override { closed_ = true; }
 
 private:
     struct Peer : ControlPeer {
@@ -80,20 +67,12 @@ private:
     HeadlessSystem& sys_;
     WindowStyle style_;
     std::vector<std::unique_ptr<Peer>> peers_;
-    WindowHandler* handler_ = nullptr;
-    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-    bool stayOnTop_ = false;
     Shape shape_;
     std::string title_;
     Rgb background_;
-    Image canvas_;
-    bool paintPending_ = false;
-    bool visible_ = false;
     bool closed_ = false;
     bool inModal_ = false;
     int modalRuns_ = 0;
-    int cursor_ = 0;
-    OverlayPanel overlay_;
 };
 
 struct RecordedMessage {

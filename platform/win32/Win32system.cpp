@@ -86,35 +86,24 @@ VOID CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
 
 // ---------------------------------------------------------------------------
 
-class Win32Window : public Window {
+class Win32Window : public WindowBase {
 public:
     Win32Window(Win32System& sys, const WindowStyle& style, HWND owner);
     ~Win32Window() override;
 
-    void SetHandler(WindowHandler* h) override { handler_ = h; }
     void SetBounds(int left, int top, int width, int height) override;
-    int Left() const override { return left_; }
-    int Top() const override { return top_; }
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
     void SetStayOnTop(bool on) override;
-    bool StayOnTop() const override { return stayOnTop_; }
     bool SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) override;
     void SetTitle(const std::string& title) override;
     void SetBackground(Rgb c) override { background_ = c; }
-    Image& Canvas() override { return canvas_; }
     void Invalidate() override;
     void Show() override;
     void Hide() override;
-    bool Visible() const override { return visible_; }
     void ShowModal() override;
     void BeginModal() override;
     void EndModal() override;
-    void Close() override;
     void SetCursor(int number) override;
-    int Cursor() const override { return cursor_; }
     void SetOverlay(const OverlayPanel& panel) override;
-    const OverlayPanel& Overlay() const override { return overlay_; }
 
     // --- the back end's side ---
     HWND Hwnd() const { return hwnd_; }
@@ -148,16 +137,8 @@ private:
     bool centred_ = false;
     HWND hwnd_ = nullptr;
     std::unique_ptr<DialogControls> controls_;
-    WindowHandler* handler_ = nullptr;
-    int left_ = 0, top_ = 0, width_ = -1, height_ = -1;
-    bool stayOnTop_ = false;
-    bool visible_ = false;
-    bool paintPending_ = false;
     bool moving_ = false;  // our own SetWindowPos: its WM_MOVE says nothing new
-    int cursor_ = kCursorDefault;
     Rgb background_;
-    Image canvas_;
-    OverlayPanel overlay_;
     HFONT overlayFont_ = nullptr;
     int wheelRest_ = 0;  // wheel movement short of a whole notch
 };
@@ -237,7 +218,7 @@ private:
 // Win32Window
 
 Win32Window::Win32Window(Win32System& sys, const WindowStyle& style, HWND owner)
-    : sys_(sys), dialog_(style.dialog), centred_(style.centred), stayOnTop_(style.stayOnTop) {
+    : WindowBase(style.stayOnTop), sys_(sys), dialog_(style.dialog), centred_(style.centred) {
     DWORD ws = WS_CLIPCHILDREN;
     DWORD ex = 0;
     if (dialog_) {
@@ -290,15 +271,7 @@ RECT Win32Window::Outer(int left, int top, int width, int height) const {
 }
 
 void Win32Window::SetBounds(int left, int top, int width, int height) {
-    left_ = left;
-    top_ = top;
-    if (width != width_ || height != height_) {
-        width_ = width;
-        height_ = height;
-        canvas_.Create(std::max(0, width), std::max(0, height));
-        canvas_.TrackDamage(true);
-        paintPending_ = true;
-    }
+    KeepBounds(left, top, width, height);
     if (!hwnd_) return;
     const RECT rc = Outer(left, top, width, height);
     moving_ = true;
@@ -389,12 +362,6 @@ void Win32Window::BeginModal() {
 void Win32Window::EndModal() {
     Hide();
     sys_.Unblock(this);
-}
-
-void Win32Window::Close() {
-    if (handler_ && !handler_->OnCloseQuery()) return;
-    Hide();
-    if (handler_) handler_->OnClose();
 }
 
 void Win32Window::SetCursor(int number) {
@@ -548,27 +515,23 @@ void Win32Window::Mouse(UINT msg, WPARAM wp, LPARAM lp) {
     // a drag of the window or of a scroll bar's thumb goes on outside it.
     if (down) SetCapture(hwnd_);
     if (up && !s.left && !s.right && !s.middle && GetCapture() == hwnd_) ReleaseCapture();
-    if (!handler_ || !TakesInput()) return;
-    Guard([&] {
-        if (down)
-            handler_->OnMouseDown(b, s, x, y);
-        else if (up)
-            handler_->OnMouseUp(b, s, x, y);
-        else
-            handler_->OnMouseMove(s, x, y);
-    });
+    if (!TakesInput()) return;
+    InputEvent ev;
+    ev.type = down ? EventType::MouseDown : up ? EventType::MouseUp : EventType::MouseMove;
+    ev.button = b;
+    ev.shift = s;
+    ev.target = this;
+    Guard([&] { Deliver(ev, x, y); });
 }
 
 void Win32Window::Key(UINT msg, WPARAM wp) {
-    if (!handler_ || !TakesInput()) return;
-    const int key = static_cast<int>(wp);
-    const ShiftState s = KeyShift();
-    Guard([&] {
-        if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN)
-            handler_->OnKeyDown(key, s);
-        else
-            handler_->OnKeyUp(key, s);
-    });
+    if (!TakesInput()) return;
+    InputEvent ev;
+    ev.type = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN ? EventType::KeyDown : EventType::KeyUp;
+    ev.key = static_cast<int>(wp);
+    ev.shift = KeyShift();
+    ev.target = this;
+    Guard([&] { Deliver(ev, 0, 0); });
 }
 
 LRESULT Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -601,11 +564,16 @@ LRESULT Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         wheelRest_ += GET_WHEEL_DELTA_WPARAM(wp);
         const int steps = std::clamp(wheelRest_ / WHEEL_DELTA, -16, 16);
         wheelRest_ -= steps * WHEEL_DELTA;
-        const int sx = GET_X_LPARAM(lp), sy = GET_Y_LPARAM(lp);
-        ShiftState s = MouseShift(GET_KEYSTATE_WPARAM(wp));
+        InputEvent ev;
+        ev.type = EventType::Wheel;
+        ev.wheel = steps > 0 ? 1 : -1;
+        ev.screenX = GET_X_LPARAM(lp);
+        ev.screenY = GET_Y_LPARAM(lp);
+        ev.shift = MouseShift(GET_KEYSTATE_WPARAM(wp));
+        ev.target = this;
         bool handled = true;
         Guard([&] {
-            for (int i = 0; i < std::abs(steps); ++i) handled = handler_->OnMouseWheel(steps > 0 ? 1 : -1, s, sx, sy) && handled;
+            for (int i = 0; i < std::abs(steps); ++i) handled = Deliver(ev, 0, 0) && handled;
         });
         if (!handled) break;
         return 0;
@@ -689,6 +657,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         return r;
     } catch (...) {
+        // Handlers' errors are reported where they are called (Guard); what
+        // reaches here came from the back end's own drawing or bookkeeping, and an
+        // exception must never unwind through the system's code that called us.
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
@@ -841,7 +812,7 @@ void Win32System::Handle(MSG& msg) {
         if (messageHook && MakeInputEvent(msg, *w, ev)) {
             bool swallowed = false;
             try {
-                swallowed = messageHook(ev);
+                swallowed = Hooked(ev);
             } catch (const std::exception& e) {
                 ReportError(e.what());
                 swallowed = true;

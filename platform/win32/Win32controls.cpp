@@ -920,47 +920,33 @@ LRESULT CALLBACK FolderListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-// The dialogs' state: the seam's class carries none of its own, so each one's is
-// kept here under its address. One thread runs every dialog.
-std::unordered_map<const DialogControls*, std::unique_ptr<Impl>>& Table() {
-    static std::unordered_map<const DialogControls*, std::unique_ptr<Impl>> table;
-    return table;
-}
-
-Impl* Of(const DialogControls* d) {
-    auto it = Table().find(d);
-    return it == Table().end() ? nullptr : it->second.get();
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // DialogControls
 
-DialogControls::DialogControls(HWND dialog, std::function<void(const char*)> report) {
-    Table()[this] = std::make_unique<Impl>(dialog, std::move(report));
-}
+// The controls' state lives in the back end's own class, out of the header's sight.
+struct DialogControls::State {
+    State(HWND dialog, std::function<void(const char*)> report) : impl(dialog, std::move(report)) {}
+    Impl impl;
+};
 
-DialogControls::~DialogControls() { Table().erase(this); }
+DialogControls::DialogControls(HWND dialog, std::function<void(const char*)> report)
+    : state_(std::make_unique<State>(dialog, std::move(report))) {}
 
-void DialogControls::Attach(Control& c) {
-    if (Impl* d = Of(this)) d->Attach(c);
-}
+DialogControls::~DialogControls() = default;
+
+void DialogControls::Attach(Control& c) { state_->impl.Attach(c); }
 
 bool DialogControls::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    Impl* d = Of(this);
-    return d && d->HandleMessage(msg, wp, lp, result);
+    return state_->impl.HandleMessage(msg, wp, lp, result);
 }
 
 bool DialogControls::PressEnter(const std::vector<std::unique_ptr<Control>>& controls) {
-    Impl* d = Of(this);
-    return d && d->PressEnter(controls);
+    return state_->impl.PressEnter(controls);
 }
 
-HWND DialogControls::InitialFocus() const {
-    Impl* d = Of(this);
-    return d ? d->InitialFocus() : nullptr;
-}
+HWND DialogControls::InitialFocus() const { return state_->impl.InitialFocus(); }
 
 // ---------------------------------------------------------------------------
 // The four-button question

@@ -1,6 +1,7 @@
 // platform/win32/Win32controls.h
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ public:
     // space); report: shows an error that escaped one of the program's handlers.
     DialogControls(HWND dialog, std::function<void(const char*)> report);
     ~DialogControls();                 // destroys the child windows
+    DialogControls(const DialogControls&) = delete;
+    DialogControls& operator=(const DialogControls&) = delete;
     void Attach(Control& c);           // makes the child window and the peer
     // The dialog window's procedure offers every message here first (WM_COMMAND,
     // WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_CTLCOLOR*, WM_ERASEBKGND, ...).
@@ -28,6 +31,10 @@ public:
     bool PressEnter(const std::vector<std::unique_ptr<Control>>& controls);
     // The control window that should get the focus when the dialog is activated.
     HWND InitialFocus() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 // "Tak", "Tak na wszystkie", "Nie", "Anuluj" -> kIdYes, kIdYesAll, kIdNo, kIdCancel;

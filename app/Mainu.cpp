@@ -209,12 +209,16 @@ void TMN_FRM::InitMainWindow() {
         else
             diag.text = "FlashVersion = not installed";
     } catch (...) {
+        // The label is diagnostics for the disc's makers; a player that cannot even
+        // say its version leaves it empty rather than stop the start.
     }
     window_->SetOverlay(diag);
 }
 
 void TMN_FRM::ReleaseMainWindow() {
     released_ = true;
+    // The program is ending: a step that fails must not keep the later ones from
+    // freeing what they hold, and there is nobody left to tell.
     auto quiet = [](auto&& f) {
         try {
             f();

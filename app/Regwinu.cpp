@@ -56,6 +56,7 @@ bool SetWindowShape(platform::Window& w, const Shape& s) {
     try {
         return w.SetShape(s.kind, s.left, s.top, s.right, s.bottom, s.ellipseW, s.ellipseH);
     } catch (...) {
+        // The caller reports a shape that could not be set by its result.
         return false;
     }
 }

@@ -66,6 +66,7 @@ void CJXAdvMod::Stop() {
     try {
         if (movie) movie->Stop();
     } catch (...) {
+        // A player that fails to stop leaves its banner as it was; nothing for the user.
     }
 }
 
@@ -73,6 +74,7 @@ void CJXAdvMod::Play() {
     try {
         if (movie) movie->Play();
     } catch (...) {
+        // A player that fails to play leaves the banner's picture showing.
     }
 }
 

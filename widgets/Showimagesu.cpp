@@ -32,6 +32,8 @@ bool TIMG_FRM::LoadPicture(const std::string& winPath) {
         jpegHeight = picture.Height();
         return true;
     } catch (...) {
+        // A picture that cannot be read is reported by the result: the viewer
+        // then does not open.
         return false;
     }
 }

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
         // box, so the reason goes to the terminal that started the menu.
         std::fprintf(stderr, "vemi32: %s\n", e.what());
     } catch (...) {
+        std::fprintf(stderr, "vemi32: unknown error\n");
     }
     return 0;
 }

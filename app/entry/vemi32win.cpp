@@ -41,6 +41,7 @@ int main() {
         // Nothing escapes to the system; the reason goes where stderr leads, if anywhere.
         std::fprintf(stderr, "vemi32: %s\n", e.what());
     } catch (...) {
+        std::fprintf(stderr, "vemi32: unknown error\n");
     }
     return 0;
 }

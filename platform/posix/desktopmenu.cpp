@@ -133,23 +133,71 @@ std::string XmlText(const std::string& s) {
     return out;
 }
 
-// Writes beside the file and renames over it: a menu watching the folder never
-// reads half a file, and a link in the file's place is replaced, not followed.
-bool WriteReplacing(const std::string& path, const std::string& text) {
-    static unsigned counter = 0;
-    std::string folder = ParentOf(path);
-    std::string temp;
-    HostFile f;
-    for (int attempt = 0; attempt < 100 && !f.IsOpen(); ++attempt) {
-        temp = Join(folder, ".vemi-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp");
-        if (!f.CreateNew(temp) && !f.LastCreateFoundExisting()) return false;
+// The files of one shortcut, each written beside its place first and then renamed
+// over it: a menu watching the folder never reads half a file, a link in a file's
+// place is replaced, not followed, and when any file cannot be written none of the
+// new ones stays (a shortcut is all its files or none).
+class FileSet {
+public:
+    ~FileSet() {
+        for (const Item& i : items_) HostRemoveFile(i.temp);
     }
-    if (!f.IsOpen()) return false;
-    bool ok = f.Write(text.data(), text.size());
-    ok = f.Close() && ok;
-    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) HostRemoveFile(temp);
-    return ok;
+    bool Add(const std::string& path, const std::string& text) {
+        static unsigned counter = 0;
+        const std::string folder = ParentOf(path);
+        // A name the file system cannot hold fails here, before anything is in place.
+        const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+        if (NameOf(path).size() > static_cast<size_t>(max > 0 ? max : 255)) return false;
+        Item item{path, {}, HostPathKind(path) != HostKind::None};
+        HostFile f;
+        for (int attempt = 0; attempt < 100 && !f.IsOpen(); ++attempt) {
+            item.temp = Join(folder, ".vemi-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp");
+            if (!f.CreateNew(item.temp) && !f.LastCreateFoundExisting()) return false;
+        }
+        if (!f.IsOpen()) return false;
+        items_.push_back(item);
+        bool ok = f.Write(text.data(), text.size());
+        return f.Close() && ok;
+    }
+    // Puts every file in its place; on a failure takes the new ones out again.
+    bool Commit() {
+        for (size_t i = 0; i < items_.size(); ++i) {
+            if (::rename(items_[i].temp.c_str(), items_[i].path.c_str()) == 0) {
+                items_[i].temp.clear();
+                continue;
+            }
+            for (size_t j = 0; j < i; ++j)
+                if (!items_[j].existed) HostRemoveFile(items_[j].path);
+            return false;
+        }
+        items_.clear();
+        return true;
+    }
+
+private:
+    struct Item {
+        std::string path, temp;
+        bool existed = false;
+    };
+    std::vector<Item> items_;
+};
+
+// A shortcut's file name. Its desktop file id is "<group>-<file name>" in a group
+// and the file name alone outside one, so a name keeps no dash of its own: group
+// "a-b" with "Gra" and group "a" with "b-Gra" would otherwise be one entry of the
+// menu, and a name "a-b-Gra" outside any group a third. A dash becomes "_2D" and an
+// underscore "__", which no two names share; a leading dot, which would hide the
+// file, becomes "_2E". The menu shows the entry's Name, not its file name.
+std::string EntryFileName(const std::string& name) {
+    std::string out;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (c == '-') out += "_2D";
+        else if (c == '_') out += "__";
+        else if (c == '.' && i == 0) out += "_2E";
+        else out += c;
+    }
+    return out + ".desktop";
 }
 
 std::string DesktopEntry(const std::string& name, const std::string& target, const std::string& workDir) {
@@ -247,16 +295,24 @@ bool SaveMenuShortcut(const MenuFolders& folders, const std::string& hostFolder,
     if (inGroup && ParentOf(hostFolder) != folders.applications) return false;
     if (HostTargetKind(hostFolder) != HostKind::Directory) return false;
 
-    if (!WriteReplacing(Join(hostFolder, name + ".desktop"), DesktopEntry(name, hostTarget, hostWorkDir))) return false;
-    if (!inGroup) return true;
-
-    const std::string group = NameOf(hostFolder);
-    if (HasControl(group)) return false;
-    const std::string directoryFile = "vemi-" + group + ".directory";
-    if (!HostMakeDirectories(folders.directories) || !HostMakeDirectories(folders.mergedMenus)) return false;
-    if (!WriteReplacing(Join(folders.directories, directoryFile), DirectoryEntry(group))) return false;
-    return WriteReplacing(Join(folders.mergedMenus, "vemi-" + group + ".menu"),
-                          MergedMenu(folders, group, directoryFile, EntriesIn(hostFolder)));
+    FileSet files;
+    if (!files.Add(Join(hostFolder, EntryFileName(name)), DesktopEntry(name, hostTarget, hostWorkDir))) return false;
+    if (inGroup) {
+        const std::string group = NameOf(hostFolder);
+        if (HasControl(group)) return false;
+        const std::string directoryFile = "vemi-" + group + ".directory";
+        if (!HostMakeDirectories(folders.directories) || !HostMakeDirectories(folders.mergedMenus)) return false;
+        std::vector<std::string> entries = EntriesIn(hostFolder);
+        const std::string entry = EntryFileName(name);
+        if (std::find(entries.begin(), entries.end(), entry) == entries.end()) {
+            entries.push_back(entry);
+            std::sort(entries.begin(), entries.end());
+        }
+        if (!files.Add(Join(folders.directories, directoryFile), DirectoryEntry(group)) ||
+            !files.Add(Join(folders.mergedMenus, "vemi-" + group + ".menu"), MergedMenu(folders, group, directoryFile, entries)))
+            return false;
+    }
+    return files.Commit();
 }
 
 }  // namespace platform

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -213,4 +215,66 @@ TEST(DesktopMenu, TheDesktopsLauncherStartsTheProgramInItsFolder) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         EXPECT_EQ(got, folder + "/start gry\n" + folder + "\n");
     }
+}
+
+// The menu knows an entry by its desktop file id alone, and in a group that id is
+// "<group>-<file>": names with dashes must not make two shortcuts one entry, and a
+// name must never make a hidden file.
+TEST(DesktopMenu, EveryShortcutHasADesktopFileIdOfItsOwn) {
+    testsupport::TempDir dir;
+    MenuFolders f = FoldersIn(dir);
+    testsupport::WriteFile(dir / "gra.txt", "x");
+    struct Case {
+        std::string group, name;
+    };
+    const Case cases[] = {{"a-b", "Gra"}, {"a", "b-Gra"}, {"", "a-b-Gra"}, {"a", "b_2DGra"}, {"", "."}, {"", ".."}, {"a", "_2E"}};
+    std::set<std::string> ids;
+    for (const Case& c : cases) {
+        const std::string folder = c.group.empty() ? f.applications : f.applications + "/" + c.group;
+        fs::create_directories(folder);
+        ASSERT_TRUE(SaveMenuShortcut(f, folder, c.name, dir / "gra.txt", "")) << c.group << " / " << c.name;
+    }
+    for (auto& p : fs::recursive_directory_iterator(f.applications)) {
+        if (!p.is_regular_file()) continue;
+        const fs::path rel = fs::relative(p.path(), f.applications);
+        const std::string file = p.path().filename().string();
+        EXPECT_NE(file[0], '.') << rel;
+        // The id as the desktop makes it: the path below the folder, '/' turned into '-'.
+        std::string id = rel.string();
+        std::replace(id.begin(), id.end(), '/', '-');
+        EXPECT_TRUE(ids.insert(id).second) << "two shortcuts share the id " << id;
+        // Each group's menu lists its entries by exactly these ids.
+        if (rel.has_parent_path()) {
+            const std::string menu = ReadText(f.mergedMenus + "/vemi-" + rel.parent_path().string() + ".menu");
+            EXPECT_NE(menu.find("<Filename>" + id + "</Filename>"), std::string::npos) << id;
+        }
+    }
+    EXPECT_EQ(ids.size(), std::size(cases));
+}
+
+// A shortcut is all its files or none: a group whose sub-menu files cannot be
+// written leaves no entry behind, and an entry that was there stays as it was.
+TEST(DesktopMenu, AShortcutThatCannotBeSavedWhollyLeavesNothing) {
+    testsupport::TempDir dir;
+    MenuFolders f = FoldersIn(dir);
+    testsupport::WriteFile(dir / "gra.txt", "x");
+    // A group name that fits a folder but not "vemi-<group>.directory".
+    const std::string group = f.applications + "/" + std::string(250, 'g');
+    fs::create_directories(group);
+    EXPECT_FALSE(SaveMenuShortcut(f, group, "Gra", dir / "gra.txt", ""));
+    EXPECT_TRUE(fs::is_empty(group));
+    EXPECT_FALSE(SaveMenuShortcut(f, f.applications, std::string(260, 'n'), dir / "gra.txt", ""));
+
+    // A merged-menu folder that cannot be written: the earlier entry of the group keeps
+    // its text, and no new entry appears.
+    fs::create_directories(f.applications + "/Gry");
+    ASSERT_TRUE(SaveMenuShortcut(f, f.applications + "/Gry", "Stara", dir / "gra.txt", ""));
+    const std::string before = ReadText(f.applications + "/Gry/Stara.desktop");
+    fs::remove_all(f.mergedMenus);
+    testsupport::WriteFile(f.mergedMenus, "a file where the folder should be");
+    EXPECT_FALSE(SaveMenuShortcut(f, f.applications + "/Gry", "Nowa", dir / "gra.txt", ""));
+    EXPECT_FALSE(fs::exists(f.applications + "/Gry/Nowa.desktop"));
+    EXPECT_EQ(ReadText(f.applications + "/Gry/Stara.desktop"), before);
+    for (auto& p : fs::recursive_directory_iterator(dir.path()))
+        EXPECT_EQ(p.path().filename().string().rfind(".vemi-", 0), std::string::npos) << p.path();
 }

@@ -71,6 +71,20 @@ std::string RealPath(const std::string& path) {
     return s;
 }
 
+// The real path a folder will have once made: its deepest existing level resolved,
+// with the missing levels below it as written (they cannot be links yet).
+std::string WhereItWouldBe(const std::string& hostPath) {
+    std::string existing = hostPath, rest;
+    while (HostPathKind(existing) == HostKind::None) {
+        const size_t slash = existing.find_last_of('/');
+        if (slash == std::string::npos || slash == 0) return {};
+        rest = existing.substr(slash) + rest;
+        existing.erase(slash);
+    }
+    const std::string real = RealPath(existing);
+    return real.empty() ? real : (real == "/" ? rest : real + rest);
+}
+
 bool Inside(const std::string& path, const std::string& folder) {
     if (folder == "/") return path.size() > 1;
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
@@ -111,11 +125,14 @@ public:
         if (root_.empty() || HostTargetKind(root_) != HostKind::Directory)
             return Finish(Fail(W("Nie można odczytać folderu:\n\n") + winSource));
         auto dst = Drives().ToHost(winDest);
+        // The copy would meet itself on the way down. Asked before any folder is
+        // made, so that a refused copy leaves nothing behind in the source.
+        const auto insideSource = [&](const std::string& real) { return real.empty() || real == root_ || Inside(real, root_); };
+        if (dst && insideSource(WhereItWouldBe(*dst)))
+            return Finish(Fail(W("Folder docelowy leży wewnątrz folderu kopiowanego:\n\n") + winDest));
         if (!dst || !HostMakeDirectories(*dst)) return Finish(Fail(W("Nie można utworzyć folderu:\n\n") + winDest));
         std::string realDest = RealPath(*dst);
-        // The copy would meet itself on the way down.
-        if (realDest.empty() || realDest == root_ || Inside(realDest, root_))
-            return Finish(Fail(W("Folder docelowy leży wewnątrz folderu kopiowanego:\n\n") + winDest));
+        if (insideSource(realDest)) return Finish(Fail(W("Folder docelowy leży wewnątrz folderu kopiowanego:\n\n") + winDest));
         Fd srcFd(::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!srcFd.Ok()) return Finish(Fail(W("Nie można odczytać folderu:\n\n") + winSource));
         Fd dstFd(::open(realDest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

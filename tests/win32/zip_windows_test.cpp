@@ -147,14 +147,18 @@ TEST(ZipCorpusOnWindows, WholeFilesOnlyAndTheUnreadableRefused) {
         std::error_code ec;
         for (auto it = fs::recursive_directory_iterator(testsupport::U8Path(tmp.path()), ec); !ec && it != fs::recursive_directory_iterator();
              it.increment(ec)) {
-            if (it->path().parent_path() == testsupport::U8Path(tmp.path())) EXPECT_EQ(it->path().filename(), "o");
+            if (it->path().parent_path() == testsupport::U8Path(tmp.path())) {
+                EXPECT_EQ(it->path().filename(), "o");
+            }
             if (!it->is_regular_file()) continue;
             const std::vector<uint8_t> bytes = testsupport::ReadFile(std::string(
                 reinterpret_cast<const char*>(it->path().u8string().c_str())));
             const uint32_t crc = static_cast<uint32_t>(crc32_z(0, bytes.data(), bytes.size()));
             EXPECT_TRUE(declared.count({bytes.size(), crc})) << "partial or wrong file left: " << it->path().filename().u8string().size();
         }
-        if (unreadable) EXPECT_FALSE(ours) << "unpacked an archive that cannot be read whole";
+        if (unreadable) {
+            EXPECT_FALSE(ours) << "unpacked an archive that cannot be read whole";
+        }
         (ours ? unpacked : refused)++;
     }
     platform::Drives().Unmap('K');

@@ -543,8 +543,10 @@ void TINST_FRM::CopyStep() {
     if (Sys().AppMinimized()) Sys().RestoreApp();
     XPBTM = Sys().SetTimer(100, [this] { XPBTMTimer(); });
     try {
-        ClearReadOnly(target);
+        if (auto host = platform::Drives().ToHost(target)) ClearReadOnly(*host);
     } catch (...) {
+        // Clearing is a courtesy after a finished copy: what it could not reach stays
+        // read-only, and the copy itself is done.
     }
     Sys().KillTimer(XPBTM);
     XPBTM = 0;
@@ -552,15 +554,16 @@ void TINST_FRM::CopyStep() {
     ShowOnly(CPN7);
 }
 
-void TINST_FRM::ClearReadOnly(const std::string& folder) {
-    for (const platform::DirEntry& e : platform::ListDirectory(folder)) {
+// Walks the copy by the host's own names, so that a name the program's code page
+// cannot spell (shown with "?") is reached all the same.
+void TINST_FRM::ClearReadOnly(const std::string& hostFolder) {
+    for (const platform::DirEntry& e : platform::ListHostDirectory(hostFolder)) {
         // A link is never followed: clearing through it would reach files outside
-        // the folder the user chose. A name the program's code page cannot hold is
-        // shown with "?" and would not lead back to the file.
-        if ((e.attrs & platform::kAttrLink) || e.name.find('?') != std::string::npos) continue;
-        const std::string path = folder + "\\" + e.name;
+        // the folder the user chose.
+        if (e.attrs & platform::kAttrLink) continue;
+        const std::string path = platform::HostChild(hostFolder, e.hostName);
         if (e.attrs & platform::kAttrReadOnly) {
-            platform::SetAttributes(path, e.attrs & ~platform::kAttrReadOnly);
+            platform::SetHostAttributes(path, e.attrs & ~platform::kAttrReadOnly);
             FN_LAB_7A->SetText(e.name);
             Sys().ProcessMessages();
         }

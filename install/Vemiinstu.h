@@ -79,7 +79,7 @@ public:
     // The page showing now (nullptr while the window is hidden between uses).
     platform::Control* VisiblePage() const;
     // Clears the read-only attribute of everything below a folder.
-    void ClearReadOnly(const std::string& folder);
+    void ClearReadOnly(const std::string& hostFolder);
 
 private:
     // A page with its white header band, title, header picture and the rule above

@@ -80,9 +80,17 @@ struct DirEntry {
     // False when Windows-1250 cannot spell the host's name: name then holds "?"
     // in its place and leads nowhere (or somewhere else).
     bool exact = true;
+    // The host's own name (UTF-8), which always leads back to the entry.
+    std::string hostName;
 };
 // Every entry of a folder except "." and "..", in the order the host returns them.
 std::vector<DirEntry> ListDirectory(std::string_view winPath);
+// The same for a host folder, and attributes set on a host path: for walks that must
+// reach every entry, whatever its name holds.
+std::vector<DirEntry> ListHostDirectory(const std::string& hostFolder);
+bool SetHostAttributes(const std::string& hostPath, uint32_t attrs);
+// A host folder joined with a name of one of its entries.
+std::string HostChild(const std::string& hostFolder, const std::string& hostName);
 
 // Host-side helpers used by the ZIP reader and the tools.
 bool HostFileExists(const std::string& hostPath);

@@ -148,27 +148,36 @@ std::optional<uint32_t> GetAttributes(std::string_view w) {
 
 bool SetAttributes(std::string_view w, uint32_t attrs) {
     auto h = Host(w);
+    return h && SetHostAttributes(*h, attrs);
+}
+
+bool SetHostAttributes(const std::string& h, uint32_t attrs) {
     struct stat st;
     // chmod would change what a link leads to, which may lie anywhere.
-    if (!h || ::lstat(h->c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return false;
+    if (::lstat(h.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return false;
     mode_t m = st.st_mode & 07777;
     if (attrs & kAttrReadOnly) m &= ~(S_IWUSR | S_IWGRP | S_IWOTH);
     else m |= S_IWUSR;
     // Hidden is a leading dot on the host; renaming a file behind the caller's back
     // would lose it, so the hidden bit is not applied here.
-    return ::chmod(h->c_str(), m) == 0;
+    return ::chmod(h.c_str(), m) == 0;
 }
 
+std::string HostChild(const std::string& hostFolder, const std::string& hostName) { return host::JoinName(hostFolder, hostName); }
+
 std::vector<DirEntry> ListDirectory(std::string_view w) {
-    std::vector<DirEntry> out;
     auto h = Host(w);
-    if (!h) return out;
-    DIR* d = ::opendir(h->c_str());
+    return h ? ListHostDirectory(*h) : std::vector<DirEntry>{};
+}
+
+std::vector<DirEntry> ListHostDirectory(const std::string& h) {
+    std::vector<DirEntry> out;
+    DIR* d = ::opendir(h.c_str());
     if (!d) return out;
     while (dirent* e = ::readdir(d)) {
         std::string n = e->d_name;
         if (n == "." || n == "..") continue;
-        std::string full = *h + "/" + n;
+        std::string full = host::JoinName(h, n);
         struct stat st;
         if (::lstat(full.c_str(), &st) != 0) continue;
         uint32_t link = 0;
@@ -177,7 +186,7 @@ std::vector<DirEntry> ListDirectory(std::string_view w) {
             // A dangling link still shows, as a file that leads nowhere.
             if (::stat(full.c_str(), &st) != 0) st.st_mode = S_IFREG | 0666;
         }
-        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st) | link, FitsCp1250(n)});
+        out.push_back({Utf8ToCp1250(n), AttrsOf(full, st) | link, FitsCp1250(n), n});
     }
     ::closedir(d);
     return out;

@@ -227,8 +227,11 @@ std::optional<uint32_t> GetAttributes(std::string_view w) {
 
 bool SetAttributes(std::string_view w, uint32_t attrs) {
     auto h = Host(w);
-    if (!h) return false;
-    const std::wstring path = HostWide(*h);
+    return h && SetHostAttributes(*h, attrs);
+}
+
+bool SetHostAttributes(const std::string& h, uint32_t attrs) {
+    const std::wstring path = HostWide(h);
     const DWORD now = GetFileAttributesW(path.c_str());
     if (now == INVALID_FILE_ATTRIBUTES) return false;
     // Only the bits the program knows change; system, compressed and the like stay.
@@ -240,12 +243,17 @@ bool SetAttributes(std::string_view w, uint32_t attrs) {
     return SetFileAttributesW(path.c_str(), a) != 0;
 }
 
+std::string HostChild(const std::string& hostFolder, const std::string& hostName) { return host::JoinName(hostFolder, hostName); }
+
 std::vector<DirEntry> ListDirectory(std::string_view w) {
-    std::vector<DirEntry> out;
     auto h = Host(w);
-    if (!h) return out;
+    return h ? ListHostDirectory(*h) : std::vector<DirEntry>{};
+}
+
+std::vector<DirEntry> ListHostDirectory(const std::string& h) {
+    std::vector<DirEntry> out;
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileExW(HostWide(host::JoinName(*h, "*")).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    HANDLE find = FindFirstFileExW(HostWide(host::JoinName(h, "*")).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return out;
     do {
         const std::wstring_view n = fd.cFileName;
@@ -255,7 +263,7 @@ std::vector<DirEntry> ListDirectory(std::string_view w) {
         uint32_t link = 0;
         if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(fd.dwReserved0)) link = kAttrLink;
         const std::string name = Narrow(n);
-        out.push_back({Utf8ToCp1250(name), AttrsOf(fd.dwFileAttributes) | link, FitsCp1250(name)});
+        out.push_back({Utf8ToCp1250(name), AttrsOf(fd.dwFileAttributes) | link, FitsCp1250(name), name});
     } while (FindNextFileW(find, &fd));
     FindClose(find);
     return out;

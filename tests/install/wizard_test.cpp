@@ -577,6 +577,13 @@ TEST_F(WizardTest, ModeThreeCopiesAndClearsReadOnlyWhileTheBarMoves) {
     chmod((src + "/pomoc/opis.txt").c_str(), 0444);
     chmod((src + "/.ukryty/tajny.txt").c_str(), 0444);
     chmod((src + "/pomoc").c_str(), 0555);
+    // Names the program's code page cannot spell, and a real "?", are cleared too.
+    const char* const oddNames[] = {"pyt?.txt", "日本.txt", "鳥/巣.txt"};
+    for (const char* n : oddNames) {
+        testsupport::WriteFile(src + "/" + n, std::string("x"));
+        chmod((src + "/" + n).c_str(), 0444);
+    }
+    chmod((src + "/鳥").c_str(), 0555);
     F().CopySource = "D:\\PROGRAMY\\Edytor";
     F().ProgramFolderName = "Edytor";
     int frames = 0;
@@ -610,6 +617,9 @@ TEST_F(WizardTest, ModeThreeCopiesAndClearsReadOnlyWhileTheBarMoves) {
     EXPECT_TRUE(Writable(dst + "/edytor.exe"));
     EXPECT_TRUE(Writable(dst + "/pomoc"));
     EXPECT_TRUE(Writable(dst + "/pomoc/opis.txt"));
+    for (const char* n : oddNames) EXPECT_TRUE(Writable(dst + "/" + n)) << n;
+    EXPECT_TRUE(Writable(dst + "/鳥"));
+    chmod((src + "/鳥").c_str(), 0755);
     // Below a folder whose name begins with a dot, attributes stay as they came.
     EXPECT_FALSE(Writable(dst + "/.ukryty/tajny.txt"));
     EXPECT_GT(frames, 0);

@@ -108,7 +108,7 @@ void TMN_FRM::CopyProgramFolder(const std::string& programPath) {
     Application& app = App();
     INST_FRM->CopySource = p;
     INST_FRM->ProgramFolderName = MakeFolderName(app.workCatalogue.GetField(app.selectedRecord, 0));
-    INST_FRM->StartWizard(3);
+    INST_FRM->StartWizard(WizardMode::CopyFolder);
     INST_FRM->ShowModal();
 }
 
@@ -121,13 +121,13 @@ void TMN_FRM::InstallFromArchive(const std::string& archivePath, const std::stri
     INST_FRM->ProgramFolderName = MakeFolderName(name);
     if (!setupFile.empty()) {
         INST_FRM->SetupFile = setupFile;
-        INST_FRM->StartWizard(2);
+        INST_FRM->StartWizard(WizardMode::UnpackForSetup);
     } else {
         INST_FRM->DefaultMenuGroup = app.issueCode;
         INST_FRM->IssueFolder = app.issueCode;
         INST_FRM->ShortcutName = MakeFolderName(name);
         INST_FRM->RunFile = runFile;
-        INST_FRM->StartWizard(1);
+        INST_FRM->StartWizard(WizardMode::InstallWithShortcut);
     }
     INST_FRM->ShowModal();
 }

@@ -97,7 +97,7 @@ Control* TINST_FRM::AddPage(const char* name, const std::string& titleText, Cont
 }
 
 void TINST_FRM::FormCreate() {
-    Mode = 1;
+    Mode = WizardMode::InstallWithShortcut;
     AnimationStep = 0;
 
     // CPN1: where to.
@@ -235,7 +235,7 @@ void TINST_FRM::ShowOnly(Control* page) {
     page->SetVisible(true);
 }
 
-void TINST_FRM::StartWizard(int mode) {
+void TINST_FRM::StartWizard(WizardMode mode) {
     Mode = mode;
     ShowOnly(CPN1);
     FN_LAB->SetText("");
@@ -244,14 +244,14 @@ void TINST_FRM::StartWizard(int mode) {
 
     std::string folder = "C:\\";
     switch (mode) {
-    case 1:
+    case WizardMode::InstallWithShortcut:
         LBT1->SetText(W("Wybierz folder docelowy do instalacji programu..."));
         LBS1->SetText(W("Wybierz folder, do którego zostanie rozpakowane archiwum:"));
         CancelText = W("Na pewno przerwać instalację...");
         LBT4->SetText("Instalacja...");
         LBT4A->SetText(W("Rozpakowywanie plików:"));
         break;
-    case 2:
+    case WizardMode::UnpackForSetup:
         LBT1->SetText(W("Wybierz folder TYMCZASOWY do rozpakowania archiwum..."));
         LBS1->SetText(W("Wybierz folder, do którego zostanie rozpakowane archiwum:"));
         CancelText = W("Na pewno przerwać dekompresję...");
@@ -261,7 +261,7 @@ void TINST_FRM::StartWizard(int mode) {
         // The temporary folder is made at once, so the list can open it.
         platform::ForceDirectories(folder);
         break;
-    default:
+    case WizardMode::CopyFolder:
         LBT1->SetText(W("Wybierz folder docelowy do skopiowania programu..."));
         LBS1->SetText(W("Wybierz folder, do którego zostaną skopiowane pliki:"));
         CancelText = W("Na pewno przerwać kopiowanie...");
@@ -269,7 +269,7 @@ void TINST_FRM::StartWizard(int mode) {
         LBT4A->SetText(W("Kopiowanie plików..."));
         break;
     }
-    const bool unpacking = mode != 3;
+    const bool unpacking = mode != WizardMode::CopyFolder;
     ABT_BTN->SetVisible(unpacking);
     for (Control* c : {PB, PBX, LBT4AX, FN_LABX, CSC_LAB, ICU_BTN}) c->SetVisible(unpacking);
     DLB->SetDirectory(folder);
@@ -277,9 +277,9 @@ void TINST_FRM::StartWizard(int mode) {
     CancelRequested = false;
     DLBChange();
     const std::string shown = platform::IncludeTrailingBackslash(DLB->Directory());
-    if (mode == 3)
+    if (mode == WizardMode::CopyFolder)
         DED->SetText(shown + W("VEMI - kopie programów\\") + ProgramFolderName);
-    else if (mode == 1)
+    else if (mode == WizardMode::InstallWithShortcut)
         DED->SetText(shown + IssueFolder + "\\" + ProgramFolderName);
 }
 
@@ -294,11 +294,11 @@ void TINST_FRM::ABT_BTNClick() {
 }
 
 void TINST_FRM::DFLD_GO_BTNClick() {
-    if (Mode == 2) {
+    if (Mode == WizardMode::UnpackForSetup) {
         INST_GO_BTNClick();
         return;
     }
-    if (Mode == 3) {
+    if (Mode == WizardMode::CopyFolder) {
         CopyStep();
         return;
     }
@@ -355,7 +355,7 @@ void TINST_FRM::INST_BCK_BTNClick() {
 }
 
 void TINST_FRM::INST_GO_BTNClick() {
-    Control* from = Mode == 1 ? CPN3 : CPN1;
+    Control* from = Mode == WizardMode::InstallWithShortcut ? CPN3 : CPN1;
     const std::string target = DED->Text();
     bool exists = false;
     try {
@@ -388,7 +388,7 @@ void TINST_FRM::INST_GO_BTNClick() {
         return;
     }
     PumpNow();
-    if (Mode == 2) {
+    if (Mode == WizardMode::UnpackForSetup) {
         CPN4->SetVisible(false);
         TFLD_LAB->SetText(target);
         CPN6->SetVisible(true);
@@ -587,7 +587,7 @@ void TINST_FRM::XPBTMTimer() {
 }
 
 bool TINST_FRM::FormCloseQuery() {
-    if (Mode == 3 || CancelRequested || CPN5->Visible() || CPN6->Visible()) return true;
+    if (Mode == WizardMode::CopyFolder || CancelRequested || CPN5->Visible() || CPN6->Visible()) return true;
     if (Sys().MessageBox(CancelText, "", platform::MsgKind::Question, platform::MsgButtons::YesNo) != platform::kIdYes)
         return false;
     if (CPN4->Visible()) {

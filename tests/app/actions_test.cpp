@@ -122,7 +122,7 @@ TEST_F(ActionTest, ArchivesInstallThroughTheWizardAndBrowseTheirFolder) {
     EXPECT_TRUE(sys_->ShellRequests().empty());
     Press(2);
     EXPECT_EQ(wizard.ModalRuns(), 1);
-    EXPECT_EQ(INST_FRM->Mode, 1);
+    EXPECT_EQ(INST_FRM->Mode, WizardMode::InstallWithShortcut);
     EXPECT_EQ(INST_FRM->ArchivePath, "D:\\PROGRAMY\\ARCH.ZIP");
     EXPECT_EQ(INST_FRM->IssueFolder, "VEMI-12-2007");
     EXPECT_EQ(INST_FRM->DefaultMenuGroup, "VEMI-12-2007");
@@ -136,12 +136,12 @@ TEST_F(ActionTest, ArchivesInstallThroughTheWizardAndBrowseTheirFolder) {
     Back();
     Press(4);
     EXPECT_EQ(wizard.ModalRuns(), 2);
-    EXPECT_EQ(INST_FRM->Mode, 3);
+    EXPECT_EQ(INST_FRM->Mode, WizardMode::CopyFolder);
     EXPECT_EQ(INST_FRM->CopySource, "D:\\PROGRAMY");
     EXPECT_EQ(INST_FRM->DED->Text(), W("C:\\VEMI - kopie programów\\Archiwum"));
     Select(3);
     Press(2);
-    EXPECT_EQ(INST_FRM->Mode, 2);
+    EXPECT_EQ(INST_FRM->Mode, WizardMode::UnpackForSetup);
     EXPECT_EQ(INST_FRM->SetupFile, "setup.exe");
     EXPECT_EQ(INST_FRM->DED->Text(), "C:\\Wersje_instalacyjne\\Instalator");
     // A setup file outside an archive runs from the disc; the name becomes a folder name.

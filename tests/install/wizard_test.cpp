@@ -27,6 +27,9 @@ using platform::W;
 
 namespace {
 
+constexpr WizardMode kInstall = WizardMode::InstallWithShortcut, kUnpack = WizardMode::UnpackForSetup,
+                     kCopy = WizardMode::CopyFolder;
+
 std::vector<uint8_t> Bytes(size_t n, uint32_t seed) {
     std::vector<uint8_t> b(n);
     for (size_t i = 0; i < n; ++i) {
@@ -113,7 +116,7 @@ protected:
         F().RunFile = "prog.exe";
     }
     // Runs the wizard modally; script drives it while it is shown.
-    void Run(int mode, std::function<void()> script) {
+    void Run(WizardMode mode, std::function<void()> script) {
         script_ = std::move(script);
         F().StartWizard(mode);
         F().ShowModal();
@@ -144,7 +147,7 @@ TEST_F(WizardTest, ModeOneInstallsThroughEveryPageWithBackButtonsAndEnter) {
     fs::create_directories(CommonApps() + "/gry");
     fs::create_directories(CommonApps() + "/Akcesoria");
     F().ALL_CB->SetChecked(false);
-    Run(1, [&] {
+    Run(kInstall, [&] {
         EXPECT_EQ(Page(), "CPN1");
         EXPECT_TRUE(Win().Visible());
         EXPECT_EQ(F().LBT1->Text(), W("Wybierz folder docelowy do instalacji programu..."));
@@ -205,7 +208,7 @@ TEST_F(WizardTest, TypedGroupLosesForbiddenCharactersButIsShownAsTyped) {
     F().ALL_CB->SetChecked(true);
     F().RUN_NOW_CB->SetChecked(false);
     const std::string typed = W("Gry: \"nowe\\stare\" żółw");
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         sys_->Type(*F().FED, typed);
         Enter();
@@ -228,7 +231,7 @@ TEST_F(WizardTest, ChoosingAFolderOrADriveProposesItWithTheProgramFolder) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     fs::create_directories(home_ + "/Programy/Stare");
     fs::create_directories(home_ + "/.cache");
-    Run(1, [&] {
+    Run(kInstall, [&] {
         // The list shows the drive and its folders; hidden ones are left out.
         const auto& rows = F().DLB->Rows();
         ASSERT_EQ(rows.size(), 2u);
@@ -268,7 +271,7 @@ TEST_F(WizardTest, ModeTwoMakesTheTemporaryFolderAtOnceAndStartsTheSetupFromIt) 
     F().ProgramFolderName = "Edytor";
     F().SetupFile = "prog.exe";
     // Cancelled right away, the temporary folder is there all the same.
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         EXPECT_TRUE(fs::is_directory(home_ + "/Wersje_instalacyjne"));
         EXPECT_EQ(F().DED->Text(), "C:\\Wersje_instalacyjne\\Edytor");
         EXPECT_EQ(F().LBT1->Text(), W("Wybierz folder TYMCZASOWY do rozpakowania archiwum..."));
@@ -284,7 +287,7 @@ TEST_F(WizardTest, ModeTwoMakesTheTemporaryFolderAtOnceAndStartsTheSetupFromIt) 
     EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Question);
     sys_->ClearRecords();
     fs::remove_all(home_ + "/Wersje_instalacyjne");
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         Enter();  // Dalej > unpacks at once
         EXPECT_EQ(Page(), "CPN6");
         EXPECT_EQ(F().TFLD_LAB->Text(), "C:\\Wersje_instalacyjne\\Edytor");
@@ -297,7 +300,7 @@ TEST_F(WizardTest, ModeTwoMakesTheTemporaryFolderAtOnceAndStartsTheSetupFromIt) 
     EXPECT_EQ(sys_->ShellRequests()[0].dir, home_ + "/Wersje_instalacyjne/Edytor");
     // The close box on CPN6 leaves the setup program alone.
     sys_->ClearRecords();
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         Enter();
         EXPECT_EQ(Page(), "CPN6");
         CloseBox();
@@ -312,7 +315,7 @@ TEST_F(WizardTest, CloseBoxAndCancelAskOnTheFirstPagesOfModesOneAndTwo) {
     for (const char* page : {"CPN1", "CPN2", "CPN3"})
         for (bool closeBox : {false, true}) {
             sys_->ClearRecords();
-            Run(1, [&] {
+            Run(kInstall, [&] {
                 while (Page() != page) Enter();
                 Control* cancel = Page() == "CPN1" ? F().DFLD_EXIT_BTN : Page() == "CPN2" ? F().SFLD_EXIT_BTN : F().INST_EXIT_BTN;
                 sys_->ScriptAnswers({platform::kIdNo});
@@ -331,7 +334,7 @@ TEST_F(WizardTest, CloseBoxAndCancelAskOnTheFirstPagesOfModesOneAndTwo) {
 TEST_F(WizardTest, FolderThatCannotBeMadeKeepsThePageAndSaysSo) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     testsupport::WriteFile(home_ + "/plik", std::string("x"));  // a file where a folder should go
-    Run(1, [&] {
+    Run(kInstall, [&] {
         sys_->Type(*F().DED, "C:\\plik\\Gra");
         Enter();
         Enter();
@@ -349,7 +352,7 @@ TEST_F(WizardTest, FolderThatCannotBeMadeKeepsThePageAndSaysSo) {
     sys_->ClearRecords();
     F().ArchivePath = MakeArchive("SETUP.ZIP");
     F().SetupFile = "prog.exe";
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         sys_->Type(*F().DED, "C:\\plik\\x");
         Enter();
         EXPECT_EQ(Page(), "CPN1");
@@ -359,7 +362,7 @@ TEST_F(WizardTest, FolderThatCannotBeMadeKeepsThePageAndSaysSo) {
     EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Error);
     sys_->ClearRecords();
     F().CopySource = "D:\\PROGRAMY";
-    Run(3, [&] {
+    Run(kCopy, [&] {
         sys_->Type(*F().DED, "C:\\plik\\x");
         Enter();
         EXPECT_EQ(Page(), "CPN1");
@@ -385,7 +388,7 @@ TEST_F(WizardTest, CancelDuringALargeExtractionRemovesThePartlyWrittenFileAndClo
             EXPECT_TRUE(F().CancelRequested);
         }
     };
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         Enter();
         Enter();
@@ -415,7 +418,7 @@ TEST_F(WizardTest, CloseBoxDuringAnExtractionStopsItOnceConfirmed) {
             EXPECT_TRUE(Win().Visible());  // stays until the extraction has stopped
         }
     };
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         Enter();
         EXPECT_FALSE(Win().Visible());
     });
@@ -427,7 +430,7 @@ TEST_F(WizardTest, MessagesAreHandledOncePerFileNotForEveryPieceOfIt) {
     PrepareInstall(MakeArchive("DUZY.ZIP", 5u << 20));
     int pumps = 0;
     sys_->onProcessMessages = [&] { ++pumps; };  // the clock stands still
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         Enter();
         const int labelDraws = Win().Repaints(*F().FN_LAB);
@@ -446,7 +449,7 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
     // Through the pages and "Zainstaluj": the failure brings the user back to the
     // summary, which the close box then leaves.
     auto installFailsBackToTheSummary = [&] {
-        Run(1, [&] {
+        Run(kInstall, [&] {
             Enter();
             Enter();
             Enter();
@@ -495,7 +498,7 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
     }
     F().ArchivePath = "D:\\PROGRAMY\\ZLY.ZIP";
     F().SetupFile = "setup.exe";
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         Enter();
         EXPECT_EQ(Page(), "CPN1");
         sys_->ScriptAnswers({platform::kIdYes});
@@ -514,7 +517,7 @@ TEST_F(WizardTest, ShortcutThatCannotBeMadeIsNotAnnounced) {
     // The user's menu folder is a file: no group can be made in it.
     fs::create_directories(fs::path(UserApps()).parent_path());
     testsupport::WriteFile(UserApps(), std::string("x"));
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         Enter();
         Enter();
@@ -532,7 +535,7 @@ TEST_F(WizardTest, ShortcutThatCannotBeMadeIsNotAnnounced) {
     // The next use that succeeds announces its shortcut again.
     fs::remove(UserApps());
     sys_->ClearRecords();
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         Enter();
         Enter();
@@ -550,7 +553,7 @@ TEST_F(WizardTest, EmptyOrCaretRunFileMakesTheFolderTheShortcutAndTheStart) {
         F().ALL_CB->SetChecked(false);
         F().RUN_NOW_CB->SetChecked(true);
         sys_->ClearRecords();
-        Run(1, [&] {
+        Run(kInstall, [&] {
             Enter();
             Enter();
             Enter();
@@ -593,7 +596,7 @@ TEST_F(WizardTest, ModeThreeCopiesAndClearsReadOnlyWhileTheBarMoves) {
             }
         }
     };
-    Run(3, [&] {
+    Run(kCopy, [&] {
         EXPECT_FALSE(F().ABT_BTN->Visible());
         EXPECT_FALSE(F().PB->Visible());
         EXPECT_FALSE(F().ICU_BTN->Visible());
@@ -621,24 +624,24 @@ TEST_F(WizardTest, ModeThreeCopiesAndClearsReadOnlyWhileTheBarMoves) {
 TEST_F(WizardTest, ModeThreeClosesWithoutAQuestionAndFailsToTheInterruptedPage) {
     F().CopySource = "D:\\PROGRAMY\\Brak";
     F().ProgramFolderName = "Brak";
-    Run(3, [&] {
+    Run(kCopy, [&] {
         Press(F().DFLD_EXIT_BTN);
         EXPECT_FALSE(Win().Visible());
     });
-    Run(3, [&] {
+    Run(kCopy, [&] {
         CloseBox();
         EXPECT_FALSE(Win().Visible());
     });
     EXPECT_TRUE(sys_->Messages().empty());
     // A source that cannot be entered is a failed copy.
-    Run(3, [&] {
+    Run(kCopy, [&] {
         Enter();
         EXPECT_EQ(Page(), "CPN8");
         Press(F().BitBtn1);
         EXPECT_FALSE(Win().Visible());
     });
     // CPN7 and CPN8 close with their close box too.
-    Run(3, [&] {
+    Run(kCopy, [&] {
         Enter();
         CloseBox();
         EXPECT_FALSE(Win().Visible());
@@ -691,7 +694,7 @@ TEST_F(WizardTest, AboutBoxOpensFromTheFirstPageAndClosesWithItsButton) {
         sys_->KeyDown(box, platform::kVkReturn);
         EXPECT_FALSE(box.Visible());
     };
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Press(F().ABT_BTN);
         EXPECT_EQ(Page(), "CPN1");
         EXPECT_EQ(about_->ModalResult, platform::kIdOk);
@@ -704,7 +707,7 @@ TEST_F(WizardTest, AboutBoxOpensFromTheFirstPageAndClosesWithItsButton) {
 TEST_F(WizardTest, ChecksGroupsAndListKeepWhatThePreviousUseLeft) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     fs::create_directories(UserApps() + "/Gry");
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         sys_->Press(*F().ALL_CB);
         EXPECT_FALSE(F().ALL_CB->Checked());
@@ -713,7 +716,7 @@ TEST_F(WizardTest, ChecksGroupsAndListKeepWhatThePreviousUseLeft) {
         CloseBox();
     });
     F().ProgramFolderName = "Druga";
-    Run(1, [&] {
+    Run(kInstall, [&] {
         EXPECT_EQ(Page(), "CPN1");
         EXPECT_FALSE(F().ALL_CB->Checked());
         EXPECT_EQ(F().FED->Text(), "Inna");

@@ -5,6 +5,7 @@
 #include "catalogue/Discpaths.h"
 #include "app/Showmapsu.h"
 #include "app/Texts.h"
+#include "install/Jxshellutils.h"
 #include "install/Vemiinstu.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
@@ -29,12 +30,7 @@ void TMN_FRM::ShowInfoMessage(const std::string& text) {
     Sys().MessageBox(text, "", platform::MsgKind::Information);
 }
 
-std::string TMN_FRM::MakeFolderName(const std::string& text) {
-    std::string s = text;
-    for (char& c : s)
-        if (c == '/' || c == '\\' || c == '|' || c == ':' || c == '"' || c == '\'') c = '_';
-    return s;
-}
+std::string TMN_FRM::MakeFolderName(const std::string& text) { return FolderNameForProgram(text); }
 
 void TMN_FRM::OpenAddress(const std::string& address) {
     std::string a = address;

@@ -85,6 +85,27 @@ std::string SanitizeName(const std::string& text) {
     return out;
 }
 
+const char* const kFallbackProgramName = "Program";
+
+std::string PlainName(const std::string& name, const std::string& fallback) {
+    size_t end = name.size();
+    while (end > 0 && (name[end - 1] == '.' || name[end - 1] == ' ')) --end;
+    return end == 0 ? fallback : name.substr(0, end);
+}
+
+std::string FolderNameForProgram(const std::string& programName) {
+    std::string s = programName;
+    for (char& c : s)
+        if (c == '/' || c == '\\' || c == '|' || c == ':' || c == '"' || c == '\'') c = '_';
+    return PlainName(s, kFallbackProgramName);
+}
+
+std::string ShortcutFileName(const std::string& shortcutName) {
+    return PlainName(SanitizeName(shortcutName), kFallbackProgramName);
+}
+
+std::string GroupFolderName(const std::string& group) { return PlainName(SanitizeName(group), ""); }
+
 void StartWithFolder(const std::string& file, const std::string& folder) { platform::OpenWindowsPath(file, folder); }
 
 void StartFile(const std::string& path) { platform::OpenWindowsPath(path, ""); }

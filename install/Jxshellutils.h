@@ -35,6 +35,25 @@ bool CreateShortcut(const std::string& target, const std::string& group, const s
 // alphabet (either case), a digit, a space or one of !@#$%^&()_-+={}[];.,
 std::string SanitizeName(const std::string& text);
 
+// The name with the dots and blanks at its end removed, as Windows drops them from
+// a file name (so that the name is the same file on every system); fallback when
+// nothing is left, which is also what "." and ".." come to. The result is never
+// the folder itself nor the one above it. The name must hold no separator.
+std::string PlainName(const std::string& name, const std::string& fallback);
+
+// The name that stands in for a program's own when nothing of it can name a file.
+extern const char* const kFallbackProgramName;
+
+// The folder name made from a program's name in the catalogue: the six characters
+// / \ | : " ' replaced by "_", then made plain (kFallbackProgramName for nothing).
+std::string FolderNameForProgram(const std::string& programName);
+// The file name a shortcut is saved under and the group folder it goes into:
+// cleaned (SanitizeName), then made plain. A shortcut that keeps nothing is named
+// kFallbackProgramName; a group that keeps nothing is no group, and the shortcut
+// goes into the "Programs" folder itself.
+std::string ShortcutFileName(const std::string& shortcutName);
+std::string GroupFolderName(const std::string& group);
+
 // The shell's "open" on a file or folder, with the working folder given (or none);
 // failures are not reported.
 void StartWithFolder(const std::string& file, const std::string& folder);

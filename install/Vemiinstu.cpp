@@ -29,6 +29,33 @@ const char* const kCaption = "VEMI CD/DVD Instalator";
 
 std::string FolderError() { return W("Nie można utworzyć folderu.\nSprawdź, czy nazwa jest prawidłowa."); }
 
+// A typed target with a ".." step names a folder other than the one the user reads
+// (C:\VEMI-12-2007\.. is C:\ itself): it is refused like a name that cannot be made.
+// Windows drops dots and blanks at the end of a step, so ". ." and "..." count too.
+bool StepsUp(const std::string& path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) end = path.size();
+        const std::string step = path.substr(start, end - start);
+        if (std::count(step.begin(), step.end(), '.') >= 2 && step.find_first_not_of(". ") == std::string::npos)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The target folder made with every missing level; true when it is there afterwards.
+bool MakeTargetFolder(const std::string& target) {
+    if (StepsUp(target)) return false;
+    try {
+        platform::ForceDirectories(target);
+        return platform::DirectoryExists(target);
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace
 
 TINST_FRM::TINST_FRM() {
@@ -357,14 +384,7 @@ void TINST_FRM::INST_BCK_BTNClick() {
 void TINST_FRM::INST_GO_BTNClick() {
     Control* from = Mode == WizardMode::InstallWithShortcut ? CPN3 : CPN1;
     const std::string target = DED->Text();
-    bool exists = false;
-    try {
-        platform::ForceDirectories(target);
-        exists = platform::DirectoryExists(target);
-    } catch (...) {
-        exists = false;
-    }
-    if (!exists) {
+    if (!MakeTargetFolder(target)) {
         Sys().MessageBox(FolderError(), "", platform::MsgKind::Error);
         return;
     }
@@ -430,9 +450,9 @@ bool TINST_FRM::Extract() {
 void TINST_FRM::MakeShortcut() {
     const std::string target = DED->Text();
     const std::string file = RunFile.empty() || RunFile[0] == '^' ? target : target + "\\" + RunFile;
-    const std::string group = SanitizeName(FED->Text());
-    const std::string name = SanitizeName(ShortcutName);
-    const bool made = !name.empty() && CreateShortcut(file, group, name, ALL_CB->Checked());
+    const std::string group = GroupFolderName(FED->Text());
+    const std::string name = ShortcutFileName(ShortcutName);
+    const bool made = CreateShortcut(file, group, name, ALL_CB->Checked());
     CPN4->SetVisible(false);
     if (made) {
         CPN5_LB2->SetText(W("Aby uruchomić program później przejdź do menu Start, wybierz Programy,"));
@@ -519,11 +539,7 @@ void TINST_FRM::BitBtn1Click() { window_->Close(); }
 
 void TINST_FRM::CopyStep() {
     const std::string target = DED->Text();
-    try {
-        platform::ForceDirectories(target);
-    } catch (...) {
-    }
-    if (!platform::DirectoryExists(target)) {
+    if (!MakeTargetFolder(target)) {
         Sys().MessageBox(FolderError(), "", platform::MsgKind::Error);
         return;
     }

@@ -227,6 +227,75 @@ TEST_F(WizardTest, TypedGroupLosesForbiddenCharactersButIsShownAsTyped) {
     EXPECT_TRUE(sys_->ShellRequests().empty());
 }
 
+TEST_F(WizardTest, ShortcutAndGroupNamesAreOnePlainNameInTheMenu) {
+    PrepareInstall(MakeArchive("GRA.ZIP"));
+    F().ALL_CB->SetChecked(false);
+    F().RUN_NOW_CB->SetChecked(false);
+    struct Case {
+        std::string shortcut, group, file;  // the file below the user's menu folder
+    };
+    const Case cases[] = {
+        {"..", "Gry", "Gry/Program"},
+        {".", "Gry", "Gry/Program"},
+        {W("€ ."), "Gry", "Gry/Program"},  // nothing of it may stand in a name
+        {"Gra. .", "Gry..", "Gry/Gra"},     // the dots and blanks Windows drops
+        {"Gra", "..", "Gra"},               // no group: the menu folder itself
+        {"Gra", ".", "Gra"},
+        {"Gra", "\\..\\", "Gra"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shortcut + " in " + c.group);
+        fs::remove_all(UserApps());
+        F().ShortcutName = c.shortcut;
+        Run(kInstall, [&] {
+            Enter();
+            sys_->Type(*F().FED, c.group);
+            Enter();
+            Enter();
+            EXPECT_EQ(Page(), "CPN5");
+            EXPECT_TRUE(F().SC_LAB2->Showing());
+            Press(F().EXIT_BTN);
+        });
+        EXPECT_TRUE(fs::exists(UserApps() + "/" + c.file + ".desktop"));
+        for (const auto& e : fs::recursive_directory_iterator(UserApps()))
+            EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+        EXPECT_TRUE(sys_->Messages().empty());
+        sys_->ClearRecords();
+    }
+}
+
+TEST_F(WizardTest, ATypedFolderThatClimbsAboveItselfIsRefused) {
+    PrepareInstall(MakeArchive("GRA.ZIP"));
+    F().SetupFile = "prog.exe";
+    F().CopySource = "D:\\PROGRAMY";
+    for (const char* typed : {"C:\\VEMI-12-2007\\..", "C:\\Gry/../..", "C:\\Gry\\. .\\x"})
+        for (WizardMode mode : {kInstall, kUnpack, kCopy}) {
+            SCOPED_TRACE(typed);
+            sys_->ClearRecords();
+            Run(mode, [&] {
+                sys_->Type(*F().DED, typed);
+                const std::string page = mode == kInstall ? "CPN3" : "CPN1";
+                while (Page() != page) Enter();
+                Enter();
+                EXPECT_EQ(Page(), page);
+                sys_->ScriptAnswers({platform::kIdYes});
+                CloseBox();
+            });
+            ASSERT_GE(sys_->Messages().size(), 1u);
+            EXPECT_EQ(sys_->Messages()[0].text, W("Nie można utworzyć folderu.\nSprawdź, czy nazwa jest prawidłowa."));
+        }
+    EXPECT_FALSE(fs::exists(home_ + "/prog.exe"));
+    EXPECT_FALSE(fs::exists(home_ + "/GRA.ZIP"));
+    // ".." inside a name is only a name.
+    Run(kUnpack, [&] {
+        sys_->Type(*F().DED, "C:\\Gra..x\\..y");
+        Enter();
+        EXPECT_EQ(Page(), "CPN6");
+        CloseBox();
+    });
+    EXPECT_TRUE(fs::exists(home_ + "/Gra..x/..y/prog.exe"));
+}
+
 TEST_F(WizardTest, ChoosingAFolderOrADriveProposesItWithTheProgramFolder) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     fs::create_directories(home_ + "/Programy/Stare");

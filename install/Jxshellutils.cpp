@@ -40,6 +40,8 @@ std::string CommonProgramsFolder() { return ProgramsFolder(true); }
 
 std::string UserProgramsFolder() { return ProgramsFolder(false); }
 
+bool CanMakeCommonShortcuts() { return platform::CanWriteCommonPrograms(); }
+
 int ListCommonGroups(std::vector<std::string>& list) { return ListGroups(CommonProgramsFolder(), list); }
 
 int ListUserGroups(std::vector<std::string>& list) { return ListGroups(UserProgramsFolder(), list); }

@@ -19,6 +19,10 @@ class Window;
 std::string CommonProgramsFolder();
 std::string UserProgramsFolder();
 
+// Whether shortcuts for all users can be made here at all: on Linux only the
+// administrator may write the all-users menu.
+bool CanMakeCommonShortcuts();
+
 // Append the names (not paths) of the groups in the folder, in the order the file
 // system gives them: every folder whose name does not begin with "."; hidden ones
 // too. Return how many were appended; 0 when the folder cannot be searched.

@@ -347,6 +347,11 @@ void TINST_FRM::DFLD_GO_BTNClick() {
             ++i;
     }
     FED->SetText(DefaultMenuGroup);
+    // Offered only where it can work: an ordinary user of a Linux desktop may not
+    // write the all-users menu, and the shortcut would fail at the end.
+    const bool common = CanMakeCommonShortcuts();
+    if (!common) ALL_CB->SetChecked(false);
+    ALL_CB->SetEnabled(common);
     CPN2->SetVisible(true);
 }
 

@@ -296,6 +296,41 @@ TEST_F(WizardTest, ATypedFolderThatClimbsAboveItselfIsRefused) {
     EXPECT_TRUE(fs::exists(home_ + "/Gra..x/..y/prog.exe"));
 }
 
+TEST_F(WizardTest, AllUsersIsOfferedOnlyWhereTheirMenuCanBeWritten) {
+    PrepareInstall(MakeArchive("GRA.ZIP"));
+    F().RUN_NOW_CB->SetChecked(false);
+    // The all-users folders cannot be made: a file stands where one of them would go.
+    testsupport::WriteFile(tmp_->path() + "/plik", std::string("x"));
+    auto blocked = std::make_unique<testsupport::ScopedEnv>("VEMI_COMMON_MENUS", (tmp_->path() + "/plik/menus").c_str());
+    EXPECT_TRUE(F().ALL_CB->Checked());  // as the window was made
+    Run(kInstall, [&] {
+        Enter();
+        EXPECT_FALSE(F().ALL_CB->Checked());
+        EXPECT_FALSE(F().ALL_CB->Enabled());
+        EXPECT_FALSE(Press(F().ALL_CB));
+        Enter();
+        EXPECT_EQ(F().INFO_MO->Item(6), W("Skrót do programu nie będzie dostępny"));
+        Enter();
+        EXPECT_EQ(Page(), "CPN5");
+        EXPECT_TRUE(F().SC_LAB2->Showing());
+        Press(F().EXIT_BTN);
+    });
+    EXPECT_TRUE(fs::exists(UserApps() + "/VEMI-12-2007/Gra.desktop"));
+    EXPECT_TRUE(sys_->Messages().empty());
+    // Where they can be written the box is offered again.
+    blocked.reset();
+    Run(kInstall, [&] {
+        Enter();
+        EXPECT_TRUE(F().ALL_CB->Enabled());
+        EXPECT_TRUE(Press(F().ALL_CB));
+        EXPECT_TRUE(F().ALL_CB->Checked());
+        Enter();
+        Enter();
+        Press(F().EXIT_BTN);
+    });
+    EXPECT_TRUE(fs::exists(CommonApps() + "/VEMI-12-2007/Gra.desktop"));
+}
+
 TEST_F(WizardTest, ChoosingAFolderOrADriveProposesItWithTheProgramFolder) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     fs::create_directories(home_ + "/Programy/Stare");

@@ -331,6 +331,18 @@ TEST_F(WizardTest, AllUsersIsOfferedOnlyWhereTheirMenuCanBeWritten) {
     EXPECT_TRUE(fs::exists(CommonApps() + "/VEMI-12-2007/Gra.desktop"));
 }
 
+TEST_F(WizardTest, GroupsAreListedInThePolishAlphabet) {
+    PrepareInstall(MakeArchive("GRA.ZIP"));
+    const std::vector<std::string> sorted = {"Cyfry", W("Ćwiczenia"), "lotto", W("Łamigłówki"), "Zabawy", W("żółw")};
+    for (const std::string& g : sorted) fs::create_directories(UserApps() + "/" + platform::Cp1250ToUtf8(g));
+    Run(kInstall, [&] {
+        Enter();
+        EXPECT_EQ(F().FLB->Items(), sorted);
+        sys_->ScriptAnswers({platform::kIdYes});
+        CloseBox();
+    });
+}
+
 TEST_F(WizardTest, ChoosingAFolderOrADriveProposesItWithTheProgramFolder) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     fs::create_directories(home_ + "/Programy/Stare");

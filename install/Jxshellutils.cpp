@@ -70,6 +70,11 @@ bool CreateShortcut(const std::string& target, const std::string& group, const s
     return platform::SaveProgramsShortcut(allUsers, *hostFolder, platform::Cp1250ToUtf8(name), *hostTarget, hostWorkDir);
 }
 
+bool ShortcutStartsFromMenu(const std::string& target) {
+    const auto host = platform::Drives().ToHost(target);
+    return !host || platform::MenuCanStart(*host);
+}
+
 std::string SanitizeName(const std::string& text) {
     static const std::array<bool, 256> allowed = [] {
         std::array<bool, 256> a{};

@@ -39,6 +39,10 @@ bool CreateShortcut(const std::string& target, const std::string& group, const s
 // alphabet (either case), a digit, a space or one of !@#$%^&()_-+={}[];.,
 std::string SanitizeName(const std::string& text);
 
+// Whether the desktop's menu starts target (a Windows path) from its shortcut by
+// itself: not a Windows program on a Linux desktop without wine.
+bool ShortcutStartsFromMenu(const std::string& target);
+
 // The name with the dots and blanks at its end removed, as Windows drops them from
 // a file name (so that the name is the same file on every system); fallback when
 // nothing is left, which is also what "." and ".." come to. The result is never

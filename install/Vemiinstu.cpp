@@ -212,6 +212,8 @@ void TINST_FRM::FormCreate() {
     SC_LAB1 = &AddLabel(CPN5, "SC_LAB1", 56, 164, "");
     CPN5_LB4 = &AddLabel(CPN5, "CPN5_LB4", 40, 188, "wybierz:");
     SC_LAB2 = &AddLabel(CPN5, "SC_LAB2", 56, 212, "");
+    WINE_LAB = &AddLabel(CPN5, "WINE_LAB", 40, 244, W("Uwaga: do uruchomienia programu z menu potrzebny jest wine."));
+    WINE_LAB->SetVisible(false);
     EXIT_BTN = &AddButton(CPN5, "EXIT_BTN", kLastX, "OK", &TINST_FRM::EXIT_BTNClick);
 
     // CPN6: unpacked for a setup program.
@@ -474,6 +476,7 @@ void TINST_FRM::MakeShortcut() {
     }
     CPN5_LB4->SetVisible(made);
     SC_LAB2->SetVisible(made);
+    WINE_LAB->SetVisible(made && !ShortcutStartsFromMenu(file));
     CPN5->SetVisible(true);
     if (!made)
         Sys().MessageBox(W("Nie można utworzyć skrótu do programu w menu Start:\n\n") + group + "\\" + name, "",

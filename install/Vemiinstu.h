@@ -52,6 +52,8 @@ public:
                       *FN_LABX = nullptr, *PBX = nullptr, *CSC_LAB = nullptr, *ICU_BTN = nullptr;
     platform::Control *CPN5_LB1 = nullptr, *RUN_NOW_CB = nullptr, *CPN5_LB2 = nullptr, *CPN5_LB3 = nullptr,
                       *SC_LAB1 = nullptr, *CPN5_LB4 = nullptr, *SC_LAB2 = nullptr, *EXIT_BTN = nullptr;
+    // Shown under the shortcut when the desktop's menu cannot start it by itself.
+    platform::Control* WINE_LAB = nullptr;
     platform::Control *TFLD_LAB = nullptr, *EXIT2_BTN = nullptr;
     platform::Control *CFLD_LAB = nullptr, *EXIT3_BTN = nullptr;
     platform::Control *FN_LAB_7A = nullptr, *XPBIM = nullptr, *BitBtn2 = nullptr;

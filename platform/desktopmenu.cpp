@@ -287,6 +287,11 @@ std::string ProgramsFolderOnHost(bool allUsers) { return DesktopMenuFolders(allU
 
 bool CanWriteCommonPrograms() { return CanWriteMenuFolders(DesktopMenuFolders(true)); }
 
+bool MenuCanStart(const std::string& hostTarget) {
+    const TargetKind kind = ClassifyTarget(hostTarget);
+    return (kind != TargetKind::WindowsProgram && kind != TargetKind::WindowsInstaller) || !FindOnPath("wine").empty();
+}
+
 bool SaveProgramsShortcut(bool allUsers, const std::string& hostFolder, const std::string& name,
                           const std::string& hostTarget, const std::string& hostWorkDir) {
     return SaveMenuShortcut(DesktopMenuFolders(allUsers), hostFolder, name, hostTarget, hostWorkDir);

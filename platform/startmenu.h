@@ -19,6 +19,11 @@ std::string ProgramsFolderOnHost(bool allUsers);
 // administrator's.
 bool CanWriteCommonPrograms();
 
+// Whether the desktop's menu can start hostTarget from a shortcut by itself. On
+// Linux a Windows program needs wine, and menus hide an entry whose program is not
+// there; on Windows the shell starts whatever it has a shortcut to.
+bool MenuCanStart(const std::string& hostTarget);
+
 // Saves a shortcut named name (UTF-8, no extension) in hostFolder, which exists and
 // is the "Programs" folder of the same users or a group folder in it, that starts
 // hostTarget (a program, a document or a folder) in hostWorkDir (may be empty).

@@ -343,6 +343,35 @@ TEST_F(WizardTest, GroupsAreListedInThePolishAlphabet) {
     });
 }
 
+TEST_F(WizardTest, TheLastPageSaysWhenTheMenuNeedsWineForAWindowsProgram) {
+    const std::string bin = tmp_->path() + "/bin";
+    fs::create_directories(bin);
+    struct Case {
+        std::string runFile;
+        bool wine, told;
+    };
+    for (const Case& c : {Case{"prog.exe", false, true}, Case{"prog.exe", true, false}, Case{"^", false, false}}) {
+        SCOPED_TRACE(c.runFile + (c.wine ? " with wine" : " without wine"));
+        fs::remove(bin + "/wine");
+        if (c.wine) {
+            testsupport::WriteFile(bin + "/wine", std::string("#!/bin/sh\n"));
+            fs::permissions(bin + "/wine", fs::perms::owner_all);
+        }
+        testsupport::ScopedEnv path("PATH", bin.c_str());
+        PrepareInstall(MakeArchive("GRA.ZIP"));
+        F().RunFile = c.runFile;
+        Run(kInstall, [&] {
+            Enter();
+            Enter();
+            Enter();
+            EXPECT_EQ(Page(), "CPN5");
+            EXPECT_EQ(F().WINE_LAB->Showing(), c.told);
+            EXPECT_EQ(F().WINE_LAB->Text(), W("Uwaga: do uruchomienia programu z menu potrzebny jest wine."));
+            CloseBox();
+        });
+    }
+}
+
 TEST_F(WizardTest, ChoosingAFolderOrADriveProposesItWithTheProgramFolder) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     fs::create_directories(home_ + "/Programy/Stare");

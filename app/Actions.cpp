@@ -4,6 +4,7 @@
 #include "app/Mainu.h"
 #include "catalogue/Discpaths.h"
 #include "app/Showmapsu.h"
+#include "install/Jxshellutils.h"
 #include "install/Vemiinstu.h"
 #include "platform/opener.h"
 #include "platform/paths.h"
@@ -30,12 +31,7 @@ void TMN_FRM::ShowInfoMessage(const std::string& text) {
     Sys().MessageBox(text, "", platform::MsgKind::Information);
 }
 
-std::string TMN_FRM::MakeFolderName(const std::string& text) {
-    std::string s = text;
-    for (char& c : s)
-        if (c == '/' || c == '\\' || c == '|' || c == ':' || c == '"' || c == '\'') c = '_';
-    return s;
-}
+std::string TMN_FRM::MakeFolderName(const std::string& text) { return FolderNameForProgram(text); }
 
 void TMN_FRM::OpenAddress(const std::string& address) {
     std::string a = address;
@@ -109,7 +105,7 @@ void TMN_FRM::CopyProgramFolder(const std::string& programPath) {
     Application& app = App();
     INST_FRM->CopySource = p;
     INST_FRM->ProgramFolderName = MakeFolderName(app.workCatalogue.GetField(app.selectedRecord, 0));
-    INST_FRM->StartWizard(3);
+    INST_FRM->StartWizard(WizardMode::CopyFolder);
     INST_FRM->ShowModal();
 }
 
@@ -122,13 +118,13 @@ void TMN_FRM::InstallFromArchive(const std::string& archivePath, const std::stri
     INST_FRM->ProgramFolderName = MakeFolderName(name);
     if (!setupFile.empty()) {
         INST_FRM->SetupFile = setupFile;
-        INST_FRM->StartWizard(2);
+        INST_FRM->StartWizard(WizardMode::UnpackForSetup);
     } else {
         INST_FRM->DefaultMenuGroup = app.issueCode;
         INST_FRM->IssueFolder = app.issueCode;
         INST_FRM->ShortcutName = MakeFolderName(name);
         INST_FRM->RunFile = runFile;
-        INST_FRM->StartWizard(1);
+        INST_FRM->StartWizard(WizardMode::InstallWithShortcut);
     }
     INST_FRM->ShowModal();
 }

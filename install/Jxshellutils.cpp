@@ -40,6 +40,8 @@ std::string CommonProgramsFolder() { return ProgramsFolder(true); }
 
 std::string UserProgramsFolder() { return ProgramsFolder(false); }
 
+bool CanMakeCommonShortcuts() { return platform::CanWriteCommonPrograms(); }
+
 int ListCommonGroups(std::vector<std::string>& list) { return ListGroups(CommonProgramsFolder(), list); }
 
 int ListUserGroups(std::vector<std::string>& list) { return ListGroups(UserProgramsFolder(), list); }
@@ -68,6 +70,11 @@ bool CreateShortcut(const std::string& target, const std::string& group, const s
     return platform::SaveProgramsShortcut(allUsers, *hostFolder, platform::Cp1250ToUtf8(name), *hostTarget, hostWorkDir);
 }
 
+bool ShortcutStartsFromMenu(const std::string& target) {
+    const auto host = platform::Drives().ToHost(target);
+    return !host || platform::MenuCanStart(*host);
+}
+
 std::string SanitizeName(const std::string& text) {
     static const std::array<bool, 256> allowed = [] {
         std::array<bool, 256> a{};
@@ -84,6 +91,27 @@ std::string SanitizeName(const std::string& text) {
         if (allowed[static_cast<unsigned char>(c)]) out += c;
     return out;
 }
+
+const char* const kFallbackProgramName = "Program";
+
+std::string PlainName(const std::string& name, const std::string& fallback) {
+    size_t end = name.size();
+    while (end > 0 && (name[end - 1] == '.' || name[end - 1] == ' ')) --end;
+    return end == 0 ? fallback : name.substr(0, end);
+}
+
+std::string FolderNameForProgram(const std::string& programName) {
+    std::string s = programName;
+    for (char& c : s)
+        if (c == '/' || c == '\\' || c == '|' || c == ':' || c == '"' || c == '\'') c = '_';
+    return PlainName(s, kFallbackProgramName);
+}
+
+std::string ShortcutFileName(const std::string& shortcutName) {
+    return PlainName(SanitizeName(shortcutName), kFallbackProgramName);
+}
+
+std::string GroupFolderName(const std::string& group) { return PlainName(SanitizeName(group), ""); }
 
 void StartWithFolder(const std::string& file, const std::string& folder) { platform::OpenWindowsPath(file, folder); }
 

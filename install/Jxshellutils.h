@@ -19,6 +19,10 @@ class Window;
 std::string CommonProgramsFolder();
 std::string UserProgramsFolder();
 
+// Whether shortcuts for all users can be made here at all: on Linux only the
+// administrator may write the all-users menu.
+bool CanMakeCommonShortcuts();
+
 // Append the names (not paths) of the groups in the folder, in the order the file
 // system gives them: every folder whose name does not begin with "."; hidden ones
 // too. Return how many were appended; 0 when the folder cannot be searched.
@@ -34,6 +38,29 @@ bool CreateShortcut(const std::string& target, const std::string& group, const s
 // The text with every character removed that is not a letter of the Polish
 // alphabet (either case), a digit, a space or one of !@#$%^&()_-+={}[];.,
 std::string SanitizeName(const std::string& text);
+
+// Whether the desktop's menu starts target (a Windows path) from its shortcut by
+// itself: not a Windows program on a Linux desktop without wine.
+bool ShortcutStartsFromMenu(const std::string& target);
+
+// The name with the dots and blanks at its end removed, as Windows drops them from
+// a file name (so that the name is the same file on every system); fallback when
+// nothing is left, which is also what "." and ".." come to. The result is never
+// the folder itself nor the one above it. The name must hold no separator.
+std::string PlainName(const std::string& name, const std::string& fallback);
+
+// The name that stands in for a program's own when nothing of it can name a file.
+extern const char* const kFallbackProgramName;
+
+// The folder name made from a program's name in the catalogue: the six characters
+// / \ | : " ' replaced by "_", then made plain (kFallbackProgramName for nothing).
+std::string FolderNameForProgram(const std::string& programName);
+// The file name a shortcut is saved under and the group folder it goes into:
+// cleaned (SanitizeName), then made plain. A shortcut that keeps nothing is named
+// kFallbackProgramName; a group that keeps nothing is no group, and the shortcut
+// goes into the "Programs" folder itself.
+std::string ShortcutFileName(const std::string& shortcutName);
+std::string GroupFolderName(const std::string& group);
 
 // The shell's "open" on a file or folder, with the working folder given (or none);
 // failures are not reported.

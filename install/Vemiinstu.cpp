@@ -29,6 +29,33 @@ const char* const kCaption = "VEMI CD/DVD Instalator";
 
 std::string FolderError() { return W("Nie można utworzyć folderu.\nSprawdź, czy nazwa jest prawidłowa."); }
 
+// A typed target with a ".." step names a folder other than the one the user reads
+// (C:\VEMI-12-2007\.. is C:\ itself): it is refused like a name that cannot be made.
+// Windows drops dots and blanks at the end of a step, so ". ." and "..." count too.
+bool StepsUp(const std::string& path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) end = path.size();
+        const std::string step = path.substr(start, end - start);
+        if (std::count(step.begin(), step.end(), '.') >= 2 && step.find_first_not_of(". ") == std::string::npos)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The target folder made with every missing level; true when it is there afterwards.
+bool MakeTargetFolder(const std::string& target) {
+    if (StepsUp(target)) return false;
+    try {
+        platform::ForceDirectories(target);
+        return platform::DirectoryExists(target);
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace
 
 TINST_FRM::TINST_FRM() {
@@ -97,7 +124,7 @@ Control* TINST_FRM::AddPage(const char* name, const std::string& titleText, Cont
 }
 
 void TINST_FRM::FormCreate() {
-    Mode = 1;
+    Mode = WizardMode::InstallWithShortcut;
     AnimationStep = 0;
 
     // CPN1: where to.
@@ -185,6 +212,8 @@ void TINST_FRM::FormCreate() {
     SC_LAB1 = &AddLabel(CPN5, "SC_LAB1", 56, 164, "");
     CPN5_LB4 = &AddLabel(CPN5, "CPN5_LB4", 40, 188, "wybierz:");
     SC_LAB2 = &AddLabel(CPN5, "SC_LAB2", 56, 212, "");
+    WINE_LAB = &AddLabel(CPN5, "WINE_LAB", 40, 244, W("Uwaga: do uruchomienia programu z menu potrzebny jest wine."));
+    WINE_LAB->SetVisible(false);
     EXIT_BTN = &AddButton(CPN5, "EXIT_BTN", kLastX, "OK", &TINST_FRM::EXIT_BTNClick);
 
     // CPN6: unpacked for a setup program.
@@ -235,7 +264,7 @@ void TINST_FRM::ShowOnly(Control* page) {
     page->SetVisible(true);
 }
 
-void TINST_FRM::StartWizard(int mode) {
+void TINST_FRM::StartWizard(WizardMode mode) {
     Mode = mode;
     ShowOnly(CPN1);
     FN_LAB->SetText("");
@@ -244,14 +273,14 @@ void TINST_FRM::StartWizard(int mode) {
 
     std::string folder = "C:\\";
     switch (mode) {
-    case 1:
+    case WizardMode::InstallWithShortcut:
         LBT1->SetText(W("Wybierz folder docelowy do instalacji programu..."));
         LBS1->SetText(W("Wybierz folder, do którego zostanie rozpakowane archiwum:"));
         CancelText = W("Na pewno przerwać instalację...");
         LBT4->SetText("Instalacja...");
         LBT4A->SetText(W("Rozpakowywanie plików:"));
         break;
-    case 2:
+    case WizardMode::UnpackForSetup:
         LBT1->SetText(W("Wybierz folder TYMCZASOWY do rozpakowania archiwum..."));
         LBS1->SetText(W("Wybierz folder, do którego zostanie rozpakowane archiwum:"));
         CancelText = W("Na pewno przerwać dekompresję...");
@@ -261,7 +290,7 @@ void TINST_FRM::StartWizard(int mode) {
         // The temporary folder is made at once, so the list can open it.
         platform::ForceDirectories(folder);
         break;
-    default:
+    case WizardMode::CopyFolder:
         LBT1->SetText(W("Wybierz folder docelowy do skopiowania programu..."));
         LBS1->SetText(W("Wybierz folder, do którego zostaną skopiowane pliki:"));
         CancelText = W("Na pewno przerwać kopiowanie...");
@@ -269,7 +298,7 @@ void TINST_FRM::StartWizard(int mode) {
         LBT4A->SetText(W("Kopiowanie plików..."));
         break;
     }
-    const bool unpacking = mode != 3;
+    const bool unpacking = mode != WizardMode::CopyFolder;
     ABT_BTN->SetVisible(unpacking);
     for (Control* c : {PB, PBX, LBT4AX, FN_LABX, CSC_LAB, ICU_BTN}) c->SetVisible(unpacking);
     DLB->SetDirectory(folder);
@@ -277,9 +306,9 @@ void TINST_FRM::StartWizard(int mode) {
     CancelRequested = false;
     DLBChange();
     const std::string shown = platform::IncludeTrailingBackslash(DLB->Directory());
-    if (mode == 3)
+    if (mode == WizardMode::CopyFolder)
         DED->SetText(shown + W("VEMI - kopie programów\\") + ProgramFolderName);
-    else if (mode == 1)
+    else if (mode == WizardMode::InstallWithShortcut)
         DED->SetText(shown + IssueFolder + "\\" + ProgramFolderName);
 }
 
@@ -294,11 +323,11 @@ void TINST_FRM::ABT_BTNClick() {
 }
 
 void TINST_FRM::DFLD_GO_BTNClick() {
-    if (Mode == 2) {
+    if (Mode == WizardMode::UnpackForSetup) {
         INST_GO_BTNClick();
         return;
     }
-    if (Mode == 3) {
+    if (Mode == WizardMode::CopyFolder) {
         CopyStep();
         return;
     }
@@ -320,6 +349,11 @@ void TINST_FRM::DFLD_GO_BTNClick() {
             ++i;
     }
     FED->SetText(DefaultMenuGroup);
+    // Offered only where it can work: an ordinary user of a Linux desktop may not
+    // write the all-users menu, and the shortcut would fail at the end.
+    const bool common = CanMakeCommonShortcuts();
+    if (!common) ALL_CB->SetChecked(false);
+    ALL_CB->SetEnabled(common);
     CPN2->SetVisible(true);
 }
 
@@ -355,16 +389,9 @@ void TINST_FRM::INST_BCK_BTNClick() {
 }
 
 void TINST_FRM::INST_GO_BTNClick() {
-    Control* from = Mode == 1 ? CPN3 : CPN1;
+    Control* from = Mode == WizardMode::InstallWithShortcut ? CPN3 : CPN1;
     const std::string target = DED->Text();
-    bool exists = false;
-    try {
-        platform::ForceDirectories(target);
-        exists = platform::DirectoryExists(target);
-    } catch (...) {
-        exists = false;
-    }
-    if (!exists) {
+    if (!MakeTargetFolder(target)) {
         Sys().MessageBox(FolderError(), "", platform::MsgKind::Error);
         return;
     }
@@ -388,7 +415,7 @@ void TINST_FRM::INST_GO_BTNClick() {
         return;
     }
     PumpNow();
-    if (Mode == 2) {
+    if (Mode == WizardMode::UnpackForSetup) {
         CPN4->SetVisible(false);
         TFLD_LAB->SetText(target);
         CPN6->SetVisible(true);
@@ -430,9 +457,9 @@ bool TINST_FRM::Extract() {
 void TINST_FRM::MakeShortcut() {
     const std::string target = DED->Text();
     const std::string file = RunFile.empty() || RunFile[0] == '^' ? target : target + "\\" + RunFile;
-    const std::string group = SanitizeName(FED->Text());
-    const std::string name = SanitizeName(ShortcutName);
-    const bool made = !name.empty() && CreateShortcut(file, group, name, ALL_CB->Checked());
+    const std::string group = GroupFolderName(FED->Text());
+    const std::string name = ShortcutFileName(ShortcutName);
+    const bool made = CreateShortcut(file, group, name, ALL_CB->Checked());
     CPN4->SetVisible(false);
     if (made) {
         CPN5_LB2->SetText(W("Aby uruchomić program później przejdź do menu Start, wybierz Programy,"));
@@ -449,6 +476,7 @@ void TINST_FRM::MakeShortcut() {
     }
     CPN5_LB4->SetVisible(made);
     SC_LAB2->SetVisible(made);
+    WINE_LAB->SetVisible(made && !ShortcutStartsFromMenu(file));
     CPN5->SetVisible(true);
     if (!made)
         Sys().MessageBox(W("Nie można utworzyć skrótu do programu w menu Start:\n\n") + group + "\\" + name, "",
@@ -519,11 +547,7 @@ void TINST_FRM::BitBtn1Click() { window_->Close(); }
 
 void TINST_FRM::CopyStep() {
     const std::string target = DED->Text();
-    try {
-        platform::ForceDirectories(target);
-    } catch (...) {
-    }
-    if (!platform::DirectoryExists(target)) {
+    if (!MakeTargetFolder(target)) {
         Sys().MessageBox(FolderError(), "", platform::MsgKind::Error);
         return;
     }
@@ -590,7 +614,7 @@ void TINST_FRM::XPBTMTimer() {
 }
 
 bool TINST_FRM::FormCloseQuery() {
-    if (Mode == 3 || CancelRequested || CPN5->Visible() || CPN6->Visible()) return true;
+    if (Mode == WizardMode::CopyFolder || CancelRequested || CPN5->Visible() || CPN6->Visible()) return true;
     if (Sys().MessageBox(CancelText, "", platform::MsgKind::Question, platform::MsgButtons::YesNo) != platform::kIdYes)
         return false;
     if (CPN4->Visible()) {

@@ -1,7 +1,7 @@
 // The installer wizard TINST_FRM: puts a program from the disc onto the hard disk in
-// one of three jobs. Mode 1 unpacks a ZIP-packaged program into its folder and makes
-// a Start-menu shortcut, mode 2 unpacks an archive into a temporary folder for its
-// own setup program, mode 3 copies a program's folder. One window of nine pages,
+// one of three jobs (WizardMode): it unpacks a ZIP-packaged program into its folder
+// and makes a Start-menu shortcut, or unpacks an archive into a temporary folder for
+// its own setup program, or copies a program's folder. One window of nine pages,
 // one page showing at a time; made once at start-up and reused, hidden between uses.
 #pragma once
 
@@ -12,6 +12,13 @@
 #include "platform/controls.h"
 #include "platform/system.h"
 
+// The wizard's three jobs, numbered as the menu's actions have always numbered them.
+enum class WizardMode {
+    InstallWithShortcut = 1,  // unpack a ZIP-packaged program, then a Start-menu shortcut
+    UnpackForSetup = 2,       // unpack an archive for the setup program inside it
+    CopyFolder = 3,           // copy a program's folder from the disc
+};
+
 class TINST_FRM : public platform::WindowHandler {
 public:
     // Creating the wizard runs FormCreate. "O..." shows the about box ABT_FRM, which
@@ -21,12 +28,12 @@ public:
 
     platform::Window& Window() { return *window_; }
     // Prepares one use; the caller has set the fields the mode needs.
-    void StartWizard(int mode);
+    void StartWizard(WizardMode mode);
     // Shows the wizard and returns when it has closed.
     void ShowModal();
 
     // --- the wizard's fields ---
-    int Mode = 1;
+    WizardMode Mode = WizardMode::InstallWithShortcut;
     std::string CancelText;
     bool CancelRequested = false;
     int AnimationStep = 0;
@@ -45,6 +52,8 @@ public:
                       *FN_LABX = nullptr, *PBX = nullptr, *CSC_LAB = nullptr, *ICU_BTN = nullptr;
     platform::Control *CPN5_LB1 = nullptr, *RUN_NOW_CB = nullptr, *CPN5_LB2 = nullptr, *CPN5_LB3 = nullptr,
                       *SC_LAB1 = nullptr, *CPN5_LB4 = nullptr, *SC_LAB2 = nullptr, *EXIT_BTN = nullptr;
+    // Shown under the shortcut when the desktop's menu cannot start it by itself.
+    platform::Control* WINE_LAB = nullptr;
     platform::Control *TFLD_LAB = nullptr, *EXIT2_BTN = nullptr;
     platform::Control *CFLD_LAB = nullptr, *EXIT3_BTN = nullptr;
     platform::Control *FN_LAB_7A = nullptr, *XPBIM = nullptr, *BitBtn2 = nullptr;

@@ -1,6 +1,8 @@
 #include "platform/controls.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -8,10 +10,49 @@
 namespace platform {
 
 namespace {
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(UpperCp1250(x)) < static_cast<unsigned char>(UpperCp1250(y));
-    });
+
+// The order of every sorted list and of the folder list, on every back end: the
+// Polish alphabet ignoring letter case, as a list box sorts under the Polish locale.
+// Signs come first, then digits, then letters in the order A Ą B C Ć ... Z Ź Ż; a
+// letter of another language (É, Ü, Š, ...) sorts with its plain letter, and of two
+// names equal in all else the plain one comes first.
+struct ListOrder {
+    std::array<uint16_t, 256> weight{};  // of a byte, letter case and foreign accents ignored
+    std::array<uint8_t, 256> upper{};
+
+    ListOrder() {
+        for (int b = 0; b < 256; ++b) {
+            weight[b] = static_cast<uint16_t>(b);
+            upper[b] = static_cast<uint8_t>(UpperCp1250(static_cast<char>(b)));
+        }
+        for (int d = 0; d < 10; ++d) weight['0' + d] = static_cast<uint16_t>(256 + d);
+        const std::string alphabet = W("AĄBCĆDEĘFGHIJKLŁMNŃOÓPQRSŚTUVWXYZŹŻ");
+        std::array<uint16_t, 256> letter{};
+        for (size_t i = 0; i < alphabet.size(); ++i)
+            letter[static_cast<uint8_t>(alphabet[i])] = static_cast<uint16_t>(300 + i);
+        const std::string foreign = W("ŔÁÂĂÄĹÇČÉËĚÍÎĎĐŇÔŐÖŘŮÚŰÜÝŢŠŤŽĽŞß");
+        const std::string plain = "RAAAALCCEEEIIDDNOOORUUUUYTSTZLSS";
+        for (size_t i = 0; i < foreign.size(); ++i)
+            letter[static_cast<uint8_t>(foreign[i])] = letter[static_cast<uint8_t>(plain[i])];
+        for (int b = 0; b < 256; ++b)
+            if (letter[upper[b]]) weight[b] = letter[upper[b]];
+    }
+
+    bool Less(const std::string& a, const std::string& b) const {
+        auto by = [](const std::array<uint16_t, 256>& w) {
+            return [&w](char x, char y) { return w[static_cast<uint8_t>(x)] < w[static_cast<uint8_t>(y)]; };
+        };
+        if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), by(weight))) return true;
+        if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), by(weight))) return false;
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [this](char x, char y) {
+            return upper[static_cast<uint8_t>(x)] < upper[static_cast<uint8_t>(y)];
+        });
+    }
+};
+
+bool LessInListOrder(const std::string& a, const std::string& b) {
+    static const ListOrder order;
+    return order.Less(a, b);
 }
 }  // namespace
 
@@ -93,7 +134,7 @@ void Control::SetChecked(bool on) {
 
 void Control::SetSorted(bool on) {
     sorted_ = on;
-    if (on) std::stable_sort(items_.begin(), items_.end(), LessIgnoringCase);
+    if (on) std::stable_sort(items_.begin(), items_.end(), LessInListOrder);
     Notify();
 }
 
@@ -105,7 +146,7 @@ void Control::Clear() {
 
 int Control::AddItem(const std::string& text) {
     size_t at = items_.size();
-    if (sorted_) at = std::upper_bound(items_.begin(), items_.end(), text, LessIgnoringCase) - items_.begin();
+    if (sorted_) at = std::upper_bound(items_.begin(), items_.end(), text, LessInListOrder) - items_.begin();
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), text);
     if (itemIndex_ >= static_cast<int>(at)) ++itemIndex_;
     Notify();
@@ -237,7 +278,7 @@ std::vector<FolderRow> FolderRowsFor(const std::string& winPath) {
     std::vector<std::string> subs;
     for (const DirEntry& e : ListDirectory(IncludeTrailingBackslash(path)))
         if ((e.attrs & kAttrDirectory) && !e.name.empty() && e.name[0] != '.') subs.push_back(e.name);
-    std::sort(subs.begin(), subs.end(), LessIgnoringCase);
+    std::sort(subs.begin(), subs.end(), LessInListOrder);
     for (const std::string& s : subs) rows.push_back({s, IncludeTrailingBackslash(path) + s, level, false});
     return rows;
 }

@@ -23,7 +23,7 @@ enum class ControlKind {
     Label,        // one line of text; auto-sized to its text unless made fixed-size
     Button,       // a push button; a default button answers the Enter key
     Edit,         // a one-line edit field
-    List,         // a list of texts, one selectable; optionally sorted ignoring case
+    List,         // a list of texts, one selectable; optionally sorted (Polish alphabet, any case)
     FolderList,   // the folders from a drive's root down to the open one, and its subfolders
     DriveList,    // the drives of the drive table; choosing one opens it in a folder list
     CheckBox,     // a box with a caption that the user ticks
@@ -112,7 +112,8 @@ public:
     void SetChecked(bool on);
     bool Checked() const { return checked_; }
 
-    // List, memo (its lines), drive list.
+    // List, memo (its lines), drive list. Sorted lists follow the Polish alphabet
+    // ignoring letter case, on every back end.
     void SetSorted(bool on);
     bool Sorted() const { return sorted_; }
     void Clear();
@@ -197,7 +198,7 @@ private:
 };
 
 // The rows a folder list shows for an open folder: the drive, each folder on the way
-// down, then the open folder's subfolders (sorted ignoring case; names beginning with
+// down, then the open folder's subfolders (sorted as lists are; names beginning with
 // a dot are the host's hidden folders and are left out).
 std::vector<FolderRow> FolderRowsFor(const std::string& winPath);
 

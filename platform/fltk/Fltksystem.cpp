@@ -535,11 +535,38 @@ uint32_t ClockSeed() {
     return static_cast<uint32_t>(ns ^ (ns >> 32));
 }
 
+// FLTK reads its global options (visible focus, dragging text, tooltips, ...) from
+// preference files the first time a widget asks for one, and writes those files
+// back: ~/.fltk/fltk.org/fltk.prefs, and for the administrator /etc/fltk as well.
+// A program started from a disc must leave nothing behind, so the options are
+// marked as read before any widget asks, and keep FLTK's own defaults. The flag is
+// private to Fl; an explicit instantiation may name it, and hands its address out
+// through a friend function.
+struct OptionsReadFlag {
+    using Type = unsigned char*;
+    friend Type AddressOf(OptionsReadFlag);
+};
+template <typename Tag, typename Tag::Type Address>
+struct StaticAddress {
+    friend typename Tag::Type AddressOf(Tag) { return Address; }
+};
+template struct StaticAddress<OptionsReadFlag, &Fl::options_read_>;
+
+void KeepOptionsFromPreferenceFiles() {
+    *AddressOf(OptionsReadFlag{}) = 1;
+    Fl::option(Fl::OPTION_ARROW_FOCUS, false);
+    Fl::option(Fl::OPTION_VISIBLE_FOCUS, true);
+    Fl::option(Fl::OPTION_DND_TEXT, true);
+    Fl::option(Fl::OPTION_SHOW_TOOLTIPS, true);
+    Fl::option(Fl::OPTION_FNFC_USES_GTK, true);
+}
+
 }  // namespace
 
 FltkSystem::FltkSystem(int argc, char** argv) : random_(ClockSeed()) {
     if (g_sys) throw std::logic_error("only one window system per process");
     PrepareHeap();
+    KeepOptionsFromPreferenceFiles();
     OpenDisplay();
     Fl::visual(FL_RGB);
     if (argc > 0 && argv && argv[0]) {

@@ -1,7 +1,10 @@
 #include "platform/posix/desktopmenu.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstdlib>
@@ -248,7 +251,22 @@ std::vector<std::string> EntriesIn(const std::string& folder) {
     return out;
 }
 
+// A folder that exists and may take new entries, or a missing one whose nearest
+// existing parent is such a folder.
+bool CanCreateIn(const std::string& folder) {
+    for (std::string p = folder;; p = ParentOf(p)) {
+        struct stat st;
+        if (::stat(p.c_str(), &st) == 0) return S_ISDIR(st.st_mode) && ::access(p.c_str(), W_OK | X_OK) == 0;
+        if (errno != ENOENT || p == "/") return false;
+    }
+}
+
 }  // namespace
+
+bool CanWriteMenuFolders(const MenuFolders& folders) {
+    return !folders.applications.empty() && CanCreateIn(folders.applications) && CanCreateIn(folders.directories) &&
+           CanCreateIn(folders.mergedMenus);
+}
 
 MenuFolders DesktopMenuFolders(bool allUsers) {
     MenuFolders f;

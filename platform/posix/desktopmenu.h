@@ -32,6 +32,12 @@ struct MenuFolders {
 // home folder to speak of. None of them need exist yet.
 MenuFolders DesktopMenuFolders(bool allUsers);
 
+// Whether the folders can be written, each of them, or created where it is missing:
+// the nearest of it and its parents that exists is a folder the user may add to.
+// (The administrator may add to any folder, but a file in a folder's place stops
+// everybody.) False when the applications folder is empty.
+bool CanWriteMenuFolders(const MenuFolders& folders);
+
 // The Exec value of a desktop entry that starts hostTarget the way the opener would:
 // a Windows program through wine, a native program directly, a folder or a document
 // through xdg-open. Quoted and escaped by the desktop-entry rules, ready to follow

@@ -71,6 +71,10 @@ std::string ProgramsFolderOnHost(bool allUsers) {
     return Narrow(folder);
 }
 
+bool CanWriteCommonPrograms() { return true; }
+
+bool MenuCanStart(const std::string&) { return true; }
+
 bool SaveProgramsShortcut(bool, const std::string& hostFolder, const std::string& name, const std::string& hostTarget,
                           const std::string& hostWorkDir) {
     win32::ComScope com;

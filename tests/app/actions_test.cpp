@@ -42,6 +42,10 @@ std::vector<Record> Catalogue() {
     Record f = Prog("Nazwa: \"cudzysłów\" / 'ukośnik'");  // 6
     f.f[2] = "setup.sh";
     r.push_back(f);
+    Record g = Prog("..");  // 7: a name that is no folder name of its own
+    g.f[1] = "PROGRAMY\\KROPKI.ZIP";
+    g.f[3] = "gra.exe";
+    r.push_back(g);
     return r;
 }
 
@@ -124,7 +128,7 @@ TEST_F(ActionTest, ArchivesInstallThroughTheWizardAndBrowseTheirFolder) {
     EXPECT_TRUE(sys_->ShellRequests().empty());
     Press(2);
     EXPECT_EQ(wizard.ModalRuns(), 1);
-    EXPECT_EQ(INST_FRM->Mode, 1);
+    EXPECT_EQ(INST_FRM->Mode, WizardMode::InstallWithShortcut);
     EXPECT_EQ(INST_FRM->ArchivePath, "D:\\PROGRAMY\\ARCH.ZIP");
     EXPECT_EQ(INST_FRM->IssueFolder, "VEMI-12-2007");
     EXPECT_EQ(INST_FRM->DefaultMenuGroup, "VEMI-12-2007");
@@ -138,12 +142,12 @@ TEST_F(ActionTest, ArchivesInstallThroughTheWizardAndBrowseTheirFolder) {
     Back();
     Press(4);
     EXPECT_EQ(wizard.ModalRuns(), 2);
-    EXPECT_EQ(INST_FRM->Mode, 3);
+    EXPECT_EQ(INST_FRM->Mode, WizardMode::CopyFolder);
     EXPECT_EQ(INST_FRM->CopySource, "D:\\PROGRAMY");
     EXPECT_EQ(INST_FRM->DED->Text(), W("C:\\VEMI - kopie programów\\Archiwum"));
     Select(3);
     Press(2);
-    EXPECT_EQ(INST_FRM->Mode, 2);
+    EXPECT_EQ(INST_FRM->Mode, WizardMode::UnpackForSetup);
     EXPECT_EQ(INST_FRM->SetupFile, "setup.exe");
     EXPECT_EQ(INST_FRM->DED->Text(), "C:\\Wersje_instalacyjne\\Instalator");
     // A setup file outside an archive runs from the disc; the name becomes a folder name.
@@ -202,10 +206,55 @@ TEST_F(ActionTest, InstallAndCopyFromTheMenuGoThroughTheWizardToTheHardDisk) {
     EXPECT_TRUE(sys_->Messages().empty());
 }
 
-TEST_F(ActionTest, MakeFolderNameReplacesExactlyTheSixForbiddenCharacters) {
-    EXPECT_EQ(TMN_FRM::MakeFolderName("a/b\\c|d:e\"f'g"), "a_b_c_d_e_f_g");
+TEST_F(ActionTest, MakeFolderNameGivesOnePlainNameInsideTheFolderAbove) {
     const std::string polish = W("Zażółć <gęślą> jaźń?*");
-    EXPECT_EQ(TMN_FRM::MakeFolderName(polish), polish);
+    const std::pair<std::string, std::string> cases[] = {
+        {"a/b\\c|d:e\"f'g", "a_b_c_d_e_f_g"},  // the six characters, one for one
+        {polish, polish},                       // everything else stays
+        {"..", "Program"},                      // never the folder above, nor this one
+        {".", "Program"},
+        {"", "Program"},
+        {" . . ", "Program"},
+        {"../..", ".._"},                       // separators gone, the dots Windows drops too
+        {"Gra 2.0...", "Gra 2.0"},              // trailing dots and blanks: Windows drops them
+        {"Gra  ", "Gra"},
+        {" Gra", " Gra"},
+        {"...Gra", "...Gra"},
+    };
+    for (const auto& [name, folder] : cases) EXPECT_EQ(TMN_FRM::MakeFolderName(name), folder) << name;
+}
+
+TEST_F(ActionTest, AProgramNamedDotDotInstallsIntoAFolderOfItsOwn) {
+    const std::string home = tmp_->path() + "/home";
+    testsupport::WriteFile(home + "/.bashrc", std::string("moje ustawienia"));
+    {
+        tool::ZipWriter z(disc_ + "/PROGRAMY/KROPKI.ZIP");
+        z.Add("gra.exe", std::string("MZ gra"));
+        z.Add(".bashrc", std::string("obce ustawienia"));
+        z.Finish();
+    }
+    platform::HeadlessWindow& wizard = static_cast<platform::HeadlessWindow&>(INST_FRM->Window());
+    sys_->onModal = [&](platform::HeadlessWindow& w) {
+        if (&w != &wizard) return;
+        EXPECT_EQ(INST_FRM->DED->Text(), "C:\\VEMI-12-2007\\Program");
+        for (int i = 0; i < 3; ++i) sys_->KeyDown(wizard, platform::kVkReturn);
+        EXPECT_EQ(INST_FRM->VisiblePage(), INST_FRM->CPN5);
+        INST_FRM->RUN_NOW_CB->SetChecked(false);
+        sys_->Press(*INST_FRM->EXIT_BTN);
+    };
+    Select(7);
+    Press(2);
+    auto text = [](const std::string& host) {
+        std::vector<uint8_t> b = testsupport::ReadFile(host);
+        return std::string(b.begin(), b.end());
+    };
+    EXPECT_EQ(text(home + "/.bashrc"), "moje ustawienia");
+    EXPECT_EQ(text(home + "/VEMI-12-2007/Program/.bashrc"), "obce ustawienia");
+    const std::string group = desk_->CommonApplications() + "/VEMI-12-2007";
+    EXPECT_TRUE(std::filesystem::exists(group + "/Program" + testsupport::kShortcutExtension));
+    for (const auto& e : std::filesystem::directory_iterator(group))
+        EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+    EXPECT_TRUE(sys_->Messages().empty());
 }
 
 TEST_F(ActionTest, FixedLinksAndTheMinimiseButton) {

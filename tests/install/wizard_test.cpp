@@ -27,6 +27,9 @@ using platform::W;
 
 namespace {
 
+constexpr WizardMode kInstall = WizardMode::InstallWithShortcut, kUnpack = WizardMode::UnpackForSetup,
+                     kCopy = WizardMode::CopyFolder;
+
 std::vector<uint8_t> Bytes(size_t n, uint32_t seed) {
     std::vector<uint8_t> b(n);
     for (size_t i = 0; i < n; ++i) {
@@ -113,7 +116,7 @@ protected:
         F().RunFile = "prog.exe";
     }
     // Runs the wizard modally; script drives it while it is shown.
-    void Run(int mode, std::function<void()> script) {
+    void Run(WizardMode mode, std::function<void()> script) {
         script_ = std::move(script);
         F().StartWizard(mode);
         F().ShowModal();
@@ -144,7 +147,7 @@ TEST_F(WizardTest, ModeOneInstallsThroughEveryPageWithBackButtonsAndEnter) {
     fs::create_directories(CommonApps() + "/gry");
     fs::create_directories(CommonApps() + "/Akcesoria");
     F().ALL_CB->SetChecked(false);
-    Run(1, [&] {
+    Run(kInstall, [&] {
         EXPECT_EQ(Page(), "CPN1");
         EXPECT_TRUE(Win().Visible());
         EXPECT_EQ(F().LBT1->Text(), W("Wybierz folder docelowy do instalacji programu..."));
@@ -205,7 +208,7 @@ TEST_F(WizardTest, TypedGroupLosesForbiddenCharactersButIsShownAsTyped) {
     F().ALL_CB->SetChecked(true);
     F().RUN_NOW_CB->SetChecked(false);
     const std::string typed = W("Gry: \"nowe\\stare\" żółw");
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         sys_->Type(*F().FED, typed);
         Enter();
@@ -224,11 +227,156 @@ TEST_F(WizardTest, TypedGroupLosesForbiddenCharactersButIsShownAsTyped) {
     EXPECT_TRUE(sys_->ShellRequests().empty());
 }
 
+TEST_F(WizardTest, ShortcutAndGroupNamesAreOnePlainNameInTheMenu) {
+    PrepareInstall(MakeArchive("GRA.ZIP"));
+    F().ALL_CB->SetChecked(false);
+    F().RUN_NOW_CB->SetChecked(false);
+    struct Case {
+        std::string shortcut, group, file;  // the file below the user's menu folder
+    };
+    const Case cases[] = {
+        {"..", "Gry", "Gry/Program"},
+        {".", "Gry", "Gry/Program"},
+        {W("€ ."), "Gry", "Gry/Program"},  // nothing of it may stand in a name
+        {"Gra. .", "Gry..", "Gry/Gra"},     // the dots and blanks Windows drops
+        {"Gra", "..", "Gra"},               // no group: the menu folder itself
+        {"Gra", ".", "Gra"},
+        {"Gra", "\\..\\", "Gra"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shortcut + " in " + c.group);
+        fs::remove_all(UserApps());
+        F().ShortcutName = c.shortcut;
+        Run(kInstall, [&] {
+            Enter();
+            sys_->Type(*F().FED, c.group);
+            Enter();
+            Enter();
+            EXPECT_EQ(Page(), "CPN5");
+            EXPECT_TRUE(F().SC_LAB2->Showing());
+            Press(F().EXIT_BTN);
+        });
+        EXPECT_TRUE(fs::exists(UserApps() + "/" + c.file + ".desktop"));
+        for (const auto& e : fs::recursive_directory_iterator(UserApps()))
+            EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+        EXPECT_TRUE(sys_->Messages().empty());
+        sys_->ClearRecords();
+    }
+}
+
+TEST_F(WizardTest, ATypedFolderThatClimbsAboveItselfIsRefused) {
+    PrepareInstall(MakeArchive("GRA.ZIP"));
+    F().SetupFile = "prog.exe";
+    F().CopySource = "D:\\PROGRAMY";
+    for (const char* typed : {"C:\\VEMI-12-2007\\..", "C:\\Gry/../..", "C:\\Gry\\. .\\x"})
+        for (WizardMode mode : {kInstall, kUnpack, kCopy}) {
+            SCOPED_TRACE(typed);
+            sys_->ClearRecords();
+            Run(mode, [&] {
+                sys_->Type(*F().DED, typed);
+                const std::string page = mode == kInstall ? "CPN3" : "CPN1";
+                while (Page() != page) Enter();
+                Enter();
+                EXPECT_EQ(Page(), page);
+                sys_->ScriptAnswers({platform::kIdYes});
+                CloseBox();
+            });
+            ASSERT_GE(sys_->Messages().size(), 1u);
+            EXPECT_EQ(sys_->Messages()[0].text, W("Nie można utworzyć folderu.\nSprawdź, czy nazwa jest prawidłowa."));
+        }
+    EXPECT_FALSE(fs::exists(home_ + "/prog.exe"));
+    EXPECT_FALSE(fs::exists(home_ + "/GRA.ZIP"));
+    // ".." inside a name is only a name.
+    Run(kUnpack, [&] {
+        sys_->Type(*F().DED, "C:\\Gra..x\\..y");
+        Enter();
+        EXPECT_EQ(Page(), "CPN6");
+        CloseBox();
+    });
+    EXPECT_TRUE(fs::exists(home_ + "/Gra..x/..y/prog.exe"));
+}
+
+TEST_F(WizardTest, AllUsersIsOfferedOnlyWhereTheirMenuCanBeWritten) {
+    PrepareInstall(MakeArchive("GRA.ZIP"));
+    F().RUN_NOW_CB->SetChecked(false);
+    // The all-users folders cannot be made: a file stands where one of them would go.
+    testsupport::WriteFile(tmp_->path() + "/plik", std::string("x"));
+    auto blocked = std::make_unique<testsupport::ScopedEnv>("VEMI_COMMON_MENUS", (tmp_->path() + "/plik/menus").c_str());
+    EXPECT_TRUE(F().ALL_CB->Checked());  // as the window was made
+    Run(kInstall, [&] {
+        Enter();
+        EXPECT_FALSE(F().ALL_CB->Checked());
+        EXPECT_FALSE(F().ALL_CB->Enabled());
+        EXPECT_FALSE(Press(F().ALL_CB));
+        Enter();
+        EXPECT_EQ(F().INFO_MO->Item(6), W("Skrót do programu nie będzie dostępny"));
+        Enter();
+        EXPECT_EQ(Page(), "CPN5");
+        EXPECT_TRUE(F().SC_LAB2->Showing());
+        Press(F().EXIT_BTN);
+    });
+    EXPECT_TRUE(fs::exists(UserApps() + "/VEMI-12-2007/Gra.desktop"));
+    EXPECT_TRUE(sys_->Messages().empty());
+    // Where they can be written the box is offered again.
+    blocked.reset();
+    Run(kInstall, [&] {
+        Enter();
+        EXPECT_TRUE(F().ALL_CB->Enabled());
+        EXPECT_TRUE(Press(F().ALL_CB));
+        EXPECT_TRUE(F().ALL_CB->Checked());
+        Enter();
+        Enter();
+        Press(F().EXIT_BTN);
+    });
+    EXPECT_TRUE(fs::exists(CommonApps() + "/VEMI-12-2007/Gra.desktop"));
+}
+
+TEST_F(WizardTest, GroupsAreListedInThePolishAlphabet) {
+    PrepareInstall(MakeArchive("GRA.ZIP"));
+    const std::vector<std::string> sorted = {"Cyfry", W("Ćwiczenia"), "lotto", W("Łamigłówki"), "Zabawy", W("żółw")};
+    for (const std::string& g : sorted) fs::create_directories(UserApps() + "/" + platform::Cp1250ToUtf8(g));
+    Run(kInstall, [&] {
+        Enter();
+        EXPECT_EQ(F().FLB->Items(), sorted);
+        sys_->ScriptAnswers({platform::kIdYes});
+        CloseBox();
+    });
+}
+
+TEST_F(WizardTest, TheLastPageSaysWhenTheMenuNeedsWineForAWindowsProgram) {
+    const std::string bin = tmp_->path() + "/bin";
+    fs::create_directories(bin);
+    struct Case {
+        std::string runFile;
+        bool wine, told;
+    };
+    for (const Case& c : {Case{"prog.exe", false, true}, Case{"prog.exe", true, false}, Case{"^", false, false}}) {
+        SCOPED_TRACE(c.runFile + (c.wine ? " with wine" : " without wine"));
+        fs::remove(bin + "/wine");
+        if (c.wine) {
+            testsupport::WriteFile(bin + "/wine", std::string("#!/bin/sh\n"));
+            fs::permissions(bin + "/wine", fs::perms::owner_all);
+        }
+        testsupport::ScopedEnv path("PATH", bin.c_str());
+        PrepareInstall(MakeArchive("GRA.ZIP"));
+        F().RunFile = c.runFile;
+        Run(kInstall, [&] {
+            Enter();
+            Enter();
+            Enter();
+            EXPECT_EQ(Page(), "CPN5");
+            EXPECT_EQ(F().WINE_LAB->Showing(), c.told);
+            EXPECT_EQ(F().WINE_LAB->Text(), W("Uwaga: do uruchomienia programu z menu potrzebny jest wine."));
+            CloseBox();
+        });
+    }
+}
+
 TEST_F(WizardTest, ChoosingAFolderOrADriveProposesItWithTheProgramFolder) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     fs::create_directories(home_ + "/Programy/Stare");
     fs::create_directories(home_ + "/.cache");
-    Run(1, [&] {
+    Run(kInstall, [&] {
         // The list shows the drive and its folders; hidden ones are left out.
         const auto& rows = F().DLB->Rows();
         ASSERT_EQ(rows.size(), 2u);
@@ -268,7 +416,7 @@ TEST_F(WizardTest, ModeTwoMakesTheTemporaryFolderAtOnceAndStartsTheSetupFromIt) 
     F().ProgramFolderName = "Edytor";
     F().SetupFile = "prog.exe";
     // Cancelled right away, the temporary folder is there all the same.
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         EXPECT_TRUE(fs::is_directory(home_ + "/Wersje_instalacyjne"));
         EXPECT_EQ(F().DED->Text(), "C:\\Wersje_instalacyjne\\Edytor");
         EXPECT_EQ(F().LBT1->Text(), W("Wybierz folder TYMCZASOWY do rozpakowania archiwum..."));
@@ -284,7 +432,7 @@ TEST_F(WizardTest, ModeTwoMakesTheTemporaryFolderAtOnceAndStartsTheSetupFromIt) 
     EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Question);
     sys_->ClearRecords();
     fs::remove_all(home_ + "/Wersje_instalacyjne");
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         Enter();  // Dalej > unpacks at once
         EXPECT_EQ(Page(), "CPN6");
         EXPECT_EQ(F().TFLD_LAB->Text(), "C:\\Wersje_instalacyjne\\Edytor");
@@ -297,7 +445,7 @@ TEST_F(WizardTest, ModeTwoMakesTheTemporaryFolderAtOnceAndStartsTheSetupFromIt) 
     EXPECT_EQ(sys_->ShellRequests()[0].dir, home_ + "/Wersje_instalacyjne/Edytor");
     // The close box on CPN6 leaves the setup program alone.
     sys_->ClearRecords();
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         Enter();
         EXPECT_EQ(Page(), "CPN6");
         CloseBox();
@@ -312,7 +460,7 @@ TEST_F(WizardTest, CloseBoxAndCancelAskOnTheFirstPagesOfModesOneAndTwo) {
     for (const char* page : {"CPN1", "CPN2", "CPN3"})
         for (bool closeBox : {false, true}) {
             sys_->ClearRecords();
-            Run(1, [&] {
+            Run(kInstall, [&] {
                 while (Page() != page) Enter();
                 Control* cancel = Page() == "CPN1" ? F().DFLD_EXIT_BTN : Page() == "CPN2" ? F().SFLD_EXIT_BTN : F().INST_EXIT_BTN;
                 sys_->ScriptAnswers({platform::kIdNo});
@@ -331,7 +479,7 @@ TEST_F(WizardTest, CloseBoxAndCancelAskOnTheFirstPagesOfModesOneAndTwo) {
 TEST_F(WizardTest, FolderThatCannotBeMadeKeepsThePageAndSaysSo) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     testsupport::WriteFile(home_ + "/plik", std::string("x"));  // a file where a folder should go
-    Run(1, [&] {
+    Run(kInstall, [&] {
         sys_->Type(*F().DED, "C:\\plik\\Gra");
         Enter();
         Enter();
@@ -349,7 +497,7 @@ TEST_F(WizardTest, FolderThatCannotBeMadeKeepsThePageAndSaysSo) {
     sys_->ClearRecords();
     F().ArchivePath = MakeArchive("SETUP.ZIP");
     F().SetupFile = "prog.exe";
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         sys_->Type(*F().DED, "C:\\plik\\x");
         Enter();
         EXPECT_EQ(Page(), "CPN1");
@@ -359,7 +507,7 @@ TEST_F(WizardTest, FolderThatCannotBeMadeKeepsThePageAndSaysSo) {
     EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Error);
     sys_->ClearRecords();
     F().CopySource = "D:\\PROGRAMY";
-    Run(3, [&] {
+    Run(kCopy, [&] {
         sys_->Type(*F().DED, "C:\\plik\\x");
         Enter();
         EXPECT_EQ(Page(), "CPN1");
@@ -385,7 +533,7 @@ TEST_F(WizardTest, CancelDuringALargeExtractionRemovesThePartlyWrittenFileAndClo
             EXPECT_TRUE(F().CancelRequested);
         }
     };
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         Enter();
         Enter();
@@ -415,7 +563,7 @@ TEST_F(WizardTest, CloseBoxDuringAnExtractionStopsItOnceConfirmed) {
             EXPECT_TRUE(Win().Visible());  // stays until the extraction has stopped
         }
     };
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         Enter();
         EXPECT_FALSE(Win().Visible());
     });
@@ -427,7 +575,7 @@ TEST_F(WizardTest, MessagesAreHandledOncePerFileNotForEveryPieceOfIt) {
     PrepareInstall(MakeArchive("DUZY.ZIP", 5u << 20));
     int pumps = 0;
     sys_->onProcessMessages = [&] { ++pumps; };  // the clock stands still
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         Enter();
         const int labelDraws = Win().Repaints(*F().FN_LAB);
@@ -446,7 +594,7 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
     // Through the pages and "Zainstaluj": the failure brings the user back to the
     // summary, which the close box then leaves.
     auto installFailsBackToTheSummary = [&] {
-        Run(1, [&] {
+        Run(kInstall, [&] {
             Enter();
             Enter();
             Enter();
@@ -495,7 +643,7 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
     }
     F().ArchivePath = "D:\\PROGRAMY\\ZLY.ZIP";
     F().SetupFile = "setup.exe";
-    Run(2, [&] {
+    Run(kUnpack, [&] {
         Enter();
         EXPECT_EQ(Page(), "CPN1");
         sys_->ScriptAnswers({platform::kIdYes});
@@ -514,7 +662,7 @@ TEST_F(WizardTest, ShortcutThatCannotBeMadeIsNotAnnounced) {
     // The user's menu folder is a file: no group can be made in it.
     fs::create_directories(fs::path(UserApps()).parent_path());
     testsupport::WriteFile(UserApps(), std::string("x"));
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         Enter();
         Enter();
@@ -532,7 +680,7 @@ TEST_F(WizardTest, ShortcutThatCannotBeMadeIsNotAnnounced) {
     // The next use that succeeds announces its shortcut again.
     fs::remove(UserApps());
     sys_->ClearRecords();
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         Enter();
         Enter();
@@ -550,7 +698,7 @@ TEST_F(WizardTest, EmptyOrCaretRunFileMakesTheFolderTheShortcutAndTheStart) {
         F().ALL_CB->SetChecked(false);
         F().RUN_NOW_CB->SetChecked(true);
         sys_->ClearRecords();
-        Run(1, [&] {
+        Run(kInstall, [&] {
             Enter();
             Enter();
             Enter();
@@ -600,7 +748,7 @@ TEST_F(WizardTest, ModeThreeCopiesAndClearsReadOnlyWhileTheBarMoves) {
             }
         }
     };
-    Run(3, [&] {
+    Run(kCopy, [&] {
         EXPECT_FALSE(F().ABT_BTN->Visible());
         EXPECT_FALSE(F().PB->Visible());
         EXPECT_FALSE(F().ICU_BTN->Visible());
@@ -631,24 +779,24 @@ TEST_F(WizardTest, ModeThreeCopiesAndClearsReadOnlyWhileTheBarMoves) {
 TEST_F(WizardTest, ModeThreeClosesWithoutAQuestionAndFailsToTheInterruptedPage) {
     F().CopySource = "D:\\PROGRAMY\\Brak";
     F().ProgramFolderName = "Brak";
-    Run(3, [&] {
+    Run(kCopy, [&] {
         Press(F().DFLD_EXIT_BTN);
         EXPECT_FALSE(Win().Visible());
     });
-    Run(3, [&] {
+    Run(kCopy, [&] {
         CloseBox();
         EXPECT_FALSE(Win().Visible());
     });
     EXPECT_TRUE(sys_->Messages().empty());
     // A source that cannot be entered is a failed copy.
-    Run(3, [&] {
+    Run(kCopy, [&] {
         Enter();
         EXPECT_EQ(Page(), "CPN8");
         Press(F().BitBtn1);
         EXPECT_FALSE(Win().Visible());
     });
     // CPN7 and CPN8 close with their close box too.
-    Run(3, [&] {
+    Run(kCopy, [&] {
         Enter();
         CloseBox();
         EXPECT_FALSE(Win().Visible());
@@ -701,7 +849,7 @@ TEST_F(WizardTest, AboutBoxOpensFromTheFirstPageAndClosesWithItsButton) {
         sys_->KeyDown(box, platform::kVkReturn);
         EXPECT_FALSE(box.Visible());
     };
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Press(F().ABT_BTN);
         EXPECT_EQ(Page(), "CPN1");
         EXPECT_EQ(about_->ModalResult, platform::kIdOk);
@@ -714,7 +862,7 @@ TEST_F(WizardTest, AboutBoxOpensFromTheFirstPageAndClosesWithItsButton) {
 TEST_F(WizardTest, ChecksGroupsAndListKeepWhatThePreviousUseLeft) {
     PrepareInstall(MakeArchive("GRA.ZIP"));
     fs::create_directories(UserApps() + "/Gry");
-    Run(1, [&] {
+    Run(kInstall, [&] {
         Enter();
         sys_->Press(*F().ALL_CB);
         EXPECT_FALSE(F().ALL_CB->Checked());
@@ -723,7 +871,7 @@ TEST_F(WizardTest, ChecksGroupsAndListKeepWhatThePreviousUseLeft) {
         CloseBox();
     });
     F().ProgramFolderName = "Druga";
-    Run(1, [&] {
+    Run(kInstall, [&] {
         EXPECT_EQ(Page(), "CPN1");
         EXPECT_FALSE(F().ALL_CB->Checked());
         EXPECT_EQ(F().FED->Text(), "Inna");

@@ -98,6 +98,24 @@ TEST_F(ControlsTest, SortedListsIgnoreCaseAndKeepTheSelectionOnItsItem) {
     EXPECT_EQ(chosen, 2);
 }
 
+TEST_F(ControlsTest, SortedListsFollowThePolishAlphabetIgnoringCase) {
+    // Signs before digits before letters; each Polish letter after its plain one;
+    // a letter of another language with its plain one, after it when all else is equal.
+    const std::vector<std::string> sorted = {
+        "_x",   "2048", "Ala",    W("ąki"),         "cyfry",   W("Ćwiczenia"), "Echo",     "Eclair",
+        W("Éclair"), W("Ęta"), "lotto", W("Łamigłówki"), "Nowy",    W("Ńa"),       "ola",      W("Ósemki"),
+        "Szachy", W("Śmieci"), "zebra", W("Źródła"),     W("Żółw"),
+    };
+    Control& list = Add(ControlKind::List);
+    list.SetSorted(true);
+    for (size_t i = 0; i < sorted.size(); ++i) list.AddItem(sorted[(i * 8) % sorted.size()]);  // 8 and 21 share no factor
+    EXPECT_EQ(list.Items(), sorted);
+    Control& later = Add(ControlKind::List);
+    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) later.AddItem(*it);
+    later.SetSorted(true);
+    EXPECT_EQ(later.Items(), sorted);
+}
+
 TEST_F(ControlsTest, FolderListShowsTheWayDownAndOpensWhatTheUserPicks) {
     testsupport::TempDir tmp;
     fs::create_directories(tmp / "a/Beta");

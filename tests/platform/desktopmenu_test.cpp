@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "platform/posix/desktopmenu.h"
+#include "platform/startmenu.h"
 #include "support/test_support.h"
 
 using namespace platform;
@@ -84,6 +86,37 @@ TEST(DesktopMenu, FoldersFollowTheUsersSettingsAndTheRedirections) {
         EXPECT_EQ(f.directories, "/tmp/x/share/desktop-directories");
         EXPECT_EQ(f.mergedMenus, "/tmp/x/menus");
     }
+}
+
+// Whether shortcuts can be made in a set of menu folders, answered before trying:
+// every folder that is missing must be one the user can create.
+TEST(DesktopMenu, FoldersAreWritableWhenEachCanBeMadeOrWrittenInto) {
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir / "plik", "x");
+    const MenuFolders fresh = FoldersIn(dir);
+    EXPECT_TRUE(CanWriteMenuFolders(fresh));  // none exists yet; their parents can take them
+    fs::create_directories(fresh.applications);
+    fs::create_directories(fresh.mergedMenus);
+    EXPECT_TRUE(CanWriteMenuFolders(fresh));
+    // A file where a folder should be stops whoever runs this, the administrator too.
+    const std::string blocked = dir / "plik/applications";
+    for (int which = 0; which < 3; ++which) {
+        MenuFolders f = fresh;
+        (which == 0 ? f.applications : which == 1 ? f.directories : f.mergedMenus) = blocked;
+        EXPECT_FALSE(CanWriteMenuFolders(f)) << which;
+    }
+    EXPECT_FALSE(CanWriteMenuFolders(MenuFolders{}));
+    // The permission bits stop an ordinary user (the administrator writes anyway).
+    if (geteuid() != 0) {
+        chmod((dir / "share").c_str(), 0555);
+        EXPECT_FALSE(CanWriteMenuFolders(fresh));
+        chmod((dir / "share").c_str(), 0755);
+    }
+    // The all-users folders are the ones asked about, redirections included.
+    ScopedEnv programs("VEMI_COMMON_PROGRAMS", fresh.applications.c_str()), menus("VEMI_COMMON_MENUS", blocked.c_str());
+    EXPECT_FALSE(CanWriteCommonPrograms());
+    ScopedEnv menus2("VEMI_COMMON_MENUS", fresh.mergedMenus.c_str());
+    EXPECT_TRUE(CanWriteCommonPrograms());
 }
 
 TEST(DesktopMenu, ExecStartsEachKindOfTargetAndEveryNameSurvivesTheQuoting) {

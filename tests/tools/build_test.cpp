@@ -372,12 +372,21 @@ TEST(DiscBuild, MenuProgramGoesToTheRootAsVemi32) {
     const fs::perms p = fs::status(disc + "/vemi32").permissions();
     for (fs::perms bit : {fs::perms::owner_exec, fs::perms::group_exec, fs::perms::others_exec, fs::perms::others_read})
         EXPECT_NE(p & bit, fs::perms::none) << static_cast<int>(bit);
+    // Beside it, what the licences of the libraries built into it ask to be said.
+    bytes = ReadFile(disc + "/vemi32-licencje.txt");
+    const std::string notices(bytes.begin(), bytes.end());
+    for (const char* required : {"vemi32 is based in part on the work of the FLTK project (http://www.fltk.org).",
+                                 "This software is based in part on the work of the Independent JPEG Group.",
+                                 "Copyright 2016, 2018 Eric Biggers",
+                                 "The above copyright notice and this permission notice shall be included in all\n"})
+        EXPECT_NE(notices.find(required), std::string::npos) << required;
 
     // The Windows build keeps its extension.
     testsupport::WriteFile(tmp / "bin/Menu.EXE", std::string("MZ"));
     ASSERT_EQ(build("--program='" + (tmp / "bin/Menu.EXE") + "'", &out), 0) << out;
     EXPECT_TRUE(fs::exists(disc + "/vemi32.exe"));
     EXPECT_EQ(ReadFile(disc + "/vemi32")[0], 'o') << "only the stale copy from disc/ is left";
+    EXPECT_FALSE(fs::exists(disc + "/vemi32-licencje.txt")) << "it carries none of those libraries";
     // ... and starts by itself from the drive, with its own icon.
     auto autorun = ReadFile(disc + "/autorun.inf");
     EXPECT_EQ(std::string(autorun.begin(), autorun.end()), "[autorun]\r\nopen=vemi32.exe\r\nicon=vemi32.exe,0\r\n");

@@ -281,6 +281,28 @@ TEST_F(DiscCheck, CatalogueFaultsNameTheRecord) {
     EXPECT_EQ(OnlyError(out), "error: \\CDInst\\Dat\\mains.ndt: is missing: the menu stops with DISK READ ERROR");
 }
 
+// The installer names a program's folder and shortcut after it; names it has to
+// replace are worth a warning, not a failure.
+TEST_F(DiscCheck, ProgramNamesTheInstallerMustReplaceAreWarnings) {
+    CJXNdt4File c = Main();
+    std::vector<int> programs;
+    for (int r = 0; r < c.recordCount && programs.size() < 4; ++r)
+        if (c.GetField(r, 14) == "11" && !c.GetField(r, 1).empty()) programs.push_back(r);
+    ASSERT_EQ(programs.size(), 4u);
+    const std::string names[] = {"..", "Gra 2.0. ", "\x80\x80", "Gra 2.0"};
+    for (size_t i = 0; i < programs.size(); ++i) c.lines[c.firstRecordLine + 16 * programs[i]] = names[i];
+    WriteFile(disc_ + "/CDInst/Dat/main.ndt", tool::WriteCatalogue(c.lines));
+
+    std::string out;
+    EXPECT_EQ(Check(out), 0) << out;
+    const std::vector<std::string> warnings = Lines(out, "warning: ");
+    ASSERT_EQ(warnings.size(), 3u) << out;
+    const std::string why = "is no plain name for the installer's folder and shortcut; they become ";
+    EXPECT_EQ(warnings[0], "warning: " + Named(c, programs[0]) + why + "\"Program\" and \"Program\"");
+    EXPECT_EQ(warnings[1], "warning: " + Named(c, programs[1]) + why + "\"Gra 2.0\" and \"Gra 2.0\"");
+    EXPECT_EQ(warnings[2], "warning: " + Named(c, programs[2]) + why + "\"€€\" and \"Program\"");
+}
+
 // Without "Outro.exe" the menu just closes when the user leaves: nothing fails, so
 // the check warns rather than fails, but a disc is not meant to go without it.
 TEST_F(DiscCheck, AMissingExitProgramIsAWarning) {

@@ -132,7 +132,7 @@ TEST_F(WizardOnWin32, ModeOneGoesThroughItsPagesWithEnterTypingAndClicks) {
     MakeArchive();
     fs::create_directories(testsupport::U8Path(desk_->UserApplications() + "/Gry"));
     fs::create_directories(testsupport::U8Path(desk_->CommonApplications() + "/Akcesoria"));
-    F().StartWizard(1);
+    F().StartWizard(WizardMode::InstallWithShortcut);
     Win().Show();
     Pump();
 
@@ -186,7 +186,7 @@ TEST_F(WizardOnWin32, ModeOneGoesThroughItsPagesWithEnterTypingAndClicks) {
 TEST_F(WizardOnWin32, ChoosingADriveAndAFolderProposesThem) {
     fs::create_directories(testsupport::U8Path(disc_ + "/GRY/Łamigłówki"));
     F().ProgramFolderName = "Gra";
-    F().StartWizard(3);
+    F().StartWizard(WizardMode::CopyFolder);
     Win().Show();
     Pump();
     EXPECT_EQ(Text(Of(F().DED)), L"C:\\VEMI - kopie programów\\Gra");
@@ -214,7 +214,7 @@ TEST_F(WizardOnWin32, ChoosingADriveAndAFolderProposesThem) {
 }
 
 TEST_F(WizardOnWin32, AboutBoxRunsModallyAndEnterClosesIt) {
-    F().StartWizard(1);
+    F().StartWizard(WizardMode::InstallWithShortcut);
     Win().Show();
     Pump();
     auto& about = static_cast<TestDialog&>(about_->Window());

@@ -268,6 +268,48 @@ std::vector<uint8_t> PictureStream() {
     return stream;
 }
 
+// What the licences of the libraries linked into the Linux menu program ask its
+// users to be told: FLTK that the program uses it, the IJG code in libjpeg-turbo
+// the sentence it prescribes, libdeflate its copyright and permission notice whole.
+// (zlib comes from the reader's system, and the C++ runtime asks for nothing.)
+const char* const kLinuxProgramNotices =
+    "vemi32 – menu płyty VEMI dla Linuksa\n"
+    "\n"
+    "W plik programu są wbudowane biblioteki innych autorów. Ich licencje wymagają\n"
+    "poniższych informacji.\n"
+    "\n"
+    "\n"
+    "FLTK (interfejs okien), licencja GNU LGPL 2 z wyjątkami FLTK\n"
+    "\n"
+    "vemi32 is based in part on the work of the FLTK project (http://www.fltk.org).\n"
+    "\n"
+    "\n"
+    "libjpeg-turbo (odczyt obrazów JPEG), licencja IJG\n"
+    "\n"
+    "This software is based in part on the work of the Independent JPEG Group.\n"
+    "\n"
+    "\n"
+    "libdeflate (rozpakowywanie archiwów ZIP), licencja MIT\n"
+    "\n"
+    "Copyright 2016, 2018 Eric Biggers\n"
+    "\n"
+    "Permission is hereby granted, free of charge, to any person obtaining a copy of\n"
+    "this software and associated documentation files (the \"Software\"), to deal in\n"
+    "the Software without restriction, including without limitation the rights to\n"
+    "use, copy, modify, merge, publish, distribute, sublicense, and/or sell copies of\n"
+    "the Software, and to permit persons to whom the Software is furnished to do so,\n"
+    "subject to the following conditions:\n"
+    "\n"
+    "The above copyright notice and this permission notice shall be included in all\n"
+    "copies or substantial portions of the Software.\n"
+    "\n"
+    "THE SOFTWARE IS PROVIDED \"AS IS\", WITHOUT WARRANTY OF ANY KIND, EXPRESS OR\n"
+    "IMPLIED, INCLUDING BUT NOT LIMITED TO THE WARRANTIES OF MERCHANTABILITY, FITNESS\n"
+    "FOR A PARTICULAR PURPOSE AND NONINFRINGEMENT. IN NO EVENT SHALL THE AUTHORS OR\n"
+    "COPYRIGHT HOLDERS BE LIABLE FOR ANY CLAIM, DAMAGES OR OTHER LIABILITY, WHETHER\n"
+    "IN AN ACTION OF CONTRACT, TORT OR OTHERWISE, ARISING FROM, OUT OF OR IN\n"
+    "CONNECTION WITH THE SOFTWARE OR THE USE OR OTHER DEALINGS IN THE SOFTWARE.\n";
+
 std::string AutorunText() { return "[autorun]\r\nopen=vemi32.exe\r\nicon=vemi32.exe,0\r\n"; }
 
 std::string ProgramNameOnDisc(const std::string& program) {
@@ -351,6 +393,7 @@ BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outD
         // A Windows disc starts its menu by itself when it goes in, with the menu's
         // icon on the drive, as a pressed disc does.
         if (sum.program == "vemi32.exe") WriteBytes(out / "autorun.inf", AutorunText());
+        else WriteBytes(out / "vemi32-licencje.txt", std::string(kLinuxProgramNotices));
     }
     return sum;
 }

@@ -14,6 +14,7 @@
 #include "catalogue/Cjxkoderu.h"
 #include "catalogue/Cjxndt4fileu.h"
 #include "catalogue/Discpaths.h"
+#include "install/Jxshellutils.h"
 #include "install/Zipreaderu.h"
 #include "platform/bmp.h"
 #include "platform/jpeg.h"
@@ -169,6 +170,8 @@ private:
     void Record(const CJXNdt4File& work, int r, const std::string& subject);
     void RunFile(const std::string& subject, const std::string& folder, const std::string& name, const char* what,
                  bool caretMeansNone);
+    // A warning when the installer has to rename what it makes from a program's name.
+    void InstalledNames(const std::string& name, const std::string& subject);
     std::string Look(const std::string& winPath, bool decode);
     ArchiveInfo& Archive(const std::string& winPath, const std::string& subject);
     bool Stream(std::string_view archive, std::string_view member, platform::MemoryStream& out, std::string& subject);
@@ -293,6 +296,7 @@ void Checker::Record(const CJXNdt4File& work, int r, const std::string& subject)
         if (!platform::FileExists(info)) Error(subject, "information file " + Shown(info) + " is missing");
         else if (auto host = platform::Drives().ToHost(info)) infoFiles_.insert(*host);
     }
+    if (!f1.empty() && IsProgram(work, r)) InstalledNames(work.GetField(r, 0), subject);
     std::array<std::string, 10> pictures;
     const int count = discpaths::ParsePictureList(f4, pictures);
     if (count == 0 && IsProgram(work, r)) ++withoutPictures_;
@@ -309,6 +313,18 @@ void Checker::Record(const CJXNdt4File& work, int r, const std::string& subject)
         }
         if (std::string why = Look(large, true); !why.empty()) Error(subject, "large screenshot " + Shown(large) + " " + why);
     }
+}
+
+void Checker::InstalledNames(const std::string& name, const std::string& subject) {
+    // The wizard names the folder it proposes and the shortcut after the program; a
+    // name that is no plain file name as it stands (".", "..", dots or blanks at its
+    // end, nothing a shortcut may keep) is replaced, which the disc's maker should
+    // rather choose.
+    const std::string folder = FolderNameForProgram(name);
+    auto plain = [](const std::string& s) { return !s.empty() && PlainName(s, "") == s; };
+    if (plain(name) && plain(SanitizeName(folder))) return;
+    Warning(subject, "is no plain name for the installer's folder and shortcut; they become \"" + Utf8(folder) + "\" and \"" +
+                         Utf8(ShortcutFileName(folder)) + "\"");
 }
 
 void Checker::RunFile(const std::string& subject, const std::string& folder, const std::string& name, const char* what,

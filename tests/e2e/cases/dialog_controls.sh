@@ -9,7 +9,7 @@ DLG_EDIT="100 90"
 DLG_LIST_ROW1="300 133"      # second row of the group list ("Gry" once sorted)
 DLG_CHECK="258 189"
 DLG_FOLDER_ROW1="100 133"    # second row of the folder list
-DLG_FOLDER_ROW3="100 167"    # fourth row of the folder list ("Łódź")
+DLG_FOLDER_ROW2="100 150"    # third row of the folder list ("Łódź": Alfa, Łódź, zeta)
 DLG_DRIVES="100 241"
 DLG_BACK="285 332"
 DLG_ASK="52 332"
@@ -102,7 +102,7 @@ e2e_case() {
     e2e_wait_line "^select 1 $(e2e_cp1250_hex Gry)\$"
     e2e_click_client "$dlg" $DLG_CHECK
     e2e_wait_line '^check 1$'
-    e2e_double_click_client "$dlg" $DLG_FOLDER_ROW3
+    e2e_double_click_client "$dlg" $DLG_FOLDER_ROW2
     e2e_wait_line '^open C:\\Łódź$'
     e2e_shot folder-opened
     e2e_click_client "$dlg" $DLG_DRIVES

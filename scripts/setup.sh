@@ -41,3 +41,9 @@ if ((${#missing[@]})); then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# The end-to-end tests run the menu as a reader does, as an ordinary account; when
+# the tests run as root, this is the account they use.
+if [ "$(id -u)" = 0 ] && ! id -u vemi-reader >/dev/null 2>&1; then
+  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin vemi-reader
+fi

@@ -37,6 +37,74 @@ e2e_cleanup() {
     E2E_PIDS=()
 }
 
+# --- the program runs as a reader: an ordinary account, never root ---
+# Root passes every permission check (a read-only file is writable to it, the
+# all-users menu folders are open to it), so a test run as root says nothing about
+# what a reader meets. When the tests run as root, the program under test runs as
+# the account vemi-reader (scripts/setup.sh makes it; nobody if it is missing),
+# with a home folder of its own in the case's folder; the case's folders become the
+# reader's, except the ones a case declares the system's (e2e_system_folder), which
+# stay root's and read-only to the reader. A case that must run its program as the
+# build's own user sets E2E_AS_READER=0 and says why.
+E2E_AS_READER=${E2E_AS_READER:-1}
+E2E_SYSTEM_FOLDERS=()
+
+e2e_reader_ids() {
+    if id -u vemi-reader >/dev/null 2>&1; then
+        echo "$(id -u vemi-reader) $(id -g vemi-reader)"
+    else
+        echo "65534 65534"
+    fi
+}
+
+# Becomes the command, run as the reader (as it is, when the tests do not run as
+# root); for a background job, whose process id is then the program's own.
+e2e_exec_as_reader() {
+    if [ "$(id -u)" != 0 ] || [ "$E2E_AS_READER" != 1 ]; then
+        exec "$@"
+    fi
+    local ids
+    read -r -a ids <<<"$(e2e_reader_ids)"
+    exec setpriv --reuid="${ids[0]}" --regid="${ids[1]}" --clear-groups -- \
+        env HOME="$E2E_DIR/home" USER=vemi-reader LOGNAME=vemi-reader "$@"
+}
+
+# Folders that belong to the system, as /usr/local/share/applications does:
+# present, but not the reader's to write.
+e2e_system_folder() {
+    local d
+    for d in "$@"; do
+        mkdir -p "$d"
+        E2E_SYSTEM_FOLDERS+=("$d")
+    done
+}
+
+# Gives the case's folder to the reader before its program starts: the reader
+# must be able to reach the build's programs, and owns what the case made for it.
+e2e_hand_over() {
+    [ "$(id -u)" = 0 ] && [ "$E2E_AS_READER" = 1 ] || return 0
+    local ids d
+    read -r -a ids <<<"$(e2e_reader_ids)"
+    mkdir -p "$E2E_DIR/home"
+    chown -R "${ids[0]}:${ids[1]}" "$E2E_DIR"
+    for d in "${E2E_SYSTEM_FOLDERS[@]}"; do
+        chown -R 0:0 "$d"
+        chmod -R go-w "$d"
+    done
+    # The checkout may lie in a folder only root may enter (/root): the reader needs
+    # to pass through every level above the build, as through /usr to a program.
+    local path="" part parts
+    IFS=/ read -r -a parts <<<"$(cd "${E2E_BUILD_DIR:-$E2E_DIR}" && pwd)"
+    for part in "${parts[@]}"; do
+        [ -n "$part" ] || continue
+        path="$path/$part"
+        if ! setpriv --reuid="${ids[0]}" --regid="${ids[1]}" --clear-groups -- test -x "$path"; then
+            chmod o+x "$path"
+            e2e_log "let the reader pass through $path"
+        fi
+    done
+}
+
 # Polls a command until it succeeds; false after the timeout (seconds).
 e2e_until() {
     local timeout=$1; shift
@@ -129,7 +197,8 @@ e2e_probe_managed() {
 e2e_start_app() {
     E2E_APP_OUT="$E2E_DIR/app.out"
     : >"$E2E_APP_OUT"
-    "$@" >"$E2E_APP_OUT" 2>"$E2E_DIR/app.err" &
+    e2e_hand_over
+    e2e_exec_as_reader "$@" >"$E2E_APP_OUT" 2>"$E2E_DIR/app.err" &
     E2E_APP_PID=$!
     E2E_PIDS+=("$E2E_APP_PID")
     e2e_log "started $* (pid $E2E_APP_PID)"

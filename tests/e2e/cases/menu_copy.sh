@@ -15,6 +15,7 @@ e2e_case() {
     . "$here/menu_lib.sh"
     local c="$E2E_DIR/c" disc="$E2E_DIR/disc"
     mkdir -p "$c"
+    e2e_system_folder "$E2E_DIR/xdg/common/applications" "$E2E_DIR/xdg/common/menus"
     cp -r "$MENU_DISC" "$disc"
     local src="$disc/Programy/PelneWersje/KreatorStron"
     chmod -R a-w "$src"

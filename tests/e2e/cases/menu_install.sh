@@ -39,8 +39,10 @@ e2e_case() {
     mkdir -p "$c" "$xdg"
     e2e_map_polish_keys
     # Groups already in the two Start menus, one of them in both: listed once.
-    mkdir -p "$xdg/data/applications/Gry" "$xdg/data/applications/Internet" "$xdg/data/applications/VEMI-11-2007" \
-        "$xdg/common/applications/Gry" "$xdg/common/applications/Akcesoria"
+    mkdir -p "$xdg/data/applications/Gry" "$xdg/data/applications/Internet" "$xdg/data/applications/VEMI-11-2007"
+    # The all-users menu is the system's, as on a reader's desktop: there, and
+    # read-only to the reader.
+    e2e_system_folder "$xdg/common/applications/Gry" "$xdg/common/applications/Akcesoria" "$xdg/common/menus"
     menu_start VEMI_DRIVE_C="$c" XDG_DATA_HOME="$xdg/data" XDG_CONFIG_HOME="$xdg/config" \
         VEMI_COMMON_PROGRAMS="$xdg/common/applications" VEMI_COMMON_MENUS="$xdg/common/menus"
     # shellcheck disable=SC2086
@@ -96,14 +98,16 @@ e2e_case() {
     diff -r "$list" "$target" >"$E2E_DIR/diff.txt" 2>&1 || e2e_fail "installed files differ from the archive: $(head -5 "$E2E_DIR/diff.txt")"
     rm -rf "$list"
 
-    # The shortcut: all users' (the check box is ticked at first), in the issue's
-    # group, valid, starting the program in its folder; the group is a sub-menu.
-    local entry="$xdg/common/applications/Moje gry źółć/Malarz 3.desktop"
+    # The shortcut: the reader's own, since the all-users menu is not the reader's
+    # to write; in the typed group, valid, starting the program in its folder; the
+    # group is a sub-menu.
+    local entry="$xdg/data/applications/Moje gry źółć/Malarz 3.desktop"
     [ -f "$entry" ] || e2e_fail "no desktop entry at $entry: $(find "$xdg" -type f)"
     desktop-file-validate "$entry" >"$E2E_DIR/validate.txt" 2>&1 || e2e_fail "the entry is not valid: $(cat "$E2E_DIR/validate.txt")"
     grep -q "^Path=$target\$" "$entry" || e2e_fail "the entry's working folder is not $target: $(cat "$entry")"
     grep -q '^Exec=.*Malarz3\.exe' "$entry" || e2e_fail "the entry does not start Malarz3.exe: $(cat "$entry")"
-    grep -rq 'Moje gry źółć' "$xdg/common/menus" "$xdg/common/desktop-directories" || e2e_fail "no sub-menu for the group"
+    grep -rq 'Moje gry źółć' "$xdg/config/menus" "$xdg/data/desktop-directories" || e2e_fail "no sub-menu for the group"
+    [ -z "$(find "$xdg/common" -newer "$E2E_DIR/app.err" -type f)" ] || e2e_fail "something was written into the all-users menu"
 
     # Biuro Domowe 2007: an archive with its own setup program. The wizard unpacks
     # it into C:\Wersje_instalacyjne and hands setup.exe to the desktop.

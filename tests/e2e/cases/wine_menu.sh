@@ -6,6 +6,9 @@
 # viewer clicked through, minimising and restoring, and the installer wizard in
 # front of the menu, whose screenshot is kept. The Windows build runs it, next to
 # the native build that made its disc.
+# wine keeps to a prefix owned by the user who runs it, and the Windows build's
+# prefix is the build's: this case runs its programs as the build's own user.
+E2E_AS_READER=0
 E2E_SCREEN=1024x768
 
 # The two pictures agree but for how the two JPEG decoders round (the system's

@@ -1,6 +1,7 @@
 #include "install/Vemiinstu.h"
 
 #include <algorithm>
+#include <new>
 
 #include "install/Abtu.h"
 #include "install/Jxshellutils.h"
@@ -362,6 +363,8 @@ void TINST_FRM::INST_GO_BTNClick() {
         platform::ForceDirectories(target);
         exists = platform::DirectoryExists(target);
     } catch (...) {
+        // Reported just below: whatever stopped the folder, the user hears that it
+        // cannot be made.
         exists = false;
     }
     if (!exists) {
@@ -410,18 +413,26 @@ bool TINST_FRM::Extract() {
         ZF.CloseArchive();
         return true;
     } catch (const std::exception& e) {
-        try {
-            ZF.CloseArchive();
-        } catch (...) {
-        }
+        ZF.CloseArchive();
         // A stop the user asked for ends quietly, whatever the reader said about it.
         if (CancelRequested) return true;
+        // The reader names the member it failed on; names are judged before the
+        // first file is begun, so that member need not be the current one. Its
+        // English words are for vemi-disc: the user gets the kind in Polish.
+        std::string member = currentMember_;
+        std::string reason = W("Wystąpił nieoczekiwany błąd.");
+        if (const auto* zip = dynamic_cast<const EJXZipError*>(&e)) {
+            member = zip->Member();
+            reason = ZipErrorReason(zip->Kind());
+        } else if (dynamic_cast<const std::bad_alloc*>(&e)) {
+            reason = ZipErrorReason(ZipErrorKind::OutOfMemory);
+        }
         std::string text;
-        if (currentMember_.empty())
+        if (member.empty())
             text = W("Nie można otworzyć archiwum:\n\n") + ArchivePath;
         else
-            text = W("Nie można rozpakować pliku:\n\n") + currentMember_ + W("\n\nz archiwum:\n\n") + ArchivePath;
-        text += W("\n\nPowód: ") + e.what();
+            text = W("Nie można rozpakować pliku:\n\n") + member + W("\n\nz archiwum:\n\n") + ArchivePath;
+        text += W("\n\nPowód: ") + reason;
         Sys().MessageBox(text, "", platform::MsgKind::Error);
         return false;
     }
@@ -522,6 +533,8 @@ void TINST_FRM::CopyStep() {
     try {
         platform::ForceDirectories(target);
     } catch (...) {
+        // Told by the test below, which also catches a folder that was not made
+        // without an error.
     }
     if (!platform::DirectoryExists(target)) {
         Sys().MessageBox(FolderError(), "", platform::MsgKind::Error);
@@ -545,6 +558,8 @@ void TINST_FRM::CopyStep() {
     try {
         ClearReadOnly(target);
     } catch (...) {
+        // Not reported: the files are copied, and a read-only one left among them
+        // is no reason to call the copy failed.
     }
     Sys().KillTimer(XPBTM);
     XPBTM = 0;

@@ -1,6 +1,7 @@
 #include "install/Vemiinstu.h"
 
 #include <algorithm>
+#include <new>
 
 #include "install/Abtu.h"
 #include "install/Jxshellutils.h"
@@ -52,6 +53,7 @@ bool MakeTargetFolder(const std::string& target) {
         platform::ForceDirectories(target);
         return platform::DirectoryExists(target);
     } catch (...) {
+        // The caller tells the user the folder cannot be made, whatever stopped it.
         return false;
     }
 }
@@ -437,18 +439,26 @@ bool TINST_FRM::Extract() {
         ZF.CloseArchive();
         return true;
     } catch (const std::exception& e) {
-        try {
-            ZF.CloseArchive();
-        } catch (...) {
-        }
+        ZF.CloseArchive();
         // A stop the user asked for ends quietly, whatever the reader said about it.
         if (CancelRequested) return true;
+        // The reader names the member it failed on; names are judged before the
+        // first file is begun, so that member need not be the current one. Its
+        // English words are for vemi-disc: the user gets the kind in Polish.
+        std::string member = currentMember_;
+        std::string reason = W("Wystąpił nieoczekiwany błąd.");
+        if (const auto* zip = dynamic_cast<const EJXZipError*>(&e)) {
+            member = zip->Member();
+            reason = ZipErrorReason(zip->Kind());
+        } else if (dynamic_cast<const std::bad_alloc*>(&e)) {
+            reason = ZipErrorReason(ZipErrorKind::OutOfMemory);
+        }
         std::string text;
-        if (currentMember_.empty())
+        if (member.empty())
             text = W("Nie można otworzyć archiwum:\n\n") + ArchivePath;
         else
-            text = W("Nie można rozpakować pliku:\n\n") + currentMember_ + W("\n\nz archiwum:\n\n") + ArchivePath;
-        text += W("\n\nPowód: ") + e.what();
+            text = W("Nie można rozpakować pliku:\n\n") + member + W("\n\nz archiwum:\n\n") + ArchivePath;
+        text += W("\n\nPowód: ") + reason;
         Sys().MessageBox(text, "", platform::MsgKind::Error);
         return false;
     }

@@ -29,6 +29,9 @@ int64_t HostUtcOffset(int64_t unixSeconds);
 // The text of the last failed host call (errno, or the system's last error on
 // Windows), for error messages.
 std::string HostLastError();
+// Whether the last failed host call failed for want of room on the disk (or of
+// the user's quota there).
+bool HostLastErrorIsDiskFull();
 
 class HostFile {
 public:
@@ -43,7 +46,10 @@ public:
     bool OpenRead(const std::string& hostPath);
     // Creates a new file for writing. Fails when the name exists in any form (file,
     // folder, link), so an existing link can never redirect the data elsewhere.
-    bool CreateNew(const std::string& hostPath);
+    // On a system with permission bits the file gets `permissions` (the nine bits
+    // of read, write and run; nothing above them) less what the process's umask
+    // takes away; the file is writable through this handle all the same.
+    bool CreateNew(const std::string& hostPath, uint32_t permissions = 0666);
     bool IsOpen() const;
     // Whether the last CreateNew failed only because the name was taken.
     bool LastCreateFoundExisting() const { return existed_; }
@@ -58,8 +64,6 @@ public:
     // Read-only takes every write bit away; writable gives the owner's back. On
     // Windows it is the file's read-only attribute.
     bool SetReadOnly(bool readOnly);
-    // Lets whoever may read the file run it too (never set-user-id or the like).
-    bool SetExecutable();
     bool Close();
 
 private:

@@ -75,7 +75,8 @@ int RunExtract(const std::vector<std::string>& a) {
             const std::string member = platform::Utf8ToCp1250(a[2]);
             int index = zip.FindHostMember(a[2]);
             if (index < 0) index = zip.FindMember(member);
-            if (index < 0) throw EJXZipError("The archive " + archiveWin + " holds no member " + member);
+            if (index < 0)
+                throw EJXZipError(ZipErrorKind::NoSuchMember, "The archive " + archiveWin + " holds no member " + member, member);
             platform::MemoryStream stream;
             zip.ExtractMemberToStream(static_cast<size_t>(index), stream);
             const std::string name = NamePartOf(zip.Entries()[index].hostName);

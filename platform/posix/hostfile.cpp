@@ -59,6 +59,8 @@ int64_t HostUtcOffset(int64_t unixSeconds) {
 
 std::string HostLastError() { return std::strerror(errno); }
 
+bool HostLastErrorIsDiskFull() { return errno == ENOSPC || errno == EDQUOT; }
+
 HostFile::~HostFile() {
     if (fd_ >= 0) ::close(fd_);
 }
@@ -97,10 +99,12 @@ bool HostFile::OpenRead(const std::string& p) {
     return true;
 }
 
-bool HostFile::CreateNew(const std::string& p) {
+bool HostFile::CreateNew(const std::string& p, uint32_t permissions) {
     Close();
     existed_ = false;
-    int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // The system applies the umask itself, at the moment of creation: no thread
+    // has to read it (which means changing it for a moment).
+    int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(permissions & 0777));
     if (fd < 0) {
         existed_ = errno == EEXIST;
         return false;
@@ -161,14 +165,6 @@ bool HostFile::SetReadOnly(bool readOnly) {
     mode_t m = st.st_mode & 07777;
     if (readOnly) m &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
     else m |= S_IWUSR;
-    return ::fchmod(fd_, m) == 0;
-}
-
-bool HostFile::SetExecutable() {
-    struct stat st;
-    if (::fstat(fd_, &st) != 0) return false;
-    mode_t m = st.st_mode & 0777;
-    m |= (m & 0444) >> 2;
     return ::fchmod(fd_, m) == 0;
 }
 

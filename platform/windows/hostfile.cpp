@@ -110,6 +110,11 @@ std::vector<std::string> HostListNames(const std::string& folder) {
 
 std::string HostLastError() { return win32::ErrorText(GetLastError()); }
 
+bool HostLastErrorIsDiskFull() {
+    const DWORD e = GetLastError();
+    return e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL || e == ERROR_DISK_QUOTA_EXCEEDED;
+}
+
 HostFile::~HostFile() { Close(); }
 
 bool HostFile::IsOpen() const { return handle_ != nullptr; }
@@ -145,7 +150,8 @@ bool HostFile::OpenRead(const std::string& p) {
     return true;
 }
 
-bool HostFile::CreateNew(const std::string& p) {
+// Windows keeps no permission bits; the read-only attribute is SetReadOnly's.
+bool HostFile::CreateNew(const std::string& p, uint32_t) {
     Close();
     existed_ = false;
     const std::wstring w = HostWide(p);
@@ -226,10 +232,6 @@ bool HostFile::SetReadOnly(bool readOnly) {
     change.FileAttributes = a ? a : FILE_ATTRIBUTE_NORMAL;
     return SetFileInformationByHandle(H(handle_), FileBasicInfo, &change, sizeof change) != 0;
 }
-
-// Windows runs a file by its name, not by a permission bit: there is nothing to
-// give, only an open file to give it to.
-bool HostFile::SetExecutable() { return handle_ != nullptr; }
 
 bool HostFile::Close() {
     if (!handle_) return true;

@@ -609,7 +609,7 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
     installFailsBackToTheSummary();
     ASSERT_GE(sys_->Messages().size(), 1u);
     EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Error);
-    EXPECT_NE(sys_->Messages()[0].text.find("D:\\PROGRAMY\\BRAK.ZIP"), std::string::npos);
+    EXPECT_EQ(sys_->Messages()[0].text, W("Nie można otworzyć archiwum:\n\nD:\\PROGRAMY\\BRAK.ZIP\n\nPowód: Nie znaleziono archiwum."));
     EXPECT_FALSE(fs::exists(UserApps() + "/VEMI-12-2007"));
     EXPECT_FALSE(fs::exists(CommonApps() + "/VEMI-12-2007"));
 
@@ -627,8 +627,8 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
     PrepareInstall("D:\\PROGRAMY\\ZEPSUTY.ZIP");
     installFailsBackToTheSummary();
     ASSERT_GE(sys_->Messages().size(), 1u);
-    EXPECT_NE(sys_->Messages()[0].text.find("zepsuty.dat"), std::string::npos);
-    EXPECT_NE(sys_->Messages()[0].text.find("ZEPSUTY.ZIP"), std::string::npos);
+    EXPECT_EQ(sys_->Messages()[0].text, W("Nie można rozpakować pliku:\n\nzepsuty.dat\n\nz archiwum:\n\nD:\\PROGRAMY\\ZEPSUTY.ZIP"
+                                            "\n\nPowód: Plik w archiwum jest uszkodzony."));
     EXPECT_EQ(Text(home_ + "/VEMI-12-2007/Gra/prog.exe"), "MZ program");
     EXPECT_FALSE(fs::exists(home_ + "/VEMI-12-2007/Gra/zepsuty.dat"));
     EXPECT_FALSE(fs::exists(UserApps() + "/VEMI-12-2007"));
@@ -650,10 +650,55 @@ TEST_F(WizardTest, FailedExtractionIsToldAndMakesNoShortcut) {
         CloseBox();
     });
     ASSERT_GE(sys_->Messages().size(), 1u);
-    EXPECT_NE(sys_->Messages()[0].text.find("uciekinier.txt"), std::string::npos);
+    EXPECT_EQ(sys_->Messages()[0].text, W("Nie można rozpakować pliku:\n\n..\\..\\uciekinier.txt\n\nz archiwum:\n\nD:\\PROGRAMY\\ZLY.ZIP"
+                                            "\n\nPowód: Plik ma w archiwum niedozwoloną nazwę."));
     EXPECT_FALSE(fs::exists(home_ + "/uciekinier.txt"));
     EXPECT_FALSE(fs::exists(tmp_->path() + "/uciekinier.txt"));
     EXPECT_TRUE(sys_->ShellRequests().empty());
+}
+
+TEST_F(WizardTest, AnArchiveThatHoldsANameTwiceIsRefusedWithAReasonInPolish) {
+    auto installFails = [&](const std::string& archive) {
+        sys_->ClearRecords();
+        PrepareInstall(archive);
+        Run(kInstall, [&] {
+            Enter();
+            Enter();
+            Enter();
+            EXPECT_EQ(Page(), "CPN3");
+            sys_->ScriptAnswers({platform::kIdYes});
+            CloseBox();
+        });
+        EXPECT_FALSE(fs::exists(home_ + "/VEMI-12-2007/Gra/prog.exe"));
+        EXPECT_FALSE(fs::exists(UserApps() + "/VEMI-12-2007"));
+        EXPECT_FALSE(fs::exists(CommonApps() + "/VEMI-12-2007"));
+    };
+    // The same name in two letter cases: nothing is unpacked, not even the members
+    // before them.
+    {
+        tool::ZipWriter z;
+        z.Add("prog.exe", std::string("MZ program"));
+        z.Add("dane/plik.txt", std::string("first"));
+        z.Add("DANE/PLIK.TXT", std::string("second"));
+        testsupport::WriteFile(disc_ + "/PROGRAMY/DWA.ZIP", z.Finish());
+    }
+    installFails("D:\\PROGRAMY\\DWA.ZIP");
+    ASSERT_GE(sys_->Messages().size(), 1u);
+    EXPECT_EQ(sys_->Messages()[0].kind, platform::MsgKind::Error);
+    EXPECT_EQ(sys_->Messages()[0].text, W("Nie można rozpakować pliku:\n\nDANE\\PLIK.TXT\n\nz archiwum:\n\nD:\\PROGRAMY\\DWA.ZIP"
+                                            "\n\nPowód: Archiwum zawiera dwa pliki o tej samej nazwie."));
+
+    // A name cut by a zero byte is named whole, and so is the reason.
+    {
+        tool::ZipWriter z;
+        z.Add("prog.exe", std::string("MZ program"));
+        z.Add(std::string("a\0b.txt", 7), std::string("cut"));
+        testsupport::WriteFile(disc_ + "/PROGRAMY/ZERO.ZIP", z.Finish());
+    }
+    installFails("D:\\PROGRAMY\\ZERO.ZIP");
+    ASSERT_GE(sys_->Messages().size(), 1u);
+    EXPECT_EQ(sys_->Messages()[0].text, W("Nie można rozpakować pliku:\n\na?b.txt\n\nz archiwum:\n\nD:\\PROGRAMY\\ZERO.ZIP"
+                                            "\n\nPowód: Plik ma w archiwum niedozwoloną nazwę."));
 }
 
 TEST_F(WizardTest, ShortcutThatCannotBeMadeIsNotAnnounced) {

@@ -235,6 +235,46 @@ TEST_F(DiscCheck, AnArchiveMemberThatFailsItsCrcNamesRecordArchiveAndMember) {
                                   " fails its CRC check");
 }
 
+TEST_F(DiscCheck, ArchiveMembersThatWouldLieOrHarmAreNamed) {
+    const CJXNdt4File c = Main();
+    const int packed = FirstRecord(c, [&](int r) { return discpaths::IsZipPath(c.GetField(r, 1)); });
+    ASSERT_GE(packed, 0);
+    const std::string archive = Host(Field(c, packed, 1));
+
+    // The same archive with hostile members added after its own.
+    TJXZipReader zip;
+    zip.OpenArchiveFromMemory(ReadFile(archive));
+    tool::ZipWriter rewritten;
+    for (const TJXZipEntry& e : zip.Entries()) {
+        platform::MemoryStream data;
+        if (!e.isFolder) zip.ExtractToStream(e.name, data);
+        rewritten.AddRaw(platform::Cp1250ToOem852(e.name), tool::ZipWriter::Deflate(data.Bytes().data(), data.Size()), 8, e.crc,
+                         static_cast<uint32_t>(data.Size()));
+    }
+    tool::ZipMemberOptions utf8;
+    utf8.flags = 0x800;
+    std::string deep;
+    for (int i = 0; i < 32765; ++i) deep += "a/";
+    rewritten.Add(deep + "x.txt", "deep");
+    rewritten.Add("dane/plik.txt", "first");
+    rewritten.Add("DANE/Plik.TXT", "second");
+    rewritten.Add("gra\u202Etxt.exe", "a lie", utf8);
+    rewritten.Add("日本.txt", "two names that Windows-1250 shows alike", utf8);
+    rewritten.Add("中国.txt", "are still two names", utf8);
+    WriteFile(archive, rewritten.Finish());
+
+    std::string out;
+    EXPECT_EQ(Check(out), 1);
+    const std::string prefix = "error: " + Named(c, packed) + "archive \\" + Field(c, packed, 1) + ": member ";
+    std::vector<std::string> errors = Lines(out, "error: ");
+    ASSERT_EQ(errors.size(), 3u) << out;
+    std::string shownDeep;
+    for (int i = 0; i < 60; ++i) shownDeep += "a\\";
+    EXPECT_EQ(errors[0], prefix + shownDeep + "... (65535 bytes) has a path of more than 128 levels");
+    EXPECT_EQ(errors[1], prefix + "DANE\\Plik.TXT lands where dane\\plik.txt does: the archive holds that name twice");
+    EXPECT_EQ(errors[2], prefix + "gra?txt.exe has the invisible or direction-changing character U+202E in its name");
+}
+
 TEST_F(DiscCheck, CatalogueFaultsNameTheRecord) {
     CJXNdt4File c = Main();
     ASSERT_GE(c.recordCount, 12);

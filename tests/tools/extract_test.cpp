@@ -81,6 +81,37 @@ TEST(ExtractTool, FailuresExitNonZeroWithOneLine) {
     EXPECT_NE(Extract(Q(tmp / "text.zip"), &out, &err, tmp), 0);  // DIR missing: usage
 }
 
+TEST(ExtractTool, HostileArchivesFailWithOneLineAndWriteNothing) {
+    TempDir tmp;
+    std::string deep;
+    for (int i = 0; i < 32766; ++i) deep += "a/";
+    deep.resize(deep.size() - 1);  // 32,766 levels, the last one the file
+    struct Case {
+        const char* why;
+        std::vector<std::string> names;
+        const char* said;
+    } cases[] = {
+        {"a path of 32,766 levels", {"first.txt", deep}, "has a path of more than 128 levels"},
+        {"a name twice", {"first.txt", "Plik.txt", "PLIK.TXT"}, "PLIK.TXT in "},
+        {"a name that shows as another", {"first.txt", "a\u202Eb.txt"}, "U+202E"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        tool::ZipWriter w;
+        tool::ZipMemberOptions utf8;
+        utf8.flags = 0x800;
+        for (const std::string& n : c.names) w.Add(n, "x", utf8);
+        testsupport::WriteFile(tmp / "bad.zip", w.Finish());
+        fs::remove_all(tmp / "out");
+        std::string out, err;
+        EXPECT_EQ(Extract(Q(tmp / "bad.zip") + " " + Q(tmp / "out"), &out, &err, tmp), 1);
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_LT(err.size(), 600u);
+        EXPECT_NE(err.find(c.said), std::string::npos) << err;
+        EXPECT_TRUE(fs::is_empty(tmp / "out"));
+    }
+}
+
 TEST(ExtractTool, NamesWindows1250CannotHoldStayApart) {
     TempDir tmp;
     tool::ZipWriter w;

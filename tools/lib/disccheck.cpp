@@ -64,6 +64,23 @@ std::string Message(const std::string& cp1250) {
     return Utf8(s);
 }
 
+// An archive member as a disc maker reads it: its exact name, which may hold letters
+// Windows-1250 lacks (two Japanese names are two names, not "??.txt" twice). A
+// name at fault for its characters is shown as the program shows it, with "?" for
+// what it cannot show, and one of absurd length is cut short.
+std::string MemberName(const TJXZipEntry& e, ZipErrorKind fault) {
+    std::string name = fault == ZipErrorKind::UnsafeName || e.hostName.empty() ? Utf8(TJXZipReader::ShownName(e.name))
+                                                                               : e.hostName;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    constexpr size_t kShown = 120;
+    if (name.size() > kShown) {
+        size_t cut = kShown;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name = name.substr(0, cut) + "... (" + std::to_string(name.size()) + " bytes)";
+    }
+    return name;
+}
+
 // A disc path as a disc maker reads it: "\Gry\Kulki.zip".
 std::string Shown(const std::string& winPath) {
     std::string rest = winPath.compare(0, kRoot.size(), kRoot) == 0 ? winPath.substr(kRoot.size()) : winPath;
@@ -367,10 +384,12 @@ Checker::ArchiveInfo& Checker::Archive(const std::string& winPath, const std::st
     }
     a.readable = true;
     ++result.counts.archives;
-    zip.VerifyMembers([&](size_t i, const std::string& why) {
-        std::string name = zip.Entries()[i].name;
-        std::replace(name.begin(), name.end(), '/', '\\');
-        Error(subject, "archive " + Shown(winPath) + ": member " + Utf8(name) + " " + Utf8(why));
+    zip.VerifyMembers([&](const TJXZipFault& f) {
+        const std::string name = MemberName(zip.Entries()[f.index], f.kind);
+        std::string why = Utf8(f.why);
+        if (f.kind == ZipErrorKind::DuplicateName && f.other != SIZE_MAX)
+            why = "lands where " + MemberName(zip.Entries()[f.other], f.kind) + " does: the archive holds that name twice";
+        Error(subject, "archive " + Shown(winPath) + ": member " + name + " " + why);
     });
     for (const TJXZipEntry& e : zip.Entries()) {
         ++result.counts.members;

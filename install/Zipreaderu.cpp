@@ -197,7 +197,7 @@ constexpr uint64_t kWholeLimit = 64 << 20;
 // in one call, which is twice as fast as zlib's inflater, when its packed data
 // can be had in one piece.
 template <class Read, class Put, class Progress>
-Unpacked Unpack(z_stream* z, WholeInflater* whole, uint16_t method, uint64_t packedSize, uint64_t size,
+Unpacked Unpack(z_stream* z, [[maybe_unused]] WholeInflater* whole, uint16_t method, uint64_t packedSize, uint64_t size,
                 uint32_t expectedCrc, uint8_t* direct, std::vector<uint8_t>& scratch, Read&& read, Put&& put,
                 Progress&& progress) {
     Unpacked result;

@@ -111,8 +111,10 @@ std::vector<std::string> HostListNames(const std::string& folder) {
 std::string HostLastError() { return win32::ErrorText(GetLastError()); }
 
 bool HostLastErrorIsDiskFull() {
+    // ERROR_DISK_QUOTA_EXCEEDED, which mingw's headers do not name.
+    constexpr DWORD kDiskQuotaExceeded = 1295;
     const DWORD e = GetLastError();
-    return e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL || e == ERROR_DISK_QUOTA_EXCEEDED;
+    return e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL || e == kDiskQuotaExceeded;
 }
 
 HostFile::~HostFile() { Close(); }

@@ -1493,8 +1493,16 @@ bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std
     out.Clear();
     std::string fault;
     try {
-        zip.SetFileName(folder + "\\" + archive);
-        zip.OpenArchive(0);
+        // Read whole in one request and unpacked from memory: read through the
+        // archive's window, its directory at the end and then its members at the
+        // front cost a disc drive a jump of the head back.
+        const std::string path = folder + "\\" + archive;
+        zip.SetFileName(path);
+        std::vector<uint8_t> bytes;
+        if (!platform::ReadWholeFile(path, bytes))
+            throw platform::FileExists(path) ? EJXZipError(ZipErrorKind::Unreadable, "Cannot open the archive " + path)
+                                             : EJXZipError(ZipErrorKind::NotFound, "The archive does not exist: " + path);
+        zip.OpenArchiveFromMemory(std::move(bytes));
         zip.ExtractToStream(member, out);
         zip.CloseArchive();
     } catch (const std::exception& e) {

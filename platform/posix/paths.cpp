@@ -1,14 +1,22 @@
 #include "platform/paths.h"
 
+#include "platform/posix/folderlistings.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/pathparts.h"
 #include "platform/text.h"
@@ -33,21 +41,97 @@ std::optional<std::string> PathBelow(const std::string& hostPath, const std::str
     return hostPath.substr(folder == "/" ? 1 : folder.size());
 }
 
+namespace {
+
+// Whether the host's name n is the name the program asked for, given in Windows-1250.
+bool SameNameIgnoringCase(const std::string& n, const std::string& wanted) {
+    // A name with letters Windows-1250 lacks would match the "?" they become; the
+    // program cannot name such a file at all.
+    const std::string shown = Utf8ToCp1250(n);
+    return EqualsIgnoreCase(shown, wanted) && Cp1250ToUtf8(shown) == n;
+}
+
+std::vector<std::string> ReadFolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..") names.push_back(std::move(n));
+        }
+        ::closedir(d);
+    }
+    return names;
+}
+
+// Another file system mounted below a disc's folder could be written: each folder
+// kept is asked for itself, once, when it is first listed.
+bool OnReadOnlyFileSystem(const std::string& folder) {
+    struct statvfs fsInfo;
+    return ::statvfs(folder.c_str(), &fsInfo) == 0 && (fsInfo.f_flag & ST_RDONLY);
+}
+
+// The folders kept by KeepFolderListings and the listings read below them so far.
+// The skins' decoder looks files up on its own thread, hence the lock.
+struct KeptListings {
+    std::mutex lock;
+    struct Root {
+        std::string folder;
+        bool evenIfWritable = false;
+    };
+    std::vector<Root> roots;
+    std::unordered_map<std::string, std::vector<std::string>> names;
+};
+
+KeptListings& Kept() {
+    static KeptListings kept;
+    return kept;
+}
+
+// With the folder kept, found is the entry's name from the folder's listing (or
+// nothing) and the answer true; false when the host has to be asked.
+bool LookUpKept(const std::string& folder, const std::string& name, std::optional<std::string>& found) {
+    KeptListings& kept = Kept();
+    std::lock_guard<std::mutex> hold(kept.lock);
+    if (kept.roots.empty()) return false;
+    auto it = kept.names.find(folder);
+    if (it == kept.names.end()) {
+        size_t matched = 0;
+        auto root = std::find_if(kept.roots.begin(), kept.roots.end(),
+                                 [&](const KeptListings::Root& r) { return PathBelow(folder, r.folder, matched).has_value(); });
+        if (root == kept.roots.end() || (!root->evenIfWritable && !OnReadOnlyFileSystem(folder))) return false;
+        it = kept.names.emplace(folder, ReadFolderNames(folder)).first;
+    }
+    const std::vector<std::string>& names = it->second;
+    found.reset();
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+        found = name;
+        return true;
+    }
+    const std::string wanted = Utf8ToCp1250(name);
+    for (const std::string& n : names)
+        if (SameNameIgnoringCase(n, wanted)) {
+            found = n;
+            break;
+        }
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::string> ActualName(const std::string& folder, const std::string& name) {
+    std::optional<std::string> found;
+    if (LookUpKept(folder, name, found)) return found;
+    found.reset();
     // Exact name first; only when it is missing scan the folder for one that
     // differs by letter case.
     struct stat st;
     if (::lstat(JoinName(folder, name).c_str(), &st) == 0) return name;
     const std::string wanted = Utf8ToCp1250(name);
-    std::optional<std::string> found;
     if (DIR* d = ::opendir(folder.c_str())) {
         while (dirent* e = ::readdir(d)) {
             std::string n = e->d_name;
             if (n == "." || n == "..") continue;
-            // A name with letters Windows-1250 lacks would match the "?" they
-            // become; the program cannot name such a file at all.
-            const std::string shown = Utf8ToCp1250(n);
-            if (EqualsIgnoreCase(shown, wanted) && Cp1250ToUtf8(shown) == n) {
+            if (SameNameIgnoringCase(n, wanted)) {
                 found = std::move(n);
                 break;
             }
@@ -61,9 +145,27 @@ std::string JoinName(const std::string& folder, const std::string& name) { retur
 
 }  // namespace host
 
+bool KeepFolderListings(const std::string& hostFolder, bool evenIfWritable) {
+    const std::string root = host::TrimFolder(hostFolder);
+    if (!evenIfWritable && !host::OnReadOnlyFileSystem(root)) return false;
+    host::KeptListings& kept = host::Kept();
+    std::lock_guard<std::mutex> hold(kept.lock);
+    kept.roots.push_back({root, evenIfWritable});
+    return true;
+}
+
+void ForgetFolderListings() {
+    host::KeptListings& kept = host::Kept();
+    std::lock_guard<std::mutex> hold(kept.lock);
+    kept.roots.clear();
+    kept.names.clear();
+}
+
 void DriveTable::SetUpDefaults(const std::string& programFolder) {
     const char* disc = std::getenv("VEMI_DISC_ROOT");
     Map('D', disc && *disc ? std::string(disc) : programFolder);
+    // A pressed disc never changes: its folders are listed once.
+    KeepFolderListings(*HostFolder('D'));
     const char* c = std::getenv("VEMI_DRIVE_C");
     const char* home = std::getenv("HOME");
     Map('C', c && *c ? std::string(c) : (home && *home ? std::string(home) : std::string("/tmp")));

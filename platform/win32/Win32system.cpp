@@ -104,6 +104,7 @@ public:
     void EndModal() override;
     void SetCursor(int number) override;
     void SetOverlay(const OverlayPanel& panel) override;
+    void* NativeHandle() const override { return hwnd_; }
 
     // --- the back end's side ---
     HWND Hwnd() const { return hwnd_; }

@@ -45,8 +45,10 @@ int CopyFolderTree(Window* owner, const std::string& sourceFolder, const std::st
     op.lpszProgressTitle = caption.c_str();
     win32::ComScope com;
     const int r = SHFileOperationW(&op);
-    if (op.fAnyOperationsAborted) return kCopyCancelled;
-    return r == 0 ? kCopyDone : kCopyFailed;
+    // The result decides: wine's shell marks the operation aborted when the user
+    // keeps a file ("Nie"), yet the copy went on to its end.
+    if (r == 0) return kCopyDone;
+    return op.fAnyOperationsAborted ? kCopyCancelled : kCopyFailed;
 }
 
 }  // namespace platform

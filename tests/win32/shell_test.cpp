@@ -307,9 +307,9 @@ TEST_F(ShellOnWindows, TheShellAsksBeforeReplacingInFrontOfTheWizardThatOwnsTheC
     testsupport::WriteFile(src + "/gra.exe", std::string("nowa"));
     testsupport::WriteFile(dest + "/gra.exe", std::string("stara"));
 
-    // "Nie": the file that was there stays.
+    // "Nie": the file that was there stays, and the copy is done all the same.
     QuestionAnswerer no(GetCurrentThreadId(), wizardHwnd, menuHwnd, IDNO);
-    platform::CopyFolderTree(wizard.get(), "C:\\Gra", "C:\\Kopia", "Kopiowanie...");
+    EXPECT_EQ(platform::CopyFolderTree(wizard.get(), "C:\\Gra", "C:\\Kopia", "Kopiowanie..."), platform::kCopyDone);
     const Question q = no.Seen();
     ASSERT_TRUE(q.seen) << "the shell asked nothing";
     EXPECT_EQ(q.owner, wizardHwnd) << "the question belongs to the wizard";
@@ -320,4 +320,11 @@ TEST_F(ShellOnWindows, TheShellAsksBeforeReplacingInFrontOfTheWizardThatOwnsTheC
     // The wizard takes input again once the question is gone.
     EXPECT_TRUE(IsWindowEnabled(wizardHwnd));
     EXPECT_TRUE(wizard->Visible());
+
+    // "Anuluj" in the question stops the copy.
+    QuestionAnswerer cancel(GetCurrentThreadId(), wizardHwnd, menuHwnd, IDCANCEL);
+    EXPECT_EQ(platform::CopyFolderTree(wizard.get(), "C:\\Gra", "C:\\Kopia", "Kopiowanie..."), platform::kCopyCancelled);
+    EXPECT_TRUE(cancel.Seen().seen);
+    EXPECT_EQ(testsupport::ReadFile(dest + "/gra.exe"), (std::vector<uint8_t>{'s', 't', 'a', 'r', 'a'}));
+    EXPECT_TRUE(IsWindowEnabled(wizardHwnd));
 }

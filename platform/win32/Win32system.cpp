@@ -635,6 +635,12 @@ LRESULT Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
+    case WM_NCLBUTTONDBLCLK:
+        // A second click on the close box soon after the first (the owner said no,
+        // or a question was answered "Nie") is a double click, which the caption
+        // ignores; it is a click on the close box all the same.
+        if (wp == HTCLOSE) return DefWindowProcW(hwnd, WM_NCLBUTTONDOWN, wp, lp);
+        break;
     case WM_NCDESTROY:
         // The system destroyed it (its owner went first); the object outlives it.
         hwnd_ = nullptr;

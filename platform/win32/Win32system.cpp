@@ -81,6 +81,40 @@ bool IsMouseMessage(UINT m) {
 
 bool IsKeyMessage(UINT m) { return m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP; }
 
+// Posted to a window that has just stopped being the active one.
+const UINT kFreePointerMessage = WM_APP + 1;
+
+bool UnderWine() {
+    static const bool wine = [] {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll && GetProcAddress(ntdll, "wine_get_version");
+    }();
+    return wine;
+}
+
+// Wine takes the pointer for a window that covers the whole screen (the menu) while
+// that window is the active one: its X display grabs the pointer. The grab outlives
+// the activation, and a window the window manager frames in front of the menu (the
+// wizard, the about box, a message box, the shell's question) then never sees a
+// click on its frame: its close box does nothing, while Alt+F4 works. Once another
+// window is active the grab is given up; wine takes it again when the menu is
+// active and clicked. Wine keeps a grab for the whole screen when asked to free
+// the pointer, so the pointer is first held to one pixel less (on the side it is
+// not at), which replaces the grab, and then freed, which ends it.
+void FreeWinesPointerGrab() {
+    if (!UnderWine()) return;
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    RECT all{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    POINT p{};
+    GetCursorPos(&p);
+    if (p.x >= all.right - 1)
+        ++all.left;
+    else
+        --all.right;
+    ClipCursor(&all);
+    ClipCursor(nullptr);
+}
+
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 VOID CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
 
@@ -628,6 +662,9 @@ LRESULT Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_ACTIVATE:
+        // Wine may hold the pointer for this window (FreeWinesPointerGrab); it is
+        // let go once the activation has gone over to the other one.
+        if (LOWORD(wp) == WA_INACTIVE) PostMessageW(hwnd_, kFreePointerMessage, 0, 0);
         if (LOWORD(wp) != WA_INACTIVE && controls_) {
             HWND focus = GetFocus();
             if (!focus || !IsChild(hwnd_, focus))
@@ -635,6 +672,9 @@ LRESULT Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
+    case kFreePointerMessage:
+        if (GetForegroundWindow() != hwnd_) FreeWinesPointerGrab();
+        return 0;
     case WM_NCLBUTTONDBLCLK:
         // A second click on the close box soon after the first (the owner said no,
         // or a question was answered "Nie") is a double click, which the caption

@@ -4,8 +4,9 @@
 # 1024 x 768 counts), a click on a program and the arrow key change the panel
 # alike, the close button ends it with code 0; then, under wine, the picture
 # viewer clicked through, minimising and restoring, and the installer wizard in
-# front of the menu, whose screenshot is kept. The Windows build runs it, next to
-# the native build that made its disc.
+# front of the menu, whose screenshot is kept, with the window manager's close box
+# on the wizard. The Windows build runs it, next to the native build that made its
+# disc.
 E2E_SCREEN=1024x768
 
 # The two pictures agree but for how the two JPEG decoders round (the system's
@@ -48,6 +49,33 @@ wine_start() {
 }
 
 wine_stop_server() { WINEPREFIX="$WINE_PREFIX" wineserver -k 2>/dev/null; }
+
+# A visible window of that name other than the one given (the question box has the
+# menu's title): sets E2E_WID.
+wine_other_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+        if [ "$w" != "$2" ]; then
+            E2E_WID=$w
+            return 0
+        fi
+    done
+    return 1
+}
+wine_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# The wizard's question, open after its close box: answered with the key of its
+# button ("n" or "y"); the question goes and the wizard stays or goes with it.
+wine_answer_question() {
+    local what=$1 key=$2 ask
+    e2e_until "$E2E_WAIT" wine_other_window '^VEMI32$' "$MENU_WID" || e2e_fail "$what: the wizard's close box asked nothing"
+    ask=$E2E_WID
+    e2e_wait_geometry_settled "$ask"
+    e2e_shot "$what"
+    xdotool windowactivate --sync "$ask" 2>/dev/null || true
+    e2e_key "$key"
+    e2e_until "$E2E_WAIT" wine_gone "$ask" || e2e_fail "$what: the question stays after its answer"
+}
 
 e2e_case() {
     . "$here/menu_lib.sh"
@@ -174,4 +202,15 @@ e2e_case() {
     local covered
     covered=$(menu_changed_pixels "$wineStart" "$E2E_SHOT" "$E2E_X" "$E2E_Y" "$E2E_W" "$E2E_H")
     [ "${covered:-0}" -gt $((E2E_W * E2E_H / 2)) ] || e2e_fail "the wizard does not show above the menu ($covered pixels changed)"
+
+    # The window manager's close box asks before the wizard closes, as Alt+F4 and
+    # "Anuluj" do, though the click that opened the wizard fell on the menu, which
+    # covers the whole screen: "No" keeps the wizard, "Yes" closes it.
+    e2e_close_box "$wiz"
+    wine_answer_question wine-wizard-close-no n
+    wine_gone "$wiz" && e2e_fail "No closed the wizard"
+    e2e_close_box "$wiz"
+    wine_answer_question wine-wizard-close-yes y
+    e2e_until "$E2E_WAIT" wine_gone "$wiz" || e2e_fail "Yes kept the wizard"
+    wine_gone "$MENU_WID" && e2e_fail "the menu went with the wizard"
 }

@@ -181,6 +181,9 @@ private:
 struct Modal {
     Win32Window* window;
     std::vector<HWND> disabled;  // the windows it took the input from
+    // It was one of them itself, for a modal window further out (the about box
+    // opened from the wizard), and takes input only while it runs.
+    bool wasDisabled = false;
 };
 
 class Win32System : public System {
@@ -907,6 +910,13 @@ void Win32System::BlockFor(Win32Window* w) {
             EnableWindow(o->Hwnd(), FALSE);
             m.disabled.push_back(o->Hwnd());
         }
+    // A window that an outer modal one blocked (every window of the program is
+    // made before the first is shown) would take neither a click nor its close
+    // box: the system and the window manager leave a disabled window alone.
+    if (w->Hwnd() && !IsWindowEnabled(w->Hwnd())) {
+        m.wasDisabled = true;
+        EnableWindow(w->Hwnd(), TRUE);
+    }
     modal_.push_back(std::move(m));
 }
 
@@ -915,6 +925,7 @@ void Win32System::Unblock(Win32Window* w) {
         if (it->window == w) {
             for (HWND h : it->disabled)
                 if (IsWindow(h)) EnableWindow(h, TRUE);
+            if (it->wasDisabled && w->Hwnd()) EnableWindow(w->Hwnd(), FALSE);
             modal_.erase(it);
             return;
         }

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "install/Abtu.h"
+#include "install/Vemiinstu.h"
+#include "platform/paths.h"
 #include "platform/shape.h"
 #include "platform/text.h"
 #include "platform/win32/Win32native.h"
@@ -16,6 +19,8 @@
 #include <shellapi.h>
 #undef CreateWindow
 #undef MessageBox
+
+#include "win32_test_support.h"
 
 using namespace platform;
 
@@ -700,6 +705,74 @@ TEST_F(WindowSystem, MessageBoxesSpeakPolishTakeTheTitleAndAnswer) {
     answer = IDYES;
     EXPECT_EQ(sys->MessageBox("?", "x", MsgKind::Question, MsgButtons::YesNo), kIdYes);
     sys->KillTimer(t);
+}
+
+TEST_F(WindowSystem, TheWizardsCloseBoxAsksItsQuestionAndTheAboutBoxsClosesIt) {
+    SetSystem(sys.get());
+    testsupport::TempDir tmp;
+    Drives().Map('C', tmp.path());
+    auto desk = std::make_unique<testsupport::DesktopSandbox>(tmp / "desktop");
+    auto menu = sys->CreateWindow(MenuStyle());
+    menu->Show();
+    {
+        TINST_FRM wizard;
+        TABT_FRM about;
+        wizard.ProgramFolderName = "Gra";
+        wizard.StartWizard(1);
+        const HWND w = win32::NativeWindow(wizard.Window()), a = win32::NativeWindow(about.Window());
+        // The user clicks the close box and answers "Nie"; opens the about box (as
+        // its button does, from the wizard's loop) and closes it with its close box;
+        // clicks the wizard's close box again and answers "Tak". A timer that every
+        // loop runs, the question's and the about box's own too, plays it.
+        std::vector<std::wstring> questions;
+        std::vector<bool> openAfterNo, aboutTakesInput;
+        bool aboutClosed = false;
+        int phase = 0, tick = 0;
+        const unsigned t = sys->SetTimer(40, [&] {
+            ++tick;
+            HWND box = OpenBox();
+            if (phase == 0 && tick > 2) {
+                ClickAt(CloseBoxOf(w));
+                phase = 1;
+            } else if ((phase == 1 || phase == 5) && box) {
+                questions.push_back(BoxTexts(box));
+                PostMessageW(box, WM_COMMAND, phase == 1 ? IDNO : IDYES, 0);
+                ++phase;
+            } else if (phase == 2 && !box) {
+                openAfterNo.push_back(IsWindowVisible(w) != FALSE);
+                phase = 3;
+                about.ShowModal();
+                aboutClosed = !IsWindowVisible(a);
+                ClickAt(CloseBoxOf(w));
+                phase = 5;
+            } else if (phase == 3 && IsWindowVisible(a)) {
+                aboutTakesInput.push_back(IsWindowEnabled(a) != FALSE);
+                ClickAt(CloseBoxOf(a));
+                phase = 4;
+            }
+            if (tick == 200) {  // never hang
+                if (box) PostMessageW(box, WM_COMMAND, IDYES, 0);
+                about.Window().Hide();
+                wizard.Window().Hide();
+            }
+        });
+        wizard.ShowModal();
+        sys->KillTimer(t);
+        EXPECT_LT(tick, 200) << "the user's part did not come to its end";
+        EXPECT_EQ(openAfterNo, std::vector<bool>{true}) << "\"Nie\" keeps the wizard";
+        // The about box has nothing to ask: its close box closes it, without "OK".
+        EXPECT_EQ(aboutTakesInput, std::vector<bool>{true}) << "the about box in front of the wizard takes input";
+        EXPECT_TRUE(aboutClosed);
+        EXPECT_NE(about.ModalResult, kIdOk);
+        EXPECT_FALSE(IsWindowVisible(w));
+        const std::wstring asked = wintest::Wide(Cp1250ToUtf8(wizard.CancelText));
+        ASSERT_EQ(questions.size(), 2u) << "the close box asked " << questions.size() << " times";
+        EXPECT_NE(questions[0].find(asked), std::wstring::npos);
+        EXPECT_NE(questions[1].find(asked), std::wstring::npos);
+    }
+    SetSystem(nullptr);
+    desk.reset();
+    Drives().Unmap('C');
 }
 
 TEST(MenuProgram, TheDiscsProgramCarriesItsIconAndManifest) {

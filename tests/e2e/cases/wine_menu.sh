@@ -5,8 +5,8 @@
 # alike, the close button ends it with code 0; then, under wine, the picture
 # viewer clicked through, minimising and restoring, and the installer wizard in
 # front of the menu, whose screenshot is kept, with the window manager's close box
-# on the wizard. The Windows build runs it, next to the native build that made its
-# disc.
+# on the wizard and on its about box. The Windows build runs it, next to the
+# native build that made its disc.
 E2E_SCREEN=1024x768
 
 # The two pictures agree but for how the two JPEG decoders round (the system's
@@ -51,7 +51,7 @@ wine_start() {
 wine_stop_server() { WINEPREFIX="$WINE_PREFIX" wineserver -k 2>/dev/null; }
 
 # A visible window of that name other than the one given (the question box has the
-# menu's title): sets E2E_WID.
+# menu's title, the about box the wizard's): sets E2E_WID.
 wine_other_window() {
     local w
     for w in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
@@ -205,10 +205,18 @@ e2e_case() {
 
     # The window manager's close box asks before the wizard closes, as Alt+F4 and
     # "Anuluj" do, though the click that opened the wizard fell on the menu, which
-    # covers the whole screen: "No" keeps the wizard, "Yes" closes it.
+    # covers the whole screen: "No" keeps the wizard, "Yes" closes it. In between,
+    # the about box's close box closes the about box.
     e2e_close_box "$wiz"
     wine_answer_question wine-wizard-close-no n
     wine_gone "$wiz" && e2e_fail "No closed the wizard"
+    e2e_click_client "$wiz" 52 332
+    e2e_until "$E2E_WAIT" wine_other_window '^VEMI CD/DVD Instalator$' "$wiz" || e2e_fail "the wizard's O... button opened no about box"
+    local about=$E2E_WID
+    e2e_wait_geometry_settled "$about"
+    e2e_close_box "$about"
+    e2e_until "$E2E_WAIT" wine_gone "$about" || e2e_fail "the about box's close box did not close it"
+    wine_gone "$wiz" && e2e_fail "the about box took the wizard with it"
     e2e_close_box "$wiz"
     wine_answer_question wine-wizard-close-yes y
     e2e_until "$E2E_WAIT" wine_gone "$wiz" || e2e_fail "Yes kept the wizard"

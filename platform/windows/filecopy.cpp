@@ -19,7 +19,7 @@ using win32::HostWide;
 
 // The owner window is the one that asked for the copy (the wizard): the shell's
 // progress window and its questions belong to it, so they come in front of it and
-// of the menu behind it, both of which stay on top of everything without an owner.
+// of the menu behind it. Without an owner they open below both, which stay on top.
 int CopyFolderTree(Window* owner, const std::string& sourceFolder, const std::string& destFolder, const std::string& title) {
     auto source = Drives().ToHost(sourceFolder);
     auto dest = Drives().ToHost(destFolder);

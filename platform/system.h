@@ -128,6 +128,12 @@ public:
     virtual int Cursor() const = 0;
     virtual void SetOverlay(const OverlayPanel& panel) = 0;
     virtual const OverlayPanel& Overlay() const = 0;
+    // The system's own handle of the window (an HWND on Windows), for the host's
+    // shell calls that open windows of their own on the program's behalf (the
+    // folder copy's progress and questions) and must know whom they belong to, or
+    // they open behind the program's windows that stay on top. nullptr when the
+    // window system has none to give.
+    virtual void* NativeHandle() const { return nullptr; }
     void ScreenToClient(int& x, int& y) const {
         x -= Left();
         y -= Top();

@@ -81,6 +81,40 @@ bool IsMouseMessage(UINT m) {
 
 bool IsKeyMessage(UINT m) { return m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP; }
 
+// Posted to a window that has just stopped being the active one.
+const UINT kFreePointerMessage = WM_APP + 1;
+
+bool UnderWine() {
+    static const bool wine = [] {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll && GetProcAddress(ntdll, "wine_get_version");
+    }();
+    return wine;
+}
+
+// Wine takes the pointer for a window that covers the whole screen (the menu) while
+// that window is the active one: its X display grabs the pointer. The grab outlives
+// the activation, and a window the window manager frames in front of the menu (the
+// wizard, the about box, a message box, the shell's question) then never sees a
+// click on its frame: its close box does nothing, while Alt+F4 works. Once another
+// window is active the grab is given up; wine takes it again when the menu is
+// active and clicked. Wine keeps a grab for the whole screen when asked to free
+// the pointer, so the pointer is first held to one pixel less (on the side it is
+// not at), which replaces the grab, and then freed, which ends it.
+void FreeWinesPointerGrab() {
+    if (!UnderWine()) return;
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    RECT all{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    POINT p{};
+    GetCursorPos(&p);
+    if (p.x >= all.right - 1)
+        ++all.left;
+    else
+        --all.right;
+    ClipCursor(&all);
+    ClipCursor(nullptr);
+}
+
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 VOID CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
 
@@ -104,6 +138,7 @@ public:
     void EndModal() override;
     void SetCursor(int number) override;
     void SetOverlay(const OverlayPanel& panel) override;
+    void* NativeHandle() const override { return hwnd_; }
 
     // --- the back end's side ---
     HWND Hwnd() const { return hwnd_; }
@@ -146,6 +181,9 @@ private:
 struct Modal {
     Win32Window* window;
     std::vector<HWND> disabled;  // the windows it took the input from
+    // It was one of them itself, for a modal window further out (the about box
+    // opened from the wizard), and takes input only while it runs.
+    bool wasDisabled = false;
 };
 
 class Win32System : public System {
@@ -627,12 +665,24 @@ LRESULT Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_ACTIVATE:
+        // Wine may hold the pointer for this window (FreeWinesPointerGrab); it is
+        // let go once the activation has gone over to the other one.
+        if (LOWORD(wp) == WA_INACTIVE) PostMessageW(hwnd_, kFreePointerMessage, 0, 0);
         if (LOWORD(wp) != WA_INACTIVE && controls_) {
             HWND focus = GetFocus();
             if (!focus || !IsChild(hwnd_, focus))
                 if (HWND f = controls_->InitialFocus()) SetFocus(f);
             return 0;
         }
+        break;
+    case kFreePointerMessage:
+        if (GetForegroundWindow() != hwnd_) FreeWinesPointerGrab();
+        return 0;
+    case WM_NCLBUTTONDBLCLK:
+        // A second click on the close box soon after the first (the owner said no,
+        // or a question was answered "Nie") is a double click, which the caption
+        // ignores; it is a click on the close box all the same.
+        if (wp == HTCLOSE) return DefWindowProcW(hwnd, WM_NCLBUTTONDOWN, wp, lp);
         break;
     case WM_NCDESTROY:
         // The system destroyed it (its owner went first); the object outlives it.
@@ -860,6 +910,13 @@ void Win32System::BlockFor(Win32Window* w) {
             EnableWindow(o->Hwnd(), FALSE);
             m.disabled.push_back(o->Hwnd());
         }
+    // A window that an outer modal one blocked (every window of the program is
+    // made before the first is shown) would take neither a click nor its close
+    // box: the system and the window manager leave a disabled window alone.
+    if (w->Hwnd() && !IsWindowEnabled(w->Hwnd())) {
+        m.wasDisabled = true;
+        EnableWindow(w->Hwnd(), TRUE);
+    }
     modal_.push_back(std::move(m));
 }
 
@@ -868,6 +925,7 @@ void Win32System::Unblock(Win32Window* w) {
         if (it->window == w) {
             for (HWND h : it->disabled)
                 if (IsWindow(h)) EnableWindow(h, TRUE);
+            if (it->wasDisabled && w->Hwnd()) EnableWindow(w->Hwnd(), FALSE);
             modal_.erase(it);
             return;
         }

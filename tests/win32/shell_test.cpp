@@ -1,7 +1,8 @@
 // The installer's shell utilities on Windows: the "Programs" folders as the registry
 // names them, the groups in them, shortcuts as shell links that the shell reads
-// back, and the folder copy by the shell's own file operation. The registry roots
-// are the test's own (testsupport::DesktopSandbox), never the machine's.
+// back, and the folder copy by the shell's own file operation, whose question comes
+// in front of the wizard that asked for the copy. The registry roots are the test's
+// own (testsupport::DesktopSandbox), never the machine's.
 #include <gtest/gtest.h>
 
 // Before windows.h, whose macros would rename the window system's CreateWindow and
@@ -12,10 +13,18 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "install/Jxshellutils.h"
+#include "platform/filecopy.h"
 #include "platform/text.h"
+#include "platform/win32/Win32native.h"
+#include "platform/win32/Win32system.h"
 #include "win32_test_support.h"
+// The window system's own member of that name is called below.
+#undef CreateWindow
 
 namespace {
 
@@ -188,4 +197,134 @@ TEST_F(ShellOnWindows, TheShellCopiesEveryFileAndFolderInside) {
     EXPECT_TRUE(sys.Messages().empty());
     SetFileAttributesW(Backslashed(dest + "/tylko do odczytu.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesW(Backslashed(src + "/tylko do odczytu.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+namespace {
+
+// Whether upper lies above lower in the system's order of windows.
+bool Above(HWND upper, HWND lower) {
+    for (HWND h = GetWindow(upper, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (h == lower) return true;
+    return false;
+}
+
+// The shell's question as another thread finds it on the screen while the copy
+// waits for an answer.
+struct Question {
+    bool seen = false;
+    HWND owner = nullptr, rootOwner = nullptr;
+    bool aboveWizard = false, aboveMenu = false;
+};
+
+// Plays the user of a copy that runs on the thread `copier`: waits for the shell's
+// question (a dialog of that thread), notes where it stands and answers it. A copy
+// that never asks, or asks in some other window, is ended after the time limit by
+// closing whatever that thread shows, so the test never hangs.
+class QuestionAnswerer {
+public:
+    QuestionAnswerer(DWORD copier, HWND wizard, HWND menu, WPARAM answer)
+        : thread_([=, this] { Run(copier, wizard, menu, answer); }) {}
+    ~QuestionAnswerer() { Stop(); }
+    // After the copy has returned.
+    Question Seen() {
+        Stop();
+        return seen_;
+    }
+
+private:
+    void Stop() {
+        done_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    static std::vector<HWND> Shown(DWORD thread) {
+        std::vector<HWND> out;
+        EnumThreadWindows(
+            thread,
+            [](HWND w, LPARAM lp) {
+                if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&out));
+        return out;
+    }
+    void Run(DWORD copier, HWND wizard, HWND menu, WPARAM answer) {
+        using Clock = std::chrono::steady_clock;
+        const auto limit = Clock::now() + std::chrono::seconds(20);
+        while (!done_ && Clock::now() < limit) {
+            for (HWND w : Shown(copier)) {
+                wchar_t cls[16] = {};
+                GetClassNameW(w, cls, 16);
+                if (seen_.seen || std::wstring(cls) != L"#32770") continue;
+                // Once it is up and placed.
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                seen_.seen = true;
+                seen_.owner = GetWindow(w, GW_OWNER);
+                seen_.rootOwner = GetAncestor(w, GA_ROOTOWNER);
+                seen_.aboveWizard = Above(w, wizard);
+                seen_.aboveMenu = Above(w, menu);
+                PostMessageW(w, WM_COMMAND, answer, 0);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        while (!done_) {
+            for (HWND w : Shown(copier))
+                if (w != wizard && w != menu) PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    }
+
+    Question seen_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+}  // namespace
+
+TEST_F(ShellOnWindows, TheShellAsksBeforeReplacingInFrontOfTheWizardThatOwnsTheCopy) {
+    // The menu and the wizard in front of it, both kept above other programs.
+    auto sys = platform::win32::CreateWin32System();
+    platform::WindowStyle ms;
+    ms.stayOnTop = true;
+    ms.width = 300;
+    ms.height = 200;
+    auto menu = sys->CreateWindow(ms);
+    platform::WindowStyle ws;
+    ws.dialog = true;
+    ws.borderless = false;
+    ws.stayOnTop = true;
+    ws.centred = true;
+    ws.width = 502;
+    ws.height = 354;
+    auto wizard = sys->CreateWindow(ws);
+    menu->Show();
+    wizard->Show();
+    sys->ProcessMessages();
+    const HWND wizardHwnd = platform::win32::NativeWindow(*wizard), menuHwnd = platform::win32::NativeWindow(*menu);
+
+    const std::string src = home_ + "/Gra", dest = home_ + "/Kopia";
+    ASSERT_TRUE(platform::HostMakeDirectories(src));
+    ASSERT_TRUE(platform::HostMakeDirectories(dest));
+    testsupport::WriteFile(src + "/gra.exe", std::string("nowa"));
+    testsupport::WriteFile(dest + "/gra.exe", std::string("stara"));
+
+    // "Nie": the file that was there stays, and the copy is done all the same.
+    QuestionAnswerer no(GetCurrentThreadId(), wizardHwnd, menuHwnd, IDNO);
+    EXPECT_EQ(platform::CopyFolderTree(wizard.get(), "C:\\Gra", "C:\\Kopia", "Kopiowanie..."), platform::kCopyDone);
+    const Question q = no.Seen();
+    ASSERT_TRUE(q.seen) << "the shell asked nothing";
+    EXPECT_EQ(q.owner, wizardHwnd) << "the question belongs to the wizard";
+    EXPECT_EQ(q.rootOwner, menuHwnd) << "and through it to the menu";
+    EXPECT_TRUE(q.aboveWizard) << "the question opened behind the wizard";
+    EXPECT_TRUE(q.aboveMenu) << "the question opened behind the menu";
+    EXPECT_EQ(testsupport::ReadFile(dest + "/gra.exe"), (std::vector<uint8_t>{'s', 't', 'a', 'r', 'a'}));
+    // The wizard takes input again once the question is gone.
+    EXPECT_TRUE(IsWindowEnabled(wizardHwnd));
+    EXPECT_TRUE(wizard->Visible());
+
+    // "Anuluj" in the question stops the copy.
+    QuestionAnswerer cancel(GetCurrentThreadId(), wizardHwnd, menuHwnd, IDCANCEL);
+    EXPECT_EQ(platform::CopyFolderTree(wizard.get(), "C:\\Gra", "C:\\Kopia", "Kopiowanie..."), platform::kCopyCancelled);
+    EXPECT_TRUE(cancel.Seen().seen);
+    EXPECT_EQ(testsupport::ReadFile(dest + "/gra.exe"), (std::vector<uint8_t>{'s', 't', 'a', 'r', 'a'}));
+    EXPECT_TRUE(IsWindowEnabled(wizardHwnd));
 }

@@ -1,6 +1,6 @@
 // The Windows back end of the window system on the system's own windows: the
 // shapes as regions, the frame buffer's blit, the message loop with its timers,
-// hook and modal windows, minimising, cursors and message boxes.
+// hook and modal windows, the close box, minimising, cursors and message boxes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "install/Abtu.h"
+#include "install/Vemiinstu.h"
+#include "platform/paths.h"
 #include "platform/shape.h"
 #include "platform/text.h"
 #include "platform/win32/Win32native.h"
@@ -16,6 +19,8 @@
 #include <shellapi.h>
 #undef CreateWindow
 #undef MessageBox
+
+#include "win32_test_support.h"
 
 using namespace platform;
 
@@ -393,6 +398,111 @@ TEST_F(WindowSystem, TheCloseBoxAsksTheOwnerAndTheMainLoopEndsWithTheMainWindow)
     EXPECT_TRUE(main->Visible());
 }
 
+// Where the system's own hit test puts a window's close box on its caption: the
+// screen rectangle, empty when the caption has none.
+RECT CloseBoxOf(HWND h) {
+    RECT box{0, 0, 0, 0}, outer;
+    GetWindowRect(h, &outer);
+    POINT client{0, 0};
+    ClientToScreen(h, &client);
+    for (int y = outer.top; y < client.y; ++y)
+        for (int x = outer.left; x < outer.right; ++x) {
+            if (SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(x, y)) != HTCLOSE) continue;
+            if (IsRectEmpty(&box)) box = {x, y, x + 1, y + 1};
+            box.left = std::min<LONG>(box.left, x), box.right = std::max<LONG>(box.right, x + 1);
+            box.top = std::min<LONG>(box.top, y), box.bottom = std::max<LONG>(box.bottom, y + 1);
+        }
+    return box;
+}
+
+// The user clicks the middle of a screen rectangle: the pointer goes there and the
+// left button goes down and up, through the system's input queue.
+void ClickAt(const RECT& r) {
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+void PressAltF4() {
+    INPUT in[4] = {};
+    const WORD keys[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        in[i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = keys[i];
+        in[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, in, sizeof(INPUT));
+}
+
+// A full-screen window that stays on top, as the menu is.
+WindowStyle MenuStyle() {
+    WindowStyle st;
+    st.stayOnTop = true;
+    st.width = GetSystemMetrics(SM_CXSCREEN);
+    st.height = GetSystemMetrics(SM_CYSCREEN);
+    return st;
+}
+
+TEST_F(WindowSystem, AModalDialogsCloseBoxAsksItsOwnerAsAltF4DoesAndARefusalKeepsItOpen) {
+    auto menu = sys->CreateWindow(MenuStyle());
+    menu->Show();
+    WindowStyle ds;
+    ds.dialog = true;
+    ds.borderless = false;
+    ds.stayOnTop = true;
+    ds.centred = true;
+    ds.width = 300;
+    ds.height = 200;
+    auto dlg = sys->CreateWindow(ds);
+    struct Asked : Recorder {
+        int queries = 0;
+        bool allow = false;
+        bool OnCloseQuery() override {
+            ++queries;
+            return allow;
+        }
+    } r;
+    dlg->SetHandler(&r);
+    const HWND d = win32::NativeWindow(*dlg);
+    RECT box{};
+    // The user, from a timer that the dialog's own loop runs: the close command of
+    // the window menu, a click on the close box, Alt+F4, each refused; then a click
+    // on the close box that is allowed. Between them, the number of questions and
+    // whether the dialog is still there.
+    std::vector<std::string> after;
+    int tick = 0;
+    const unsigned t = sys->SetTimer(40, [&] {
+        switch (++tick) {
+        case 1:
+            box = CloseBoxOf(d);
+            SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+        case 4: ClickAt(box); break;
+        case 8: PressAltF4(); break;
+        case 12:
+            r.allow = true;
+            ClickAt(box);
+            break;
+        case 100: dlg->Hide(); break;  // never hang
+        default: break;
+        }
+        if (tick == 3 || tick == 7 || tick == 11)
+            after.push_back(std::to_string(r.queries) + (dlg->Visible() && IsWindowVisible(d) ? " open" : " closed"));
+    });
+    dlg->ShowModal();
+    sys->KillTimer(t);
+    ASSERT_FALSE(IsRectEmpty(&box)) << "the dialog's caption has no close box";
+    EXPECT_EQ(after, (std::vector<std::string>{"1 open", "2 open", "3 open"}));
+    EXPECT_EQ(r.queries, 4);
+    EXPECT_EQ(r.closes, 1);
+    EXPECT_LT(tick, 100) << "the allowed click on the close box did not close the dialog";
+    EXPECT_FALSE(IsWindowVisible(d));
+    EXPECT_TRUE(IsWindowEnabled(win32::NativeWindow(*menu))) << "the menu takes input again";
+}
+
 TEST_F(WindowSystem, MinimisingTheApplicationTellsTheProgramBothWaysAndRepaintsAfter) {
     auto main = Make(300, 200);
     Recorder r;
@@ -595,6 +705,74 @@ TEST_F(WindowSystem, MessageBoxesSpeakPolishTakeTheTitleAndAnswer) {
     answer = IDYES;
     EXPECT_EQ(sys->MessageBox("?", "x", MsgKind::Question, MsgButtons::YesNo), kIdYes);
     sys->KillTimer(t);
+}
+
+TEST_F(WindowSystem, TheWizardsCloseBoxAsksItsQuestionAndTheAboutBoxsClosesIt) {
+    SetSystem(sys.get());
+    testsupport::TempDir tmp;
+    Drives().Map('C', tmp.path());
+    auto desk = std::make_unique<testsupport::DesktopSandbox>(tmp / "desktop");
+    auto menu = sys->CreateWindow(MenuStyle());
+    menu->Show();
+    {
+        TINST_FRM wizard;
+        TABT_FRM about;
+        wizard.ProgramFolderName = "Gra";
+        wizard.StartWizard(WizardMode::InstallWithShortcut);
+        const HWND w = win32::NativeWindow(wizard.Window()), a = win32::NativeWindow(about.Window());
+        // The user clicks the close box and answers "Nie"; opens the about box (as
+        // its button does, from the wizard's loop) and closes it with its close box;
+        // clicks the wizard's close box again and answers "Tak". A timer that every
+        // loop runs, the question's and the about box's own too, plays it.
+        std::vector<std::wstring> questions;
+        std::vector<bool> openAfterNo, aboutTakesInput;
+        bool aboutClosed = false;
+        int phase = 0, tick = 0;
+        const unsigned t = sys->SetTimer(40, [&] {
+            ++tick;
+            HWND box = OpenBox();
+            if (phase == 0 && tick > 2) {
+                ClickAt(CloseBoxOf(w));
+                phase = 1;
+            } else if ((phase == 1 || phase == 5) && box) {
+                questions.push_back(BoxTexts(box));
+                PostMessageW(box, WM_COMMAND, phase == 1 ? IDNO : IDYES, 0);
+                ++phase;
+            } else if (phase == 2 && !box) {
+                openAfterNo.push_back(IsWindowVisible(w) != FALSE);
+                phase = 3;
+                about.ShowModal();
+                aboutClosed = !IsWindowVisible(a);
+                ClickAt(CloseBoxOf(w));
+                phase = 5;
+            } else if (phase == 3 && IsWindowVisible(a)) {
+                aboutTakesInput.push_back(IsWindowEnabled(a) != FALSE);
+                ClickAt(CloseBoxOf(a));
+                phase = 4;
+            }
+            if (tick == 200) {  // never hang
+                if (box) PostMessageW(box, WM_COMMAND, IDYES, 0);
+                about.Window().Hide();
+                wizard.Window().Hide();
+            }
+        });
+        wizard.ShowModal();
+        sys->KillTimer(t);
+        EXPECT_LT(tick, 200) << "the user's part did not come to its end";
+        EXPECT_EQ(openAfterNo, std::vector<bool>{true}) << "\"Nie\" keeps the wizard";
+        // The about box has nothing to ask: its close box closes it, without "OK".
+        EXPECT_EQ(aboutTakesInput, std::vector<bool>{true}) << "the about box in front of the wizard takes input";
+        EXPECT_TRUE(aboutClosed);
+        EXPECT_NE(about.ModalResult, kIdOk);
+        EXPECT_FALSE(IsWindowVisible(w));
+        const std::wstring asked = wintest::Wide(Cp1250ToUtf8(wizard.CancelText));
+        ASSERT_EQ(questions.size(), 2u) << "the close box asked " << questions.size() << " times";
+        EXPECT_NE(questions[0].find(asked), std::wstring::npos);
+        EXPECT_NE(questions[1].find(asked), std::wstring::npos);
+    }
+    SetSystem(nullptr);
+    desk.reset();
+    Drives().Unmap('C');
 }
 
 TEST(MenuProgram, TheDiscsProgramCarriesItsIconAndManifest) {

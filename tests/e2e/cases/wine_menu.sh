@@ -4,8 +4,11 @@
 # 1024 x 768 counts), a click on a program and the arrow key change the panel
 # alike, the close button ends it with code 0; then, under wine, the picture
 # viewer clicked through, minimising and restoring, and the installer wizard in
-# front of the menu, whose screenshot is kept. The Windows build runs it, next to
-# the native build that made its disc.
+# front of the menu, whose screenshot is kept, with the window manager's close box
+# on the wizard and on its about box, and a folder copied twice, the shell's
+# question before a file is replaced in front of the wizard and stopping the copy
+# with its close box. The Windows build runs it, next to the native build that
+# made its disc.
 # wine keeps to a prefix owned by the user who runs it, and the Windows build's
 # prefix is the build's: this case runs its programs as the build's own user.
 E2E_AS_READER=0
@@ -51,6 +54,66 @@ wine_start() {
 }
 
 wine_stop_server() { WINEPREFIX="$WINE_PREFIX" wineserver -k 2>/dev/null; }
+
+# A visible window of that name other than the one given (the question box has the
+# menu's title, the about box the wizard's): sets E2E_WID.
+wine_other_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+        if [ "$w" != "$2" ]; then
+            E2E_WID=$w
+            return 0
+        fi
+    done
+    return 1
+}
+wine_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# A visible window that the window manager keeps for window $1 (its owner under
+# wine): sets E2E_WID.
+wine_transient_of() {
+    local w owner
+    for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        owner=$(xprop -id "$w" WM_TRANSIENT_FOR 2>/dev/null | sed -n 's/.*# *//p')
+        if [ -n "$owner" ] && [ "$((owner))" = "$1" ]; then
+            E2E_WID=$w
+            return 0
+        fi
+    done
+    return 1
+}
+# Whether the window manager stacks window $1 above window $2.
+wine_stacked_above() {
+    local order a b
+    order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# *//' | tr ',' '\n' | while read -r id; do echo $((id)); done)
+    a=$(grep -nx "$1" <<<"$order" | cut -d: -f1)
+    b=$(grep -nx "$2" <<<"$order" | cut -d: -f1)
+    [ -n "$a" ] && [ -n "$b" ] && [ "$a" -gt "$b" ]
+}
+# The copy button on the selected program, the wizard's first page passed with
+# Enter: sets WINE_WIZ to the wizard.
+wine_copy() {
+    e2e_click 936 366
+    e2e_until "$E2E_WAIT" e2e_find_window --name '^VEMI CD/DVD Instalator$' || e2e_fail "the copy button opened no wizard"
+    WINE_WIZ=$E2E_WID
+    e2e_wait_geometry_settled "$WINE_WIZ"
+    xdotool windowactivate --sync "$WINE_WIZ" 2>/dev/null || true
+    e2e_key Return
+}
+wine_copied() { [ -n "$(find "$1" -name program.dat 2>/dev/null)" ]; }
+
+# The wizard's question, open after its close box: answered with the key of its
+# button ("n" or "y"); the question goes and the wizard stays or goes with it.
+wine_answer_question() {
+    local what=$1 key=$2 ask
+    e2e_until "$E2E_WAIT" wine_other_window '^VEMI32$' "$MENU_WID" || e2e_fail "$what: the wizard's close box asked nothing"
+    ask=$E2E_WID
+    e2e_wait_geometry_settled "$ask"
+    e2e_shot "$what"
+    xdotool windowactivate --sync "$ask" 2>/dev/null || true
+    e2e_key "$key"
+    e2e_until "$E2E_WAIT" wine_gone "$ask" || e2e_fail "$what: the question stays after its answer"
+}
 
 e2e_case() {
     . "$here/menu_lib.sh"
@@ -177,4 +240,50 @@ e2e_case() {
     local covered
     covered=$(menu_changed_pixels "$wineStart" "$E2E_SHOT" "$E2E_X" "$E2E_Y" "$E2E_W" "$E2E_H")
     [ "${covered:-0}" -gt $((E2E_W * E2E_H / 2)) ] || e2e_fail "the wizard does not show above the menu ($covered pixels changed)"
+
+    # The window manager's close box asks before the wizard closes, as Alt+F4 and
+    # "Anuluj" do, though the click that opened the wizard fell on the menu, which
+    # covers the whole screen: "No" keeps the wizard, "Yes" closes it. In between,
+    # the about box's close box closes the about box.
+    e2e_close_box "$wiz"
+    wine_answer_question wine-wizard-close-no n
+    wine_gone "$wiz" && e2e_fail "No closed the wizard"
+    e2e_click_client "$wiz" 52 332
+    e2e_until "$E2E_WAIT" wine_other_window '^VEMI CD/DVD Instalator$' "$wiz" || e2e_fail "the wizard's O... button opened no about box"
+    local about=$E2E_WID
+    e2e_wait_geometry_settled "$about"
+    e2e_close_box "$about"
+    e2e_until "$E2E_WAIT" wine_gone "$about" || e2e_fail "the about box's close box did not close it"
+    wine_gone "$wiz" && e2e_fail "the about box took the wizard with it"
+    e2e_close_box "$wiz"
+    wine_answer_question wine-wizard-close-yes y
+    e2e_until "$E2E_WAIT" wine_gone "$wiz" || e2e_fail "Yes kept the wizard"
+    wine_gone "$MENU_WID" && e2e_fail "the menu went with the wizard"
+
+    # Kreator Stron, the third row, is a folder on the disc: copied once, and again.
+    # The second time the shell asks before it replaces a file, in a window of the
+    # wizard's, above it and the menu (both stay on top of everything else); the
+    # question's close box stops the copy, and the wizard's own closes it.
+    local copies="$WINE_PREFIX/drive_c/VEMI - kopie programów"
+    rm -rf "$copies"
+    e2e_click "$(menu_row_x 1)" "$(menu_row_y 3)"
+    # shellcheck disable=SC2086
+    menu_wait_region wine-kreator $MENU_SHOT_TOP "$(menu_small kreator1.jpg)"
+    wine_copy
+    e2e_until "$E2E_WAIT" wine_copied "$copies" || e2e_fail "the first copy brought nothing to $copies"
+    sleep 0.5
+    e2e_click_client "$WINE_WIZ" $((416 + 37)) $((320 + 12))
+    e2e_until "$E2E_WAIT" wine_gone "$WINE_WIZ" || e2e_fail "OK did not close the wizard after the copy"
+    wine_copy
+    e2e_until "$E2E_WAIT" wine_transient_of "$WINE_WIZ" || e2e_fail "the shell's question does not belong to the wizard"
+    local ask=$E2E_WID
+    e2e_wait_geometry_settled "$ask"
+    e2e_shot wine-copy-question
+    wine_stacked_above "$ask" "$WINE_WIZ" || e2e_fail "the shell's question is behind the wizard"
+    wine_stacked_above "$ask" "$MENU_WID" || e2e_fail "the shell's question is behind the menu"
+    e2e_close_box "$ask"
+    e2e_until "$E2E_WAIT" wine_gone "$ask" || e2e_fail "the close box of the shell's question did nothing"
+    wine_gone "$WINE_WIZ" && e2e_fail "the stopped copy closed the wizard"
+    e2e_close_box "$WINE_WIZ"
+    e2e_until "$E2E_WAIT" wine_gone "$WINE_WIZ" || e2e_fail "the close box did not close the wizard after the stopped copy"
 }

@@ -141,6 +141,7 @@ void TMN_FRM::InitMainWindow() {
     ScreenMode = regwin::ChooseScreenMode(sys.ScreenWidth(), sys.ScreenHeight());
     regwin::PlaceMainWindow(*window_, ScreenMode, sys.ScreenWidth(), sys.ScreenHeight());
     window_->SetStayOnTop(regwin::StaysOnTop(ScreenMode));
+    window_->SetFullScreen(regwin::CoversScreen(ScreenMode));
     regwin::SetWindowShape(*window_, regwin::ShapeFor(ScreenMode));
     // 6: buffers and skins.
     InitBackBuffers();

@@ -57,6 +57,7 @@ public:
 
     void SetBounds(int left, int top, int width, int height) override;
     void SetStayOnTop(bool on) override;
+    void SetFullScreen(bool on) override { fullScreen_ = on; }
     bool SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) override;
     void SetTitle(const std::string& title) override;
     void SetBackground(Rgb c) override;
@@ -93,6 +94,8 @@ protected:
 
 private:
     void AfterShow(bool justMapped);
+    // Before the window is mapped: the full-screen state as the owner asked for it.
+    void AskFullScreen();
     void PutCanvas(Rect r);
     void DrawOverlay();
     // The window a dialog stays above: the one it blocks, else the first one shown.
@@ -282,7 +285,7 @@ Fl_Window* FltkWindow::DialogOwner() const {
 
 void FltkWindow::SetStayOnTop(bool on) {
     stayOnTop_ = on;
-    if (win_->shown()) fltk::SetStayOnTop(win_.get(), on, false);
+    if (win_->shown() && !win_->fullscreen_active()) fltk::SetStayOnTop(win_.get(), on, false);
 }
 
 bool FltkWindow::SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) {
@@ -318,9 +321,24 @@ void FltkWindow::Show() {
     if (handler_) handler_->OnShow();
     if (!visible_) return;
     controls_->GoLive();
+    AskFullScreen();
     win_->show();
     AfterShow(true);
     paintPending_ = true;
+}
+
+void FltkWindow::AskFullScreen() {
+    if (win_->shown()) return;
+    // A manager reads the state list once, when it takes the window on, so the
+    // full-screen state must be in it before the window is mapped; FLTK writes it
+    // there for a window flagged full-screen. Without a manager FLTK would instead
+    // make the window one that the manager never sees and take the keyboard for it;
+    // nobody would move the window then anyway, so the flag stays off.
+    bool want = fullScreen_ && WindowManagerRunning();
+    if (want && !win_->fullscreen_active())
+        win_->fullscreen();
+    else if (!want && win_->fullscreen_active())
+        win_->fullscreen_off(left_, top_, std::max(1, width_), std::max(1, height_));
 }
 
 void FltkWindow::AfterShow(bool justMapped) {
@@ -334,7 +352,10 @@ void FltkWindow::AfterShow(bool justMapped) {
     MoveWindowTo(win_.get(), left_, top_);
     if (shapeKind_ != ShapeKind::None) ApplyShape(win_.get(), shape_, false);
     if (justMapped && !dialog_) ShowInTaskbar(win_.get(), true);
-    if (stayOnTop_) fltk::SetStayOnTop(win_.get(), true, justMapped);
+    // A full-screen window is above every other, docks and taskbars included, as
+    // long as it is the one in use; asking to be kept on top as well puts it, with
+    // some managers, among the windows kept on top, which lie below their taskbar.
+    if (stayOnTop_ && !win_->fullscreen_active()) fltk::SetStayOnTop(win_.get(), true, justMapped);
     // A window manager may put a window that fills the screen above all others
     // once it is clicked; knowing the modal window as that window's dialog, it
     // keeps the dialog above it and gives it the focus instead.

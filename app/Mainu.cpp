@@ -272,6 +272,7 @@ bool Program::Start() {
         return false;
     }
     sys.SetAppTitle("VEMI32");
+    sys.SetAppIcon(platform::LoadResourceIcon("VEMI32"));
     mainWindow_ = std::make_unique<TMN_FRM>(args_);
     mainWindow_->IMG_FRM = std::make_unique<TIMG_FRM>();
     installer_ = std::make_unique<TINST_FRM>();

@@ -12,6 +12,7 @@
 
 #include "platform/controls.h"
 #include "platform/image.h"
+#include "platform/resources.h"
 
 namespace platform {
 
@@ -230,6 +231,10 @@ public:
 
     // The application.
     virtual void SetAppTitle(const std::string& title) = 0;
+    // The program's icon for the desktop's taskbar and window frames, at several
+    // sizes: every window carries it, those made before the call too. A system that
+    // takes the icon from the program file has nothing to do.
+    virtual void SetAppIcon(const std::vector<IconPicture>& /*pictures*/) {}
     // Runs the message loop until the main window closes or Terminate is called.
     virtual void Run(Window& mainWindow) = 0;
     virtual void ProcessMessages() = 0;

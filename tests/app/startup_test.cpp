@@ -116,6 +116,10 @@ TEST_F(MenuTest, TheFirstProgramIsSelectedAndTheTitleAndCountAreDrawn) {
     EXPECT_EQ(App().entryKind, 11);
     EXPECT_EQ(App().issueCode, "VEMI-12-2007");
     EXPECT_TRUE(Frm().inputReady);
+    // The program's icon from its resources, for the desktop's taskbar.
+    bool icon32 = false;
+    for (const auto& p : sys_->AppIcon()) icon32 |= p.size == 32 && p.rgba.size() == 32u * 32 * 4;
+    EXPECT_TRUE(icon32);
     // The title and the count are ink on the buffers, not on the skins.
     platform::Image cover, program;
     ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM1", cover));

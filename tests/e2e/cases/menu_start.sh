@@ -10,6 +10,12 @@ e2e_case() {
     e2e_expect_borderless "$MENU_WID"
     e2e_until "$E2E_WAIT" eval 'e2e_window_state "$MENU_WID" | grep -q _NET_WM_STATE_FULLSCREEN' ||
         e2e_fail "not full-screen: $(e2e_window_state "$MENU_WID")"
+    # The program's icon for the taskbar, the 32-pixel one among its sizes, and a
+    # class the desktop can group its windows by.
+    xprop -id "$MENU_WID" _NET_WM_ICON | grep -q 'Icon (32 x 32)' ||
+        e2e_fail "no 32 x 32 icon: $(xprop -id "$MENU_WID" _NET_WM_ICON | grep -o 'Icon ([0-9 x]*)' | tr '\n' ' ')"
+    [ "$(xprop -id "$MENU_WID" WM_CLASS)" = 'WM_CLASS(STRING) = "vemi32", "Vemi32"' ] ||
+        e2e_fail "window class $(xprop -id "$MENU_WID" WM_CLASS)"
     # The first program of the catalogue (Malarz 3) is selected: its small
     # screenshot fills the box, exactly as libjpeg decodes the disc's file.
     # shellcheck disable=SC2086

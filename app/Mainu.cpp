@@ -141,6 +141,7 @@ void TMN_FRM::InitMainWindow() {
     ScreenMode = regwin::ChooseScreenMode(sys.ScreenWidth(), sys.ScreenHeight());
     regwin::PlaceMainWindow(*window_, ScreenMode, sys.ScreenWidth(), sys.ScreenHeight());
     window_->SetStayOnTop(regwin::StaysOnTop(ScreenMode));
+    window_->SetFullScreen(regwin::CoversScreen(ScreenMode));
     regwin::SetWindowShape(*window_, regwin::ShapeFor(ScreenMode));
     // 6: buffers and skins.
     InitBackBuffers();
@@ -271,6 +272,7 @@ bool Program::Start() {
         return false;
     }
     sys.SetAppTitle("VEMI32");
+    sys.SetAppIcon(platform::LoadResourceIcon("VEMI32"));
     mainWindow_ = std::make_unique<TMN_FRM>(args_);
     mainWindow_->IMG_FRM = std::make_unique<TIMG_FRM>();
     installer_ = std::make_unique<TINST_FRM>();

@@ -35,6 +35,11 @@ Placement PlaceFor(int mode, int w, int h) {
 
 bool StaysOnTop(int mode) { return mode == 800 || mode == 1024; }
 
+// At 800 x 600 the window is larger than the screen and only its shape fills it; a
+// manager that made it full-screen would resize it to the screen and move the
+// picture. Only the 1024 x 768 window is the screen exactly.
+bool CoversScreen(int mode) { return mode == 1024; }
+
 Shape ShapeFor(int mode) {
     using platform::ShapeKind;
     switch (mode) {

@@ -12,6 +12,7 @@
 
 #include "platform/controls.h"
 #include "platform/image.h"
+#include "platform/resources.h"
 
 namespace platform {
 
@@ -101,6 +102,12 @@ public:
     virtual int Height() const = 0;
     virtual void SetStayOnTop(bool on) = 0;
     virtual bool StayOnTop() const = 0;
+    // Asks the window manager to treat the window as covering the whole screen: at
+    // the screen's origin, above docks and taskbars. Only for a window whose bounds
+    // are the screen's already; the picture and the input stay as they are. Takes
+    // effect when the window is next shown.
+    virtual void SetFullScreen(bool on) = 0;
+    virtual bool FullScreen() const = 0;
     // Outside the shape the window neither draws nor takes the mouse. right and
     // bottom are exclusive; ew, eh size the corner ellipses of a round rectangle.
     virtual bool SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew = 0, int eh = 0) = 0;
@@ -179,6 +186,10 @@ public:
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     bool StayOnTop() const override { return stayOnTop_; }
+    // A system that places windows itself, where they are asked to be, keeps the
+    // request and nothing else.
+    void SetFullScreen(bool on) override { fullScreen_ = on; }
+    bool FullScreen() const override { return fullScreen_; }
     Image& Canvas() override { return canvas_; }
     void Invalidate() override { paintPending_ = true; }
     bool Visible() const override { return visible_; }
@@ -203,6 +214,7 @@ protected:
     WindowHandler* handler_ = nullptr;
     int left_ = 0, top_ = 0, width_ = -1, height_ = -1;
     bool stayOnTop_ = false;
+    bool fullScreen_ = false;
     bool visible_ = false;
     bool paintPending_ = false;
     int cursor_ = kCursorDefault;
@@ -225,6 +237,10 @@ public:
 
     // The application.
     virtual void SetAppTitle(const std::string& title) = 0;
+    // The program's icon for the desktop's taskbar and window frames, at several
+    // sizes: every window carries it, those made before the call too. A system that
+    // takes the icon from the program file has nothing to do.
+    virtual void SetAppIcon(const std::vector<IconPicture>& /*pictures*/) {}
     // Runs the message loop until the main window closes or Terminate is called.
     virtual void Run(Window& mainWindow) = 0;
     virtual void ProcessMessages() = 0;

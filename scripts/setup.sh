@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   zip unzip libarchive-tools xdg-utils desktop-file-utils libglib2.0-bin
   xvfb xauth xdotool openbox x11-utils x11-xserver-utils imagemagick
+  icewm weston xwayland
 )
 
 # For Windows: the compilers with the posix thread model (the ZIP reader's writer

@@ -15,6 +15,7 @@
 #include "tools/lib/banners.h"
 #include "tools/lib/discbuilder.h"
 #include "tools/lib/fontcompiler.h"
+#include "tools/lib/icon.h"
 
 namespace {
 
@@ -82,6 +83,14 @@ struct Resource {
 // fonts are smoothed against; a high quality keeps those panels clean.
 constexpr int kSkinQuality = 95;
 
+// On Linux the desktop takes a program's icon from its windows, so the program
+// carries the pictures the Windows icon file holds.
+std::vector<art::IconPicture> ProgramIconPictures() {
+    std::vector<art::IconPicture> out;
+    for (int s : art::IconSizes()) out.push_back(art::DrawProgramIcon(s));
+    return out;
+}
+
 std::vector<Resource> ProgramResources() {
     const art::SkinPalette pal = art::PaletteFromFonts(tool::MenuFontRoles());
     art::HandCursor hand = art::DrawHandCursor();
@@ -93,6 +102,7 @@ std::vector<Resource> ProgramResources() {
         {"CURSOR", "RACZKA", platform::EncodeBmp24(hand.picture)},
         {"CURSOR", "RACZKA_MASK", platform::EncodeBmp24(hand.mask)},
         {"CURSOR", "RACZKA_HOTSPOT", {static_cast<uint8_t>(hand.hotX), static_cast<uint8_t>(hand.hotY)}},
+        {"ICON", "VEMI32", platform::EncodeIconResource(ProgramIconPictures())},
     };
     // The banners: bitmaps, except the subscription offer, whose movie this build
     // cannot play; the menu shows its picture, stored under "S_" as a JPEG.

@@ -793,7 +793,8 @@ void RegisterDialogLook() {
 // ---------------------------------------------------------------------------
 // The four-button question
 
-int AskYesAllNoCancel(const std::string& text, const std::string& title, const std::function<void(Fl_Window&)>& shown) {
+int AskYesAllNoCancel(const std::string& text, const std::string& title, const std::function<Rect(int, int)>& place,
+                      const std::function<void(Fl_Window&)>& shown) {
     static const char* const kLabels[] = {"Tak", "Tak na wszystkie", "Nie", "Anuluj"};
     static const int kResults[] = {kIdYes, kIdYesAll, kIdNo, kIdCancel};
     const int margin = 10, iconSize = 50, textX = margin + iconSize + 10, buttonH = 25;
@@ -858,8 +859,9 @@ int AskYesAllNoCancel(const std::string& text, const std::string& title, const s
     Fl_Group::current(saved);
     // The close box and Escape answer "Anuluj".
     win.callback([](Fl_Widget* w, void*) { w->hide(); });
-    // Centred on the screen, as the menu's own boxes are.
-    win.position((Fl::w() - W) / 2, (Fl::h() - H) / 2);
+    // Where the caller wants it: centred on the menu, as the other boxes are.
+    const Rect at = place ? place(W, H) : Rect{(Fl::w() - W) / 2, (Fl::h() - H) / 2, W, H};
+    win.position(at.x, at.y);
     win.set_modal();
     win.show();
     if (shown) shown(win);

@@ -70,7 +70,9 @@ void RegisterDialogLook();
 
 // The message box that asks before a file is replaced: "Tak", "Tak na wszystkie",
 // "Nie", "Anuluj" (kIdYes, kIdYesAll, kIdNo, kIdCancel; closing it is kIdCancel).
-// Texts in UTF-8. shown runs once the box is on the screen.
-int AskYesAllNoCancel(const std::string& text, const std::string& title, const std::function<void(Fl_Window&)>& shown);
+// Texts in UTF-8. place gives the box its place from its size (the middle of the
+// screen without it); shown runs once the box is on the screen.
+int AskYesAllNoCancel(const std::string& text, const std::string& title, const std::function<Rect(int, int)>& place,
+                      const std::function<void(Fl_Window&)>& shown);
 
 }  // namespace platform::fltk

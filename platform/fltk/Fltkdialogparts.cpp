@@ -123,4 +123,24 @@ std::vector<ButtonSlot> LayOutButtons(const std::vector<int>& textWidths, int mi
     return slots;
 }
 
+Rect VisiblePart(Rect bounds, const std::vector<Rect>& shape, int screenW, int screenH) {
+    Rect box{0, 0, bounds.w, bounds.h};
+    if (!shape.empty()) {
+        box = {};
+        for (const Rect& r : shape) box = box.Empty() ? r : Union(box, r);
+    }
+    box.x += bounds.x;
+    box.y += bounds.y;
+    const Rect screen{0, 0, screenW, screenH};
+    Rect seen = Intersect(box, screen);
+    return seen.Empty() ? screen : seen;
+}
+
+Rect CentredIn(Rect area, int w, int h, int screenW, int screenH) {
+    int x = area.x + (area.w - w) / 2, y = area.y + (area.h - h) / 2;
+    x = std::max(0, std::min(x, screenW - w));
+    y = std::max(0, std::min(y, screenH - h));
+    return {x, y, w, h};
+}
+
 }  // namespace platform::fltk

@@ -86,4 +86,12 @@ struct ButtonSlot {
 };
 std::vector<ButtonSlot> LayOutButtons(const std::vector<int>& textWidths, int minWidth, int padding, int gap);
 
+// What the screen shows of a window at bounds (screen coordinates) with the given
+// shape (client rectangles; none for the whole window): the box around the shape
+// on the screen, cut to the screen. The whole screen when nothing of it shows.
+Rect VisiblePart(Rect bounds, const std::vector<Rect>& shape, int screenW, int screenH);
+// A w x h window centred on area, moved back onto the screen where it would hang
+// over an edge (its top-left corner first, where it is larger than the screen).
+Rect CentredIn(Rect area, int w, int h, int screenW, int screenH);
+
 }  // namespace platform::fltk

@@ -21,6 +21,7 @@
 #include <stdexcept>
 
 #include "platform/fltk/Fltkcontrols.h"
+#include "platform/fltk/Fltkdialogparts.h"
 #include "platform/fltk/Fltkfirstpaint.h"
 #include "platform/fltk/Fltkheap.h"
 #include "platform/fltk/Fltkinput.h"
@@ -57,6 +58,7 @@ public:
 
     void SetBounds(int left, int top, int width, int height) override;
     void SetStayOnTop(bool on) override;
+    void SetFullScreen(bool on) override { fullScreen_ = on; }
     bool SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) override;
     void SetTitle(const std::string& title) override;
     void SetBackground(Rgb c) override;
@@ -82,6 +84,8 @@ public:
     bool Hiding() const { return hiding_; }
     Fl_Window* Native() const { return win_.get(); }
     bool IsDialog() const { return dialog_; }
+    // The part of the screen the window shows: the box around its shape, on the screen.
+    Rect SeenOnScreen() const;
     // Enter in a dialog: presses the focused or default button; false when the key
     // belongs to the focused widget.
     bool PressEnter() { return controls_->Enter(Controls()); }
@@ -93,6 +97,8 @@ protected:
 
 private:
     void AfterShow(bool justMapped);
+    // Before the window is mapped: the full-screen state as the owner asked for it.
+    void AskFullScreen();
     void PutCanvas(Rect r);
     void DrawOverlay();
     // The window a dialog stays above: the one it blocks, else the first one shown.
@@ -131,6 +137,7 @@ public:
     ~FltkSystem() override;
 
     void SetAppTitle(const std::string& title) override;
+    void SetAppIcon(const std::vector<IconPicture>& pictures) override;
     void Run(Window& mainWindow) override;
     void ProcessMessages() override { Fl::check(); }
     void Terminate() override { terminated_ = true; }
@@ -169,6 +176,11 @@ public:
         return it == cursors_.end() ? nullptr : it->second.get();
     }
     const std::string& IconLabel() const { return appTitleUtf8_; }
+    // Where a w x h window goes to stand centred on what the screen shows of owner,
+    // or on the screen when there is none (or the program is minimised).
+    Rect CentredOnOwner(const FltkWindow* owner, int w, int h) const;
+    // A box of FLTK's own, just shown, goes where the program's dialogs go.
+    void CentreBox(Fl_Window& box) const;
     // Runs the pending paints and shows every window's new damage.
     void Pump();
     int Dispatch(int event, Fl_Window* w);
@@ -213,7 +225,10 @@ void TimerThunk(void* data) {
 // on top it would open behind them, so once it is mapped it is put above too.
 void RaiseDialogThunk(void*) {
     Fl_Window* m = Fl::modal();
-    if (m && m->shown() && !dynamic_cast<CanvasWindow*>(m)) SetStayOnTop(m, true, true);
+    if (m && m->shown() && !dynamic_cast<CanvasWindow*>(m)) {
+        SetStayOnTop(m, true, true);
+        if (g_sys) g_sys->CentreBox(*m);
+    }
 }
 
 void CloseThunk(Fl_Widget* w, void*) {
@@ -275,6 +290,12 @@ void FltkWindow::SetBounds(int left, int top, int width, int height) {
     }
 }
 
+Rect FltkWindow::SeenOnScreen() const {
+    static const std::vector<Rect> kWhole;
+    return VisiblePart({left_, top_, width_, height_}, shapeKind_ == ShapeKind::None ? kWhole : shape_, ScreenWidthPx(),
+                       ScreenHeightPx());
+}
+
 Fl_Window* FltkWindow::DialogOwner() const {
     FltkWindow* o = modalOwner_ ? modalOwner_ : sys_.ModalOwnerFor(const_cast<FltkWindow*>(this));
     return o && o != this ? o->Native() : nullptr;
@@ -282,7 +303,7 @@ Fl_Window* FltkWindow::DialogOwner() const {
 
 void FltkWindow::SetStayOnTop(bool on) {
     stayOnTop_ = on;
-    if (win_->shown()) fltk::SetStayOnTop(win_.get(), on, false);
+    if (win_->shown() && !win_->fullscreen_active()) fltk::SetStayOnTop(win_.get(), on, false);
 }
 
 bool FltkWindow::SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) {
@@ -313,14 +334,35 @@ void FltkWindow::Show() {
         return;
     }
     visible_ = true;
-    if (centred_) SetBounds((sys_.ScreenWidth() - width_) / 2, (sys_.ScreenHeight() - height_) / 2, width_, height_);
+    if (centred_) {
+        // On the window it belongs to, which on a large screen or a small one is not
+        // where the screen's middle is.
+        const FltkWindow* owner = modalOwner_ ? modalOwner_ : sys_.ModalOwnerFor(this);
+        const Rect r = sys_.CentredOnOwner(owner == this ? nullptr : owner, width_, height_);
+        SetBounds(r.x, r.y, width_, height_);
+    }
     // The owner places and sizes the window as it appears, before it is mapped.
     if (handler_) handler_->OnShow();
     if (!visible_) return;
     controls_->GoLive();
+    AskFullScreen();
     win_->show();
     AfterShow(true);
     paintPending_ = true;
+}
+
+void FltkWindow::AskFullScreen() {
+    if (win_->shown()) return;
+    // A manager reads the state list once, when it takes the window on, so the
+    // full-screen state must be in it before the window is mapped; FLTK writes it
+    // there for a window flagged full-screen. Without a manager FLTK would instead
+    // make the window one that the manager never sees and take the keyboard for it;
+    // nobody would move the window then anyway, so the flag stays off.
+    bool want = fullScreen_ && WindowManagerRunning();
+    if (want && !win_->fullscreen_active())
+        win_->fullscreen();
+    else if (!want && win_->fullscreen_active())
+        win_->fullscreen_off(left_, top_, std::max(1, width_), std::max(1, height_));
 }
 
 void FltkWindow::AfterShow(bool justMapped) {
@@ -334,7 +376,10 @@ void FltkWindow::AfterShow(bool justMapped) {
     MoveWindowTo(win_.get(), left_, top_);
     if (shapeKind_ != ShapeKind::None) ApplyShape(win_.get(), shape_, false);
     if (justMapped && !dialog_) ShowInTaskbar(win_.get(), true);
-    if (stayOnTop_) fltk::SetStayOnTop(win_.get(), true, justMapped);
+    // A full-screen window is above every other, docks and taskbars included, as
+    // long as it is the one in use; asking to be kept on top as well puts it, with
+    // some managers, among the windows kept on top, which lie below their taskbar.
+    if (stayOnTop_ && !win_->fullscreen_active()) fltk::SetStayOnTop(win_.get(), true, justMapped);
     // A window manager may put a window that fills the screen above all others
     // once it is clicked; knowing the modal window as that window's dialog, it
     // keeps the dialog above it and gives it the focus instead.
@@ -563,25 +608,26 @@ void KeepOptionsFromPreferenceFiles() {
 
 }  // namespace
 
-FltkSystem::FltkSystem(int argc, char** argv) : random_(ClockSeed()) {
+FltkSystem::FltkSystem(int /*argc*/, char** /*argv*/) : random_(ClockSeed()) {
     if (g_sys) throw std::logic_error("only one window system per process");
     PrepareHeap();
     KeepOptionsFromPreferenceFiles();
     OpenDisplay();
     Fl::visual(FL_RGB);
-    if (argc > 0 && argv && argv[0]) {
-        std::string name = argv[0];
-        size_t slash = name.find_last_of('/');
-        static std::string xclass;
-        xclass = slash == std::string::npos ? name : name.substr(slash + 1);
-        Fl_Window::default_xclass(xclass.c_str());
-    }
+    // Desktops group a program's windows, and find its icon and launcher, by the
+    // window class; one fixed name, whatever the disc calls the file (VEMI32 on a
+    // disc burnt in capitals) or wherever it is started from. FLTK gives the class
+    // its capital: "vemi32", "Vemi32".
+    Fl_Window::default_xclass("vemi32");
     // The menu speaks Polish; FLTK's dialogs get its buttons.
     fl_ok = "OK";
     fl_close = "OK";
     fl_yes = "Tak";
     fl_no = "Nie";
     fl_cancel = "Anuluj";
+    // FLTK puts its boxes under the pointer; the program's go on its window, where
+    // the box's caller put them (see CentreBox).
+    fl_message_hotspot(0);
     RegisterDialogLook();
     g_sys = this;
     Fl::event_dispatch(DispatchThunk);
@@ -600,6 +646,34 @@ void FltkSystem::SetAppTitle(const std::string& title) {
     appTitle_ = title;
     appTitleUtf8_ = Cp1250ToUtf8(title);
     for (FltkWindow* w : windows_) w->SetIconLabel(appTitleUtf8_);
+}
+
+void FltkSystem::SetAppIcon(const std::vector<IconPicture>& pictures) {
+    // FLTK copies the pictures: into every window made from now on, and into the
+    // ones there are.
+    std::vector<std::unique_ptr<Fl_RGB_Image>> images;
+    std::vector<const Fl_RGB_Image*> list;
+    for (const IconPicture& p : pictures) {
+        if (p.size <= 0 || p.rgba.size() != static_cast<size_t>(p.size) * p.size * 4) continue;
+        images.push_back(std::make_unique<Fl_RGB_Image>(p.rgba.data(), p.size, p.size, 4));
+        list.push_back(images.back().get());
+    }
+    const int n = static_cast<int>(list.size());
+    Fl_Window::default_icons(list.data(), n);
+    for (FltkWindow* w : windows_) w->Native()->icons(list.data(), n);
+    FlushDisplay();
+}
+
+Rect FltkSystem::CentredOnOwner(const FltkWindow* owner, int w, int h) const {
+    const int sw = ScreenWidthPx(), sh = ScreenHeightPx();
+    const Rect area = owner && owner->Visible() && !minimized_ ? owner->SeenOnScreen() : Rect{0, 0, sw, sh};
+    return CentredIn(area, w, h, sw, sh);
+}
+
+void FltkSystem::CentreBox(Fl_Window& box) const {
+    const Rect r = CentredOnOwner(ModalOwnerFor(nullptr), box.w(), box.h());
+    box.position(r.x, r.y);
+    MoveWindowTo(&box, r.x, r.y);
 }
 
 void FltkSystem::Run(Window& mainWindow) {
@@ -702,7 +776,8 @@ int FltkSystem::MessageBox(const std::string& text, const std::string& caption, 
         // FLTK's questions have three buttons at most; this one is ours. Like the
         // others it must come above the menu's windows that stay on top.
         FltkWindow* owner = ModalOwnerFor(nullptr);
-        result = AskYesAllNoCancel(body, title, [owner](Fl_Window& box) {
+        result = AskYesAllNoCancel(body, title, [this, owner](int w, int h) { return CentredOnOwner(owner, w, h); },
+                                   [owner](Fl_Window& box) {
             fltk::SetStayOnTop(&box, true, true);
             if (owner) SetModalOwner(&box, owner->Native(), true);
             FlushDisplay();

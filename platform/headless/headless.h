@@ -91,6 +91,7 @@ public:
     ~HeadlessSystem() override;
 
     void SetAppTitle(const std::string& t) override { appTitle_ = t; }
+    void SetAppIcon(const std::vector<IconPicture>& pictures) override { appIcon_ = pictures; }
     void Run(Window& mainWindow) override;
     void ProcessMessages() override;
     void Terminate() override { terminated_ = true; }
@@ -158,6 +159,7 @@ public:
     const std::vector<RecordedShell>& ShellRequests() const { return shell_; }
     void ClearRecords() { messages_.clear(), shell_.clear(); }
     const std::string& AppTitle() const { return appTitle_; }
+    const std::vector<IconPicture>& AppIcon() const { return appIcon_; }
     int MinimizeCount() const { return minimizeCount_; }
     bool CursorRegistered(int n) const { return cursors_.count(n) != 0; }
     size_t ActiveTimers() const { return timers_.size(); }
@@ -182,6 +184,7 @@ private:
     bool minimized_ = false;
     int minimizeCount_ = 0;
     std::string appTitle_;
+    std::vector<IconPicture> appIcon_;
     struct Timer {
         unsigned interval;
         uint64_t due;

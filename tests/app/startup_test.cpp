@@ -45,6 +45,7 @@ TEST_F(MenuTest, EachScreenModePlacesAndShapesTheWindow) {
         EXPECT_EQ(Main().Width(), c.width);
         EXPECT_EQ(Main().Height(), 768);
         EXPECT_EQ(Main().StayOnTop(), c.onTop);
+        EXPECT_EQ(Main().FullScreen(), c.mode == 1024);
         EXPECT_TRUE(Main().Borderless());
         EXPECT_TRUE(Main().Visible());
         EXPECT_EQ(Main().Title(), "VEMI32");
@@ -115,6 +116,10 @@ TEST_F(MenuTest, TheFirstProgramIsSelectedAndTheTitleAndCountAreDrawn) {
     EXPECT_EQ(App().entryKind, 11);
     EXPECT_EQ(App().issueCode, "VEMI-12-2007");
     EXPECT_TRUE(Frm().inputReady);
+    // The program's icon from its resources, for the desktop's taskbar.
+    bool icon32 = false;
+    for (const auto& p : sys_->AppIcon()) icon32 |= p.size == 32 && p.rgba.size() == 32u * 32 * 4;
+    EXPECT_TRUE(icon32);
     // The title and the count are ink on the buffers, not on the skins.
     platform::Image cover, program;
     ASSERT_TRUE(platform::LoadResourceImage("JPEG", "TLO_IM1", cover));

@@ -193,6 +193,82 @@ e2e_probe_managed() {
     [ -n "$w" ] && xprop -id "$w" _NET_FRAME_EXTENTS | grep -q '='
 }
 
+# Starts the window manager the case chose in E2E_WM: openbox (the default), icewm
+# (a manager with a taskbar along the bottom) or weston (a Wayland compositor on
+# the Xvfb screen; its Xwayland becomes the case's DISPLAY).
+e2e_start_chosen_wm() {
+    case "${E2E_WM:-openbox}" in
+    openbox) e2e_start_wm ;;
+    icewm) e2e_start_icewm ;;
+    weston) e2e_start_weston ;;
+    *) e2e_fail "unknown window manager E2E_WM=$E2E_WM" ;;
+    esac
+}
+
+# Whether a throw-away window gets taken on by the manager: it says the window's
+# state (WM_STATE), which a manager writes once it manages a window.
+e2e_wm_takes_windows() {
+    local probe ok=1
+    xmessage -name e2e-probe -geometry +0+0 probe >"$E2E_DIR/probe.log" 2>&1 &
+    probe=$!
+    e2e_until 15 e2e_probe_stated_or_wm_gone
+    e2e_probe_stated && ok=0
+    kill "$probe" 2>/dev/null
+    wait "$probe" 2>/dev/null
+    return $ok
+}
+
+e2e_probe_stated() {
+    local w
+    w=$(xdotool search --onlyvisible --classname '^e2e-probe$' | head -n1)
+    [ -n "$w" ] && xprop -id "$w" WM_STATE | grep -q 'window state: Normal'
+}
+e2e_probe_stated_or_wm_gone() { e2e_probe_stated || ! e2e_wm_alive; }
+
+# icewm with its taskbar at the bottom of the screen, on settings of its own.
+e2e_start_icewm() {
+    command -v icewm >/dev/null || e2e_fail "icewm is missing (scripts/setup.sh installs it)"
+    mkdir -p "$E2E_DIR/icewm"
+    printf '%s\n' ShowTaskBar=1 TaskBarAtTop=0 TaskBarAutoHide=0 TaskBarShowClock=0 \
+        TaskBarShowMailboxStatus=0 ShowProgramsMenu=0 >"$E2E_DIR/icewm/preferences"
+    ICEWM_PRIVCFG="$E2E_DIR/icewm" icewm >"$E2E_DIR/icewm.log" 2>&1 &
+    E2E_WM_PID=$!
+    E2E_PIDS+=("$E2E_WM_PID")
+    e2e_until 15 e2e_wm_announced_or_gone
+    e2e_wm_running && e2e_wm_alive || e2e_fail "icewm did not start (icewm.log)"
+    e2e_wm_takes_windows || e2e_fail "icewm does not manage windows (icewm.log)"
+}
+
+# weston drawing into a window of the Xvfb screen, which it fills, with Xwayland
+# for X programs. The screen and the input stay the Xvfb display's
+# (E2E_SEAT_DISPLAY): screenshots are taken and the pointer and keys sent there,
+# and reach the programs through the compositor, as a user's would.
+e2e_start_weston() {
+    local rt="$E2E_DIR/runtime" x
+    command -v weston >/dev/null && command -v Xwayland >/dev/null ||
+        e2e_fail "weston or Xwayland is missing (scripts/setup.sh installs them)"
+    mkdir -p "$rt"
+    chmod 700 "$rt"
+    printf '%s\n' '[core]' 'idle-time=0' '[shell]' 'panel-position=none' 'locking=false' \
+        'animation=none' 'startup-animation=none' 'close-animation=none' 'focus-animation=none' >"$E2E_DIR/weston.ini"
+    XDG_RUNTIME_DIR=$rt weston --backend=x11-backend.so --xwayland --width="$E2E_SCREEN_W" \
+        --height="$E2E_SCREEN_H" --config="$E2E_DIR/weston.ini" --socket=vemi-e2e \
+        --log="$E2E_DIR/weston.log" >"$E2E_DIR/weston.out" 2>&1 &
+    E2E_WM_PID=$!
+    E2E_PIDS+=("$E2E_WM_PID")
+    e2e_until 15 grep -q 'xserver listening on display' "$E2E_DIR/weston.log" ||
+        e2e_fail "weston did not start Xwayland (weston.log)"
+    x=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$E2E_DIR/weston.log" | tail -n1)
+    E2E_SEAT_DISPLAY=$DISPLAY
+    export DISPLAY=$x
+    # Xwayland starts with its first client.
+    e2e_until 15 xdpyinfo || e2e_fail "Xwayland $DISPLAY does not answer (weston.log)"
+    e2e_until 15 e2e_wm_announced_or_gone
+    e2e_wm_running && e2e_wm_alive || e2e_fail "weston's window manager did not start (weston.log)"
+    e2e_wm_takes_windows || e2e_fail "weston does not manage X windows (weston.log)"
+    e2e_log "weston's Xwayland on $DISPLAY"
+}
+
 # Starts a program in the background, stdout to $E2E_APP_OUT (a file in E2E_DIR).
 e2e_start_app() {
     E2E_APP_OUT="$E2E_DIR/app.out"
@@ -297,7 +373,7 @@ e2e_window_state() { xprop -id "$1" _NET_WM_STATE; }
 # (raw bytes, for the pixel checks); E2E_SHOT names the picture.
 e2e_shot() {
     E2E_SHOT="$E2E_DIR/$1.png"
-    import -window root "$E2E_SHOT" 2>>"$E2E_DIR/import.log" || e2e_fail "screenshot $1 failed"
+    DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} import -window root "$E2E_SHOT" 2>>"$E2E_DIR/import.log" || e2e_fail "screenshot $1 failed"
     convert "$E2E_SHOT" -depth 8 "rgb:${E2E_SHOT%.png}.rgb" 2>>"$E2E_DIR/import.log" || e2e_fail "cannot read screenshot $1"
 }
 
@@ -343,16 +419,16 @@ e2e_app_ended() { ! kill -0 "$E2E_APP_PID" 2>/dev/null; }
 
 # Mouse and keys, by screen position. (xdotool's own --sync waits forever when the
 # pointer is already where it is sent, hence the check of our own.)
-e2e_pointer_at() { [ "$(xdotool getmouselocation --shell | sed -n 's/^[XY]=//p' | tr '\n' ' ')" = "$1 $2 " ]; }
+e2e_pointer_at() { [ "$(DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool getmouselocation --shell | sed -n 's/^[XY]=//p' | tr '\n' ' ')" = "$1 $2 " ]; }
 e2e_move() {
-    xdotool mousemove "$1" "$2"
+    DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool mousemove "$1" "$2"
     e2e_until "$E2E_WAIT" e2e_pointer_at "$1" "$2" || e2e_fail "pointer did not reach $1,$2"
 }
 e2e_click() {
     e2e_move "$1" "$2"
-    xdotool click "${3:-1}"
+    DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool click "${3:-1}"
 }
-e2e_key() { xdotool key --clearmodifiers "$@"; }
+e2e_key() { DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool key --clearmodifiers "$@"; }
 
 # --- dialogs ---
 

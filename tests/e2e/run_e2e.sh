@@ -3,7 +3,7 @@
 # fresh Xvfb screen with openbox, and cleans up whatever happens.
 #
 # A case file sets E2E_SCREEN ("WxH"), may set E2E_NO_WM=1 to run without a window
-# manager, and defines e2e_case, which uses the helpers of lib.sh.
+# manager or E2E_WM=icewm|weston for another than openbox, and defines e2e_case, which uses the helpers of lib.sh.
 # Environment: E2E_DEMO (the demo program), E2E_BUILD_DIR (the build folder, for
 # programs of the build such as $E2E_BUILD_DIR/sample-disc/disc/vemi32), E2E_OUT
 # (where screenshots and logs go; a folder per case).
@@ -38,11 +38,12 @@ trap 'exit 130' INT TERM
 
 E2E_SCREEN=1024x768
 E2E_NO_WM=0
+E2E_WM=openbox
 # shellcheck source=/dev/null
 . "$case_file"
 
 e2e_start_display "${E2E_SCREEN%x*}" "${E2E_SCREEN#*x}"
-if [ "$E2E_NO_WM" != 1 ]; then e2e_start_wm; fi
+if [ "$E2E_NO_WM" != 1 ]; then e2e_start_chosen_wm; fi
 started=$SECONDS
 e2e_case
 e2e_log "passed in $((SECONDS - started)) s (output in $E2E_DIR)"

@@ -252,3 +252,28 @@ TEST(DialogLook, MessageButtonsLineUpAtLeastMinimumWidth) {
     for (size_t i = 1; i < slots.size(); ++i) EXPECT_EQ(slots[i].x, slots[i - 1].x + slots[i - 1].w + 10) << i;
     EXPECT_TRUE(LayOutButtons({}, 90, 20, 10).empty());
 }
+
+namespace {
+
+TEST(DialogPlace, BoxesStandCentredOnWhatTheScreenShowsOfTheirOwner) {
+    // The menu filling a 1024 x 768 screen, and centred on a larger one.
+    EXPECT_EQ(CentredIn(VisiblePart({0, 0, 1024, 768}, {}, 1024, 768), 400, 300, 1024, 768), (Rect{312, 234, 400, 300}));
+    EXPECT_EQ(CentredIn(VisiblePart({128, 128, 1024, 768}, {}, 1280, 1024), 400, 300, 1280, 1024),
+              (Rect{440, 362, 400, 300}));
+    // Only the core shows, at (127, 50) of a 1000 x 700 screen.
+    const Rect core = VisiblePart({-146, -63, 1024, 768}, {{273, 113, 745, 600}}, 1000, 700);
+    EXPECT_EQ(core, (Rect{127, 50, 745, 600}));
+    EXPECT_EQ(CentredIn(core, 300, 200, 1000, 700), (Rect{349, 250, 300, 200}));
+    // The strip that fills an 800 x 600 screen; a shape of several rectangles counts
+    // by the box around them.
+    EXPECT_EQ(VisiblePart({-246, -113, 1052, 768}, {{246, 113, 800, 600}}, 800, 600), (Rect{0, 0, 800, 600}));
+    EXPECT_EQ(VisiblePart({0, 0, 100, 100}, {{10, 10, 10, 10}, {50, 60, 20, 20}}, 800, 600), (Rect{10, 10, 60, 70}));
+    // A window off the screen leaves the screen's middle.
+    EXPECT_EQ(VisiblePart({2000, 0, 100, 100}, {}, 800, 600), (Rect{0, 0, 800, 600}));
+    // A box that would hang over an edge is moved back; one larger than the screen
+    // keeps its top-left corner on it.
+    EXPECT_EQ(CentredIn({900, 0, 100, 100}, 300, 200, 1024, 768), (Rect{724, 0, 300, 200}));
+    EXPECT_EQ(CentredIn({0, 0, 800, 600}, 900, 700, 800, 600), (Rect{0, 0, 900, 700}));
+}
+
+}  // namespace

@@ -17,6 +17,7 @@
 #include "install/Zipreaderu.h"
 #include "platform/bmp.h"
 #include "platform/jpeg.h"
+#include "platform/resources.h"
 #include "platform/stream.h"
 #include "platform/text.h"
 #include "support/test_support.h"
@@ -498,7 +499,7 @@ TEST(DiscBuild, ResourcesSourceCarriesDecodablePictures) {
         arrays[name] = data;
         pos = end;
     }
-    ASSERT_EQ(arrays.size(), 14u);
+    ASSERT_EQ(arrays.size(), 15u);
     std::map<std::string, std::vector<uint8_t>> byLabel;
     for (auto& [name, data] : arrays) byLabel[labels[name]] = data;
     for (const char* skin : {"JPEG TLO_IM1", "JPEG TLO_IM2"}) {
@@ -527,6 +528,11 @@ TEST(DiscBuild, ResourcesSourceCarriesDecodablePictures) {
     const auto& hot = byLabel["CURSOR RACZKA_HOTSPOT"];
     ASSERT_EQ(hot.size(), 2u);
     EXPECT_EQ(mask.Pixel(hot[0], hot[1]), (platform::Rgb{255, 255, 255})) << "the hot spot lies on the cursor";
+    // The program's icon, every picture whole, the taskbar's 32 among them.
+    const auto& icon = byLabel["ICON VEMI32"];
+    std::vector<platform::IconPicture> pics = platform::DecodeIconResource(icon.data(), icon.size());
+    EXPECT_EQ(platform::EncodeIconResource(pics).size(), icon.size());
+    EXPECT_TRUE(std::any_of(pics.begin(), pics.end(), [](const auto& p) { return p.size == 32; }));
     // Every banner at exactly the size of its place in the modules; the subscription
     // offer only as the picture that stands in for its movie.
     const std::pair<const char*, std::pair<int, int>> banners[] = {

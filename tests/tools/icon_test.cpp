@@ -32,6 +32,26 @@ TEST(ProgramIcon, EveryPictureIsADiscWithAClearHoleAndAClearOutside) {
     }
 }
 
+TEST(ProgramIcon, TheResourceGivesBackEveryPictureAndStopsAtOneCutShort) {
+    std::vector<art::IconPicture> pics;
+    for (int s : art::IconSizes()) pics.push_back(art::DrawProgramIcon(s));
+    std::vector<uint8_t> res = platform::EncodeIconResource(pics);
+    std::vector<art::IconPicture> back = platform::DecodeIconResource(res.data(), res.size());
+    ASSERT_EQ(back.size(), pics.size());
+    for (size_t i = 0; i < pics.size(); ++i) {
+        EXPECT_EQ(back[i].size, pics[i].size);
+        EXPECT_EQ(back[i].rgba, pics[i].rgba);
+    }
+    // The last picture one byte short: the others stay.
+    back = platform::DecodeIconResource(res.data(), res.size() - 1);
+    EXPECT_EQ(back.size(), pics.size() - 1);
+    // A size of 0 or a lone size byte ends the list; nothing at all is no icon.
+    const uint8_t zero[] = {0, 0, 1, 0, 1, 2, 3, 4};
+    EXPECT_TRUE(platform::DecodeIconResource(zero, sizeof zero).empty());
+    EXPECT_TRUE(platform::DecodeIconResource(zero, 1).empty());
+    EXPECT_TRUE(platform::DecodeIconResource(nullptr, 0).empty());
+}
+
 TEST(ProgramIcon, TheFileHoldsEachSizeWhereItsDirectorySays) {
     std::vector<art::IconPicture> pics;
     for (int s : art::IconSizes()) pics.push_back(art::DrawProgramIcon(s));

@@ -92,6 +92,8 @@ public:
     int Height() const override { return height_; }
     void SetStayOnTop(bool) override {}
     bool StayOnTop() const override { return true; }
+    void SetFullScreen(bool) override {}
+    bool FullScreen() const override { return false; }
     bool SetShape(platform::ShapeKind, int, int, int, int, int, int) override { return false; }
     void SetTitle(const std::string& t) override { SetWindowTextW(hwnd_, Wide(platform::Cp1250ToUtf8(t)).c_str()); }
     void SetBackground(platform::Rgb) override {}

@@ -6,14 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/resources.h"
+
 namespace art {
 
-// One picture of the icon: w x w pixels, rows top-down, R, G, B, A (A 0 clear,
-// 255 opaque).
-struct IconPicture {
-    int size = 0;
-    std::vector<uint8_t> rgba;
-};
+// One picture of the icon, as the program carries it on Linux too.
+using IconPicture = platform::IconPicture;
 
 // The sizes an icon file of the program holds: the task bar's, the frames', the
 // folder views'.

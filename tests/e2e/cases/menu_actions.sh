@@ -63,6 +63,12 @@ STANDIN
     e2e_shot message
     e2e_geometry "$BOX" || e2e_fail "the message box is gone"
     [ "$E2E_W" -lt 1024 ] && [ "$E2E_H" -lt 768 ] || e2e_fail "the message box is ${E2E_W}x$E2E_H, not a box"
+    # Centred on the menu (here the screen), give or take its frame's title bar,
+    # and carrying the program's icon.
+    local mx=$((E2E_X + E2E_W / 2)) my=$((E2E_Y + E2E_H / 2))
+    [ "${mx#-}" -ge 497 ] && [ "$mx" -le 527 ] && [ "$my" -ge 354 ] && [ "$my" -le 414 ] ||
+        e2e_fail "the message box's middle is at $mx,$my, not on the menu's 512,384"
+    xprop -id "$BOX" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || e2e_fail "the message box has no icon"
     menu_is_shown "$MENU_WID" || e2e_fail "the menu was minimised after a failed launch"
     [ "$(menu_wm_state "$MENU_WID")" = Normal ] || e2e_fail "the menu is $(menu_wm_state "$MENU_WID") after a failed launch"
     # The box shows in front of the menu, which stays on top: where it stands the

@@ -263,6 +263,10 @@ e2e_start_weston() {
     export DISPLAY=$x
     # Xwayland starts with its first client.
     e2e_until 15 xdpyinfo || e2e_fail "Xwayland $DISPLAY does not answer (weston.log)"
+    # Xwayland lets in only weston's own user; the reader's session would be its own.
+    if [ "$(id -u)" = 0 ] && [ "$E2E_AS_READER" = 1 ] && id -u vemi-reader >/dev/null 2>&1; then
+        xhost +si:localuser:vemi-reader >/dev/null || e2e_fail "Xwayland does not let the reader in"
+    fi
     e2e_until 15 e2e_wm_announced_or_gone
     e2e_wm_running && e2e_wm_alive || e2e_fail "weston's window manager did not start (weston.log)"
     e2e_wm_takes_windows || e2e_fail "weston does not manage X windows (weston.log)"

@@ -470,27 +470,41 @@ TEST_F(WindowSystem, AModalDialogsCloseBoxAsksItsOwnerAsAltF4DoesAndARefusalKeep
     RECT box{};
     // The user, from a timer that the dialog's own loop runs: the close command of
     // the window menu, a click on the close box, Alt+F4, each refused; then a click
-    // on the close box that is allowed. Between them, the number of questions and
-    // whether the dialog is still there.
+    // on the close box that is allowed. Each step waits until the one before has
+    // asked (input sent to the system arrives when it arrives on a busy machine),
+    // and notes the number of questions and whether the dialog is still there.
     std::vector<std::string> after;
-    int tick = 0;
+    int tick = 0, step = 0;
+    const auto note = [&] { after.push_back(std::to_string(r.queries) + (dlg->Visible() && IsWindowVisible(d) ? " open" : " closed")); };
     const unsigned t = sys->SetTimer(40, [&] {
-        switch (++tick) {
-        case 1:
+        if (++tick == 250) dlg->Hide();  // never hang
+        switch (step) {
+        case 0:
             box = CloseBoxOf(d);
             SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+            step = 1;
             break;
-        case 4: ClickAt(box); break;
-        case 8: PressAltF4(); break;
-        case 12:
+        case 1:
+            if (r.queries < 1) break;
+            note();
+            ClickAt(box);
+            step = 2;
+            break;
+        case 2:
+            if (r.queries < 2) break;
+            note();
+            PressAltF4();
+            step = 3;
+            break;
+        case 3:
+            if (r.queries < 3) break;
+            note();
             r.allow = true;
             ClickAt(box);
+            step = 4;
             break;
-        case 100: dlg->Hide(); break;  // never hang
         default: break;
         }
-        if (tick == 3 || tick == 7 || tick == 11)
-            after.push_back(std::to_string(r.queries) + (dlg->Visible() && IsWindowVisible(d) ? " open" : " closed"));
     });
     dlg->ShowModal();
     sys->KillTimer(t);
@@ -498,7 +512,7 @@ TEST_F(WindowSystem, AModalDialogsCloseBoxAsksItsOwnerAsAltF4DoesAndARefusalKeep
     EXPECT_EQ(after, (std::vector<std::string>{"1 open", "2 open", "3 open"}));
     EXPECT_EQ(r.queries, 4);
     EXPECT_EQ(r.closes, 1);
-    EXPECT_LT(tick, 100) << "the allowed click on the close box did not close the dialog";
+    EXPECT_LT(tick, 250) << "the allowed click on the close box did not close the dialog";
     EXPECT_FALSE(IsWindowVisible(d));
     EXPECT_TRUE(IsWindowEnabled(win32::NativeWindow(*menu))) << "the menu takes input again";
 }

@@ -93,11 +93,13 @@ e2e_hand_over() {
     done
     # The checkout may lie in a folder only root may enter (/root): the reader needs
     # to pass through every level above the build, as through /usr to a program.
+    # The root itself too: a system made in a folder of its own (a chroot made with
+    # mktemp) may have a root only its owner may enter.
     local path="" part parts
     IFS=/ read -r -a parts <<<"$(cd "${E2E_BUILD_DIR:-$E2E_DIR}" && pwd)"
-    for part in "${parts[@]}"; do
+    for part in / "${parts[@]}"; do
         [ -n "$part" ] || continue
-        path="$path/$part"
+        if [ "$part" = / ]; then path=/; else path="${path%/}/$part"; fi
         if ! setpriv --reuid="${ids[0]}" --regid="${ids[1]}" --clear-groups -- test -x "$path"; then
             chmod o+x "$path"
             e2e_log "let the reader pass through $path"

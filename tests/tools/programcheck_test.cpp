@@ -154,6 +154,9 @@ TEST(ProgramCheck, WindowsProgramsArePeExecutables) {
     std::vector<uint8_t> beyond = sectioned;
     platform::StoreLE32(beyond, 0xB8 + 20, 0xFFFFFF00);
     EXPECT_EQ(tool::PeProblem(beyond), "is a damaged Windows program");
+    std::vector<uint8_t> shortOptional = PeHeader(0x014C, 0x0102, 0x010B, 2);
+    platform::StoreLE16(shortOptional, 0x54, 0xF0);  // the optional header says it runs past the end
+    EXPECT_EQ(tool::PeProblem(shortOptional), "is a damaged Windows program");
     std::vector<uint8_t> many = sectioned;
     platform::StoreLE16(many, 0x46, 97);
     many.resize(0xB8 + 97 * 40);

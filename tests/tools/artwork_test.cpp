@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 #include <tuple>
 
 #include "platform/text.h"
@@ -10,6 +11,7 @@
 #include "tools/lib/discbuilder.h"
 #include "tools/lib/discsource.h"
 #include "tools/lib/fontcompiler.h"
+#include "tools/lib/ndtwriter.h"
 #include "tools/lib/paint.h"
 #include "tools/lib/screenshots.h"
 
@@ -311,6 +313,70 @@ TEST(CatalogueSource, FaultsNameTheirLine) {
     EXPECT_NE(ErrorOf(Src("title: fifth\n")).find("more than four"), std::string::npos);
     EXPECT_NE(ErrorOf(Src("+ program: A\nrun\n")).find("key: value"), std::string::npos);
     EXPECT_EQ(ErrorOf(Src("")), "");
+}
+
+TEST(CatalogueSource, WhatTheReaderAcceptsCanBeStored) {
+    // Characters and lengths a catalogue line cannot hold are refused at their line,
+    // not met later when the catalogue is written.
+    const std::string longText(4096, 'x');
+    const struct {
+        std::string records, fault;
+    } cases[] = {
+        {"+ program: A\ntext: a" + std::string(1, '\0') + "b\n", "line 7"},
+        {"+ program: A\ntext: a\rb\n", "line 7"},
+        {"+ program: A" + std::string(1, '\0') + "\n", "line 6"},
+        {"line0: V\rX\n", "line 1"},
+        {"+ program: A\nrun: a\n\n+ program: B\ntext: " + longText + "\n", "line 9"},
+        {"+ program: A\ntext: " + longText.substr(0, 2100) + "\n  " + longText.substr(0, 2100) + "\n", "line 6"},
+        {"+ program: A\ntext: a\r\n  b \r\r\n", ""},
+        {"+ program: A\ntext: " + longText.substr(0, 2000) + "\n", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string text = c.records.substr(0, 5) == "line0" ? c.records + Src("") : Src(c.records);
+        const std::string error = ErrorOf(text);
+        if (c.fault.empty()) {
+            EXPECT_EQ(error, "") << c.records.substr(0, 40);
+            const tool::CatalogueSource s = tool::ParseCatalogueSource(text);
+            EXPECT_NO_THROW(tool::WriteCatalogue(tool::MainCatalogueLines(s)));
+            EXPECT_NO_THROW(tool::WriteCatalogue(tool::AlphabeticalCatalogueLines(s)));
+        } else {
+            EXPECT_NE(error.find(c.fault + ":"), std::string::npos) << c.records.substr(0, 40) << " -> " << error;
+        }
+    }
+}
+
+TEST(PictureList, NamesAreFileNamesAndSizesAreChecked) {
+    auto errorOf = [](const std::string& text) -> std::string {
+        try {
+            tool::ParsePictureList(text);
+        } catch (const std::runtime_error& e) {
+            return e.what();
+        }
+        return "";
+    };
+    const struct {
+        std::string line, fault;
+    } cases[] = {
+        {"a.jpg paint 16x16 4096x4096 Okno", ""},
+        {"a.jpg paint 15x16 800x600 Okno", "WxH"},
+        {"a.jpg paint 256x192 800x600x2 Okno", "WxH"},
+        {"a.jpg movie 256x192 800x600 Okno", "movie"},
+        {"a\\b.jpg paint 256x192 800x600 Okno", "plain file name"},
+        {"..  paint 256x192 800x600 Okno", "plain file name"},
+        {". paint 256x192 800x600 Okno", "plain file name"},
+        {"a" + std::string(1, '\0') + "b.jpg paint 256x192 800x600 Okno", "plain file name"},
+        {"a\x01.jpg paint 256x192 800x600 Okno", "plain file name"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = errorOf("# pictures\n" + c.line + "\n");
+        if (c.fault.empty()) {
+            EXPECT_EQ(error, "");
+        } else {
+            EXPECT_NE(error.find("screenshots.txt line 2:"), std::string::npos) << error;
+            EXPECT_NE(error.find(c.fault), std::string::npos) << error;
+        }
+    }
+    EXPECT_NE(errorOf("a.jpg paint 16x16 16x16 A\na.jpg paint 16x16 16x16 B\n").find("line 2"), std::string::npos);
 }
 
 TEST(PictureStreamImages, FortyFourInStreamOrder) {

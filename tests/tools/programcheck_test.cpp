@@ -138,4 +138,27 @@ TEST(ProgramCheck, WindowsProgramsArePeExecutables) {
     std::vector<uint8_t> cut = PeHeader(0x014C, 0x0102, 0x010B, 2);
     cut.resize(0x40 + 30);
     EXPECT_EQ(tool::PeProblem(cut), "is a damaged Windows program");
+
+    // The sections' data must be in the file as well: a copy that broke off after
+    // the headers does not start.
+    std::vector<uint8_t> sectioned = PeHeader(0x014C, 0x0102, 0x010B, 2);
+    platform::StoreLE16(sectioned, 0x46, 1);
+    sectioned.resize(sectioned.size() + 40 + 0x200);
+    platform::StoreLE32(sectioned, 0xB8 + 16, 0x200);
+    platform::StoreLE32(sectioned, 0xB8 + 20, 0xE0);
+    EXPECT_EQ(tool::PeProblem(sectioned), "");
+    for (size_t size : {0xE0 + 0x1FF, 0xB8 + 39}) {
+        std::vector<uint8_t> broken(sectioned.begin(), sectioned.begin() + static_cast<std::ptrdiff_t>(size));
+        EXPECT_EQ(tool::PeProblem(broken), "is a damaged Windows program") << size;
+    }
+    std::vector<uint8_t> beyond = sectioned;
+    platform::StoreLE32(beyond, 0xB8 + 20, 0xFFFFFF00);
+    EXPECT_EQ(tool::PeProblem(beyond), "is a damaged Windows program");
+    std::vector<uint8_t> shortOptional = PeHeader(0x014C, 0x0102, 0x010B, 2);
+    platform::StoreLE16(shortOptional, 0x54, 0xF0);  // the optional header says it runs past the end
+    EXPECT_EQ(tool::PeProblem(shortOptional), "is a damaged Windows program");
+    std::vector<uint8_t> many = sectioned;
+    platform::StoreLE16(many, 0x46, 97);
+    many.resize(0xB8 + 97 * 40);
+    EXPECT_EQ(tool::PeProblem(many), "is a damaged Windows program");
 }

@@ -66,12 +66,6 @@ bool IsAddress(const std::string& s) { return platform::StartsWith(platform::Upp
 
 // ---- screenshots ----
 
-struct PictureLine {
-    std::string name;
-    art::ScreenshotRecipe recipe;
-    int smallW = 0, smallH = 0, largeW = 0, largeH = 0;
-};
-
 bool ParseSize(const std::string& s, int& w, int& h) {
     size_t x = s.find('x');
     if (x == std::string::npos) return false;
@@ -85,37 +79,20 @@ bool ParseSize(const std::string& s, int& w, int& h) {
     }
 }
 
+// A name that stays inside CDInst/JPS and CDInst/JPG and is written as read: no
+// folder separators, no control characters (a NUL would cut the name short when the
+// file is made), and neither "." nor "..". A comma would split it in the catalogue.
+bool PlainFileName(const std::string& name) {
+    if (name == "." || name == "..") return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ',') return false;
+    return true;
+}
+
 uint32_t NameSeed(const std::string& s) {
     uint32_t h = 2166136261u;
     for (unsigned char c : s) h = (h ^ c) * 16777619u;
     return h;
-}
-
-std::map<std::string, PictureLine> ReadPictureList(const fs::path& file) {
-    std::map<std::string, PictureLine> out;
-    std::istringstream in(ReadText(file));
-    std::string line;
-    int no = 0;
-    auto fault = [&](const std::string& what) { Fail(file.filename().string() + " line " + std::to_string(no) + ": " + what); };
-    while (std::getline(in, line)) {
-        ++no;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') continue;
-        std::istringstream words(line);
-        std::string scene, small, large;
-        PictureLine p;
-        words >> p.name >> scene >> small >> large;
-        std::getline(words, p.recipe.title);
-        p.recipe.title.erase(0, std::min(p.recipe.title.size(), p.recipe.title.find_first_not_of(" \t")));
-        if (large.empty()) fault("expected: name scene WxH WxH caption");
-        if (!art::SceneFromName(scene, p.recipe.scene)) fault("unknown scene \"" + scene + "\"");
-        if (!ParseSize(small, p.smallW, p.smallH) || !ParseSize(large, p.largeW, p.largeH)) fault("sizes are written WxH, each side from 16 to 4096");
-        if (p.name.find_first_of("/\\,") != std::string::npos) fault("a picture name is a plain file name");
-        p.recipe.seed = NameSeed(p.name);
-        if (!out.emplace(p.name, p).second) fault("\"" + p.name + "\" listed twice");
-    }
-    return out;
 }
 
 std::vector<std::string> SplitPictures(const std::string& field) {
@@ -251,6 +228,33 @@ std::string InfoFileText(const fs::path& p) {
 
 }  // namespace
 
+std::map<std::string, PictureLine> ParsePictureList(std::string_view text, const std::string& fileName) {
+    std::map<std::string, PictureLine> out;
+    std::istringstream in{std::string(text)};
+    std::string line;
+    int no = 0;
+    auto fault = [&](const std::string& what) { Fail(fileName + " line " + std::to_string(no) + ": " + what); };
+    while (std::getline(in, line)) {
+        ++no;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        std::istringstream words(line);
+        std::string scene, small, large;
+        PictureLine p;
+        words >> p.name >> scene >> small >> large;
+        std::getline(words, p.recipe.title);
+        p.recipe.title.erase(0, std::min(p.recipe.title.size(), p.recipe.title.find_first_not_of(" \t")));
+        if (large.empty()) fault("expected: name scene WxH WxH caption");
+        if (!art::SceneFromName(scene, p.recipe.scene)) fault("unknown scene \"" + scene + "\"");
+        if (!ParseSize(small, p.smallW, p.smallH) || !ParseSize(large, p.largeW, p.largeH)) fault("sizes are written WxH, each side from 16 to 4096");
+        if (!PlainFileName(p.name)) fault("a picture name is a plain file name");
+        p.recipe.seed = NameSeed(p.name);
+        if (!out.emplace(p.name, p).second) fault("\"" + p.name + "\" listed twice");
+    }
+    return out;
+}
+
 std::vector<platform::Image> PictureStreamImages() {
     const art::SkinPalette pal = art::PaletteFromFonts(MenuFontRoles());
     std::vector<platform::Image> all = art::DrawButtonPictures(pal);
@@ -336,7 +340,7 @@ BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outD
     } catch (const SourceError& e) {
         Fail(std::string("catalogue.txt ") + e.what());
     }
-    const std::map<std::string, PictureLine> pictures = ReadPictureList(sourceDir / "screenshots.txt");
+    const std::map<std::string, PictureLine> pictures = ParsePictureList(ReadText(sourceDir / "screenshots.txt"));
     CheckRecords(src, sourceDir, pictures);
     const std::vector<std::string> mainLines = MainCatalogueLines(src);
     const std::vector<std::string> alphaLines = AlphabeticalCatalogueLines(src);

@@ -11,10 +11,13 @@
 //                    ends in ".zip" becomes a ZIP archive of its contents
 #pragma once
 
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/image.h"
+#include "tools/lib/screenshots.h"
 
 namespace tool {
 
@@ -28,6 +31,19 @@ struct BuildSummary {
     int files = 0;        // other files copied
     std::string program;  // name of the menu program at the disc's root, empty if none
 };
+
+// One line of screenshots.txt: the picture's file name, how to draw it and its two
+// sizes.
+struct PictureLine {
+    std::string name;
+    art::ScreenshotRecipe recipe;
+    int smallW = 0, smallH = 0, largeW = 0, largeH = 0;
+};
+
+// The pictures a screenshots.txt names, by name. Throws std::runtime_error naming
+// fileName and the line for a line it does not understand, a size outside 16 to
+// 4096, a name that is not a plain file name or one listed twice.
+std::map<std::string, PictureLine> ParsePictureList(std::string_view text, const std::string& fileName = "screenshots.txt");
 
 // The 44 pictures of the picture stream in stream order: 30 buttons, the list
 // bar's seven, the description bar's seven.

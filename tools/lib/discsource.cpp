@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "catalogue/Cjxkoderu.h"
+#include "catalogue/Discpaths.h"
 #include "platform/text.h"
 
 namespace tool {
@@ -44,6 +46,43 @@ void AppendRecord(std::vector<std::string>& out, const SourceRecord& r, int leve
     }
 }
 
+// The programs of the alphabetical catalogue in its order: by the upper-cased
+// Windows-1250 bytes of the name, ties in source order.
+std::vector<const SourceRecord*> AlphabeticalOrder(const CatalogueSource& src) {
+    std::vector<const SourceRecord*> entries;
+    for (const auto& r : src.records)
+        if (!r.group) entries.push_back(&r);
+    auto sortKey = [](const SourceRecord* r) { return platform::UpperCp1250(platform::Utf8ToCp1250(r->fields[0])); };
+    std::stable_sort(entries.begin(), entries.end(), [&](const SourceRecord* a, const SourceRecord* b) {
+        std::string ka = sortKey(a), kb = sortKey(b);
+        return std::lexicographical_compare(ka.begin(), ka.end(), kb.begin(), kb.end(), [](char x, char y) {
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        });
+    });
+    return entries;
+}
+
+// A catalogue line grows when it is enciphered (some bytes are stored as two), and
+// by how much depends on the cipher's state, which runs across the lines: whether a
+// long value still fits is only known by enciphering the catalogue as the build
+// will. A value that does not fit is named by its record's line; a title line by
+// its own.
+void CheckStorable(const std::vector<std::string>& lines, const std::vector<const SourceRecord*>& order,
+                   const std::array<int, 4>& titleLines) {
+    CJXKoder koder;
+    koder.SetKey(discpaths::kCatalogueKey);
+    for (size_t i = 7; i < lines.size(); ++i) {
+        try {
+            EncodeLine(koder, lines[i]);
+        } catch (const std::invalid_argument&) {
+            if (i < 11) Fault(titleLines[i - 7], "a title too long for a catalogue line");
+            const SourceRecord& r = *order[(i - 11) / 16];
+            Fault(r.sourceLine, "field " + std::to_string((i - 11) % 16) + " of \"" + r.fields[0] +
+                                    "\" is too long for a catalogue line");
+        }
+    }
+}
+
 std::vector<std::string> HeadLines(const CatalogueSource& src, size_t records) {
     std::vector<std::string> out;
     for (int i = 0; i < 7; ++i) out.push_back(i == 5 ? std::to_string(records) : ToDisc(src.header[i], 0));
@@ -58,6 +97,7 @@ CatalogueSource ParseCatalogueSource(std::string_view text) {
     src.header[0] = "VEMI NDT4";
     src.header[1] = "4";
     int titles = 0;
+    std::array<int, 4> titleLines{};
     std::map<std::string, int> headerSeen;
     std::map<int, int> fieldSeen;  // field -> line it was set on, for the current record
     std::string* last = nullptr;   // the value an indented line continues
@@ -74,6 +114,9 @@ CatalogueSource ParseCatalogueSource(std::string_view text) {
             if (line.empty()) last = nullptr;
             continue;
         }
+        // A catalogue line ends at CR or LF, and the menu reads a NUL as its end.
+        if (line.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos)
+            Fault(lineNo, "a CR or NUL character, which a catalogue line cannot hold");
         if (raw.front() == ' ' || raw.front() == '\t') {
             if (!last) Fault(lineNo, "an indented line continues nothing");
             last->append(" ").append(line);
@@ -116,6 +159,7 @@ CatalogueSource ParseCatalogueSource(std::string_view text) {
         if (src.records.empty()) {
             if (key == "title") {
                 if (titles == 4) Fault(lineNo, "more than four title lines");
+                titleLines[titles] = lineNo;
                 src.title[titles] = value;
                 last = &src.title[titles++];
                 continue;
@@ -140,6 +184,10 @@ CatalogueSource ParseCatalogueSource(std::string_view text) {
     // Continuation lines are joined only now, so check what reaches the disc once more.
     for (const auto& r : src.records)
         for (const auto& f : r.fields) ToDisc(f, r.sourceLine);
+    std::vector<const SourceRecord*> inOrder;
+    for (const auto& r : src.records) inOrder.push_back(&r);
+    CheckStorable(MainCatalogueLines(src), inOrder, titleLines);
+    CheckStorable(AlphabeticalCatalogueLines(src), AlphabeticalOrder(src), titleLines);
     return src;
 }
 
@@ -150,16 +198,7 @@ std::vector<std::string> MainCatalogueLines(const CatalogueSource& src) {
 }
 
 std::vector<std::string> AlphabeticalCatalogueLines(const CatalogueSource& src) {
-    std::vector<const SourceRecord*> entries;
-    for (const auto& r : src.records)
-        if (!r.group) entries.push_back(&r);
-    auto sortKey = [](const SourceRecord* r) { return platform::UpperCp1250(platform::Utf8ToCp1250(r->fields[0])); };
-    std::stable_sort(entries.begin(), entries.end(), [&](const SourceRecord* a, const SourceRecord* b) {
-        std::string ka = sortKey(a), kb = sortKey(b);
-        return std::lexicographical_compare(ka.begin(), ka.end(), kb.begin(), kb.end(), [](char x, char y) {
-            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-        });
-    });
+    const std::vector<const SourceRecord*> entries = AlphabeticalOrder(src);
     std::vector<std::string> out = HeadLines(src, entries.size());
     for (const SourceRecord* r : entries) AppendRecord(out, *r, 0);
     return out;

@@ -45,7 +45,8 @@ struct CatalogueSource {
 
 // Throws SourceError naming the line for anything it does not understand: an
 // unknown key, a key given twice, a record skipping a level, a level above 7,
-// text that Windows-1250 cannot hold, a number of title lines other than four.
+// text that Windows-1250 cannot hold, a CR or NUL, a value too long for a
+// catalogue line, a number of title lines other than four.
 CatalogueSource ParseCatalogueSource(std::string_view utf8);
 
 // The plain lines (Windows-1250) of the grouped catalogue: header, title, then 16

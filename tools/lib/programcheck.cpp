@@ -283,6 +283,19 @@ std::string PeProblem(const std::vector<uint8_t>& bytes) {
         if (magic != 0x010B && magic != 0x020B) return "is a damaged Windows program";
         const uint16_t subsystem = f.U16(pe + 24 + 68);
         if (subsystem != 2 && subsystem != 3) return "is a Windows program of another kind (a driver or a boot program)";
+        // The loader maps every section from the file, so a copy that broke off after
+        // the headers does not start; the opener refuses such a program the same way.
+        const uint32_t sections = f.U16(pe + 6);
+        if (sections > 96) return "is a damaged Windows program";
+        const uint64_t table = uint64_t{pe} + 24 + optionalSize;
+        // The optional header and the section table are read whole, however few
+        // sections there are.
+        if (!f.Has(table, uint64_t{sections} * 40)) return "is a damaged Windows program";
+        for (uint32_t i = 0; i < sections; ++i) {
+            const uint64_t at = table + uint64_t{i} * 40;
+            const uint32_t rawSize = f.U32(at + 16), rawAt = f.U32(at + 20);
+            if (rawSize > 0 && !f.Has(rawAt, rawSize)) return "is a damaged Windows program";
+        }
     } catch (const Bytes::Outside&) {
         return "is a damaged Windows program";
     }

@@ -132,4 +132,17 @@ bool ForceDirectories(std::string_view w) {
     return h && HostMakeDirectories(*h);
 }
 
+// The Windows-path forms of the host walks; each host half answers for host paths.
+bool SetAttributes(std::string_view w, uint32_t attrs) {
+    auto h = Host(w);
+    return h && SetHostAttributes(*h, attrs);
+}
+
+std::vector<DirEntry> ListDirectory(std::string_view w) {
+    auto h = Host(w);
+    return h ? ListHostDirectory(*h) : std::vector<DirEntry>{};
+}
+
+std::string HostChild(const std::string& hostFolder, const std::string& hostName) { return host::JoinName(hostFolder, hostName); }
+
 }  // namespace platform

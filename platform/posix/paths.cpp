@@ -248,11 +248,6 @@ std::optional<uint32_t> GetAttributes(std::string_view w) {
     return AttrsOf(*h, st);
 }
 
-bool SetAttributes(std::string_view w, uint32_t attrs) {
-    auto h = Host(w);
-    return h && SetHostAttributes(*h, attrs);
-}
-
 bool SetHostAttributes(const std::string& h, uint32_t attrs) {
     struct stat st;
     // chmod would change what a link leads to, which may lie anywhere.
@@ -263,13 +258,6 @@ bool SetHostAttributes(const std::string& h, uint32_t attrs) {
     // Hidden is a leading dot on the host; renaming a file behind the caller's back
     // would lose it, so the hidden bit is not applied here.
     return ::chmod(h.c_str(), m) == 0;
-}
-
-std::string HostChild(const std::string& hostFolder, const std::string& hostName) { return host::JoinName(hostFolder, hostName); }
-
-std::vector<DirEntry> ListDirectory(std::string_view w) {
-    auto h = Host(w);
-    return h ? ListHostDirectory(*h) : std::vector<DirEntry>{};
 }
 
 std::vector<DirEntry> ListHostDirectory(const std::string& h) {

@@ -225,11 +225,6 @@ std::optional<uint32_t> GetAttributes(std::string_view w) {
     return AttrsOf(a);
 }
 
-bool SetAttributes(std::string_view w, uint32_t attrs) {
-    auto h = Host(w);
-    return h && SetHostAttributes(*h, attrs);
-}
-
 bool SetHostAttributes(const std::string& h, uint32_t attrs) {
     const std::wstring path = HostWide(h);
     const DWORD now = GetFileAttributesW(path.c_str());
@@ -241,13 +236,6 @@ bool SetHostAttributes(const std::string& h, uint32_t attrs) {
     if (attrs & kAttrArchive) a |= FILE_ATTRIBUTE_ARCHIVE;
     if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
     return SetFileAttributesW(path.c_str(), a) != 0;
-}
-
-std::string HostChild(const std::string& hostFolder, const std::string& hostName) { return host::JoinName(hostFolder, hostName); }
-
-std::vector<DirEntry> ListDirectory(std::string_view w) {
-    auto h = Host(w);
-    return h ? ListHostDirectory(*h) : std::vector<DirEntry>{};
 }
 
 std::vector<DirEntry> ListHostDirectory(const std::string& h) {

@@ -79,6 +79,14 @@ protected:
         sys->ProcessMessages();
     }
 
+    // Runs the loop until what the system was asked for has happened, or two
+    // seconds have gone: a busy machine answers late, not never.
+    template <class Done>
+    void SpinUntil(Done done) {
+        const DWORD end = GetTickCount() + 2000;
+        while (!done() && static_cast<int>(end - GetTickCount()) > 0) Spin(10);
+    }
+
     std::unique_ptr<System> sys;
 };
 
@@ -528,7 +536,7 @@ TEST_F(WindowSystem, MinimisingTheApplicationTellsTheProgramBothWaysAndRepaintsA
     sys->onRestore = [&] { ++restored; };
     HWND h = win32::NativeWindow(*main);
     sys->MinimizeApp();
-    Spin(30);
+    SpinUntil([&] { return IsIconic(h) && minimized > 0; });
     EXPECT_TRUE(sys->AppMinimized());
     EXPECT_TRUE(IsIconic(h));
     EXPECT_EQ(minimized, 1);
@@ -536,18 +544,18 @@ TEST_F(WindowSystem, MinimisingTheApplicationTellsTheProgramBothWaysAndRepaintsA
     EXPECT_EQ(minimized, 1) << "once";
     const int paints = r.paints;
     sys->RestoreApp();
-    Spin(30);
+    SpinUntil([&] { return !IsIconic(h) && restored > 0 && r.paints > paints; });
     EXPECT_FALSE(IsIconic(h));
     EXPECT_EQ(restored, 1);
     EXPECT_GT(r.paints, paints) << "the whole window is painted anew";
 
     // The user does the same through the task bar.
     ShowWindow(h, SW_MINIMIZE);
-    Spin(30);
+    SpinUntil([&] { return minimized > 1; });
     EXPECT_TRUE(sys->AppMinimized());
     EXPECT_EQ(minimized, 2);
     ShowWindow(h, SW_RESTORE);
-    Spin(30);
+    SpinUntil([&] { return restored > 1; });
     EXPECT_FALSE(sys->AppMinimized());
     EXPECT_EQ(restored, 2);
 }

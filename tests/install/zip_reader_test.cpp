@@ -524,7 +524,7 @@ std::vector<uint8_t> ManyMembers(size_t count) {
     auto put16 = [](std::vector<uint8_t>& v, uint16_t x) { v.push_back(uint8_t(x)), v.push_back(uint8_t(x >> 8)); };
     auto put32 = [&](std::vector<uint8_t>& v, uint32_t x) { put16(v, uint16_t(x)), put16(v, uint16_t(x >> 16)); };
     for (size_t i = 0; i < count; ++i) {
-        char name[8];
+        char name[24];  // room for any size_t; the names used are five digits
         std::snprintf(name, sizeof name, "%05zu", i);
         const uint32_t at = static_cast<uint32_t>(bytes.size());
         put32(bytes, 0x04034b50);

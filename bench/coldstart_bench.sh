@@ -5,12 +5,15 @@
 # the time from just before the process starts to its first whole picture.
 #
 #   bench/coldstart_bench.sh [--drive dvd8|cd52] [--runs N] [--disc FOLDER]
-#                            [--rate MB/s] [--seek MS] [--jump MS] [--trace FILE]
+#                            [--image FILE.iso] [--rate MB/s] [--seek MS] [--jump MS]
+#                            [--trace FILE]
 #
 # dvd8 (the default): 11 MB/s, 100 ms to seek to another file or folder, 30 ms to jump
 # within a file; cd52: 7.8 MB/s with the same seeks. --rate, --seek and --jump change
 # one figure of the drive. --disc serves another disc folder (default: the build's
-# sample disc, whose menu program is the build's vemi32). --trace keeps the drive's
+# sample disc, whose menu program is the build's vemi32). --image serves the files of
+# a disc image where they lie in it, so that files read one after another cost one
+# seek when they lie one after another (see bench/optical_drive.py). --trace keeps the drive's
 # list of requests of the last start. BUILD_DIR picks the build folder (default build);
 # NO_WM=1 runs without openbox.
 #
@@ -24,6 +27,7 @@ BUILD_DIR=${BUILD_DIR:-build}
 RUNS=7
 DRIVE=dvd8
 DISC=
+IMAGE=
 TRACE=
 RATE= SEEK= JUMP=
 while [ $# -gt 0 ]; do
@@ -31,6 +35,7 @@ while [ $# -gt 0 ]; do
     --drive) DRIVE=$2; shift 2 ;;
     --runs) RUNS=$2; shift 2 ;;
     --disc) DISC=$2; shift 2 ;;
+    --image) IMAGE=$(realpath "$2"); shift 2 ;;
     --rate) RATE=$2; shift 2 ;;
     --seek) SEEK=$2; shift 2 ;;
     --jump) JUMP=$2; shift 2 ;;
@@ -103,7 +108,7 @@ fi
 cold_start() {
   local stats="$WORK/stats"
   rm -f "$stats"
-  /usr/bin/python3 bench/optical_drive.py "$DISC" "$MNT" --rate "$RATE" --seek "$SEEK" --jump "$JUMP" \
+  /usr/bin/python3 bench/optical_drive.py ${IMAGE:+--image} "${IMAGE:-$DISC}" "$MNT" --rate "$RATE" --seek "$SEEK" --jump "$JUMP" \
     --stats "$stats" ${TRACE:+--trace "$TRACE"} 2>>"$WORK/drive.log" &
   FS_PID=$!
   for _ in $(seq 200); do mountpoint -q "$MNT" && break; sleep 0.05; done
@@ -124,10 +129,19 @@ values() { grep -o "\b$1=[0-9.]*" "$2" | cut -d= -f2 | sort -g; }
 median() { values "$1" "$2" | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 range() { values "$1" "$2" | awk 'NR == 1 {lo = $1} {hi = $1} END {printf "%.0f-%.0f", lo, hi}'; }
 FP=$(median first_paint_ms "$WORK/runs")
-echo "cold start from a simulated drive ($DRIVE: $RATE MB/s, $SEEK ms seek, $JUMP ms jump in a file), median of $RUNS starts:"
+if [ -n "$IMAGE" ]; then
+  echo "cold start from a simulated drive ($DRIVE: $RATE MB/s, $SEEK ms seek, $JUMP ms jump of up to 1 MiB) reading $(basename "$IMAGE"), median of $RUNS starts:"
+else
+  echo "cold start from a simulated drive ($DRIVE: $RATE MB/s, $SEEK ms seek, $JUMP ms jump in a file), median of $RUNS starts:"
+fi
 printf '  first paint      %8.0f ms   (%s ms)\n' "$FP" "$(range first_paint_ms "$WORK/runs")"
 awk -v b="$(median bytes "$WORK/runs")" 'BEGIN { printf "  bytes read       %8.2f MB\n", b / 1e6 }'
 printf '  requests         %8s\n' "$(median requests "$WORK/runs")"
-printf '  seeks            %8s   (to another file or folder)\n' "$(median seeks "$WORK/runs")"
-printf '  jumps            %8s   (within a file)\n' "$(median jumps "$WORK/runs")"
+if [ -n "$IMAGE" ]; then
+  printf '  seeks            %8s   (further than 1 MiB)\n' "$(median seeks "$WORK/runs")"
+  printf '  jumps            %8s   (up to 1 MiB)\n' "$(median jumps "$WORK/runs")"
+else
+  printf '  seeks            %8s   (to another file or folder)\n' "$(median seeks "$WORK/runs")"
+  printf '  jumps            %8s   (within a file)\n' "$(median jumps "$WORK/runs")"
+fi
 printf '  drive busy       %8.0f ms\n' "$(median busy_ms "$WORK/runs")"

@@ -38,6 +38,17 @@ inline constexpr std::string_view kDefaultSmallPicture = "\\CDINST\\PRG\\RSMALL.
 inline constexpr std::string_view kDefaultLargeFolder = "\\CDINST\\PRG\\";
 inline constexpr std::string_view kDefaultLargeName = "RLARGE.JPG";
 
+// What start-up reads from a disc before its first picture, in the order it reads
+// it: the folders these files lie in (in the order of their names, as an image lays
+// out folders' entries), then the resource archives and both
+// catalogues; after them comes the first screenshot, which the catalogue names. A
+// disc image lays them out one after another in this order, and the program reads
+// them ahead at its very start (app/entry/vemi32.cpp), so that a drive's head goes
+// over them once.
+inline constexpr std::array<std::string_view, 3> kStartupFolders = {"\\CDInst\\Dat", "\\CDInst\\JPS", "\\CDInst\\Prg"};
+inline constexpr std::array<std::string_view, 4> kStartupFiles = {
+    "\\CDInst\\Prg\\fdata.jxz", "\\CDInst\\Prg\\bdata.jxz", "\\CDInst\\Dat\\main.ndt", "\\CDInst\\Dat\\mains.ndt"};
+
 // The program started when the user leaves.
 inline constexpr std::string_view kOutro = "\\Outro.exe";
 

@@ -4,9 +4,11 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/Mainu.h"
+#include "catalogue/Discpaths.h"
 #include "assets/program_resources.h"
 #include "platform/fltk/Fltksystem.h"
 #include "platform/paths.h"
@@ -32,9 +34,39 @@ const char kHelp[] =
     "  C:  the hard disk: the home folder, or $VEMI_DRIVE_C\n"
     "  Z:  the root of this machine's file system\n";
 
+// What start-up reads from the disc before the first picture: the folders first, then
+// the files in the order they are read (discpaths::kStartupFiles, which a disc image
+// lays out in the same order). It lies beside the start-up code, not among the
+// constants, which are not in memory yet when it is used.
+[[gnu::section(".text.startup.plan")]] constexpr char kStartPlan[] =
+    "CDInst/Dat/\0CDInst/JPS/\0CDInst/Prg/\0"
+    "CDInst/Prg/fdata.jxz\0CDInst/Prg/bdata.jxz\0CDInst/Dat/main.ndt\0CDInst/Dat/mains.ndt\0";
+
+// Whether the plan names the folders and then the files of the disc's list, in order.
+constexpr bool PlanFollowsTheDiscsList() {
+    const std::string_view plan(kStartPlan, sizeof kStartPlan - 1);
+    size_t at = 0;
+    const auto next = [&](std::string_view disc, bool folder) {
+        // "\CDInst\Dat" is "CDInst/Dat/" in the plan.
+        for (size_t i = 1; i < disc.size(); ++i, ++at)
+            if (at >= plan.size() || plan[at] != (disc[i] == '\\' ? '/' : disc[i])) return false;
+        if (folder && (at >= plan.size() || plan[at++] != '/')) return false;
+        return at < plan.size() && plan[at++] == 0;
+    };
+    for (std::string_view f : discpaths::kStartupFolders)
+        if (!next(f, true)) return false;
+    for (std::string_view f : discpaths::kStartupFiles)
+        if (!next(f, false)) return false;
+    return at == plan.size();
+}
+static_assert(PlanFollowsTheDiscsList(), "the start-up plan must follow discpaths' list");
+
+[[gnu::section(".text.startup")]] void ReadAheadAtStart(int argc, char** argv, char** envp) {
+    platform::ReadStartAhead(argc, argv, envp, kStartPlan);
+}
+
 // Before the C++ runtime's and the libraries' own initialisation.
-[[gnu::section(".preinit_array"), gnu::used]] void (*const kReadOwnFileAhead)(int, char**, char**) =
-    platform::ReadOwnFileAhead;
+[[gnu::section(".preinit_array"), gnu::used]] void (*const kReadAheadAtStart)(int, char**, char**) = ReadAheadAtStart;
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "platform/posix/readahead.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -49,6 +50,108 @@ namespace platform {
     }
     if (buffer != MAP_FAILED) ::munmap(buffer, kChunk);
     ::close(fd);
+}
+
+// This runs before the C library's allocator and the C++ runtime may be used, and
+// before the program's constants are in memory: everything here is system calls,
+// buffers on the stack and loops over bytes.
+namespace {
+
+[[gnu::section(".text.startup")]] char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// Opens `name` (length n) in the folder `dir`, the first entry equal to it ignoring
+// ASCII case; -1 when there is none. Listing the folder is what makes the kernel
+// read its entries from the disc.
+[[gnu::section(".text.startup")]] int OpenIgnoringCase(int dir, const char* name, size_t n, int flags) {
+    // The folder's own descriptor, listed from its start (opening "." would take
+    // the string from among the constants).
+    if (::lseek(dir, 0, SEEK_SET) != 0) return -1;
+    const int list = dir;
+    alignas(8) char entries[4096];
+    int found = -1;
+    for (;;) {
+        const ssize_t got = ::getdents64(list, entries, sizeof entries);
+        if (got <= 0) break;
+        for (ssize_t at = 0; at < got && found < 0;) {
+            const auto* e = reinterpret_cast<const struct dirent64*>(entries + at);
+            at += e->d_reclen;
+            size_t i = 0;
+            while (i < n && e->d_name[i] != 0 && Lower(e->d_name[i]) == Lower(name[i])) ++i;
+            if (i == n && e->d_name[n] == 0) found = ::openat(dir, e->d_name, flags | O_CLOEXEC);
+        }
+        if (found >= 0) break;
+    }
+    return found;
+}
+
+// Opens a plan's path below the root folder; -1 when a name is missing.
+[[gnu::section(".text.startup")]] int OpenPath(int root, const char* path) {
+    int at = ::dup(root);
+    while (at >= 0 && *path != 0) {
+        size_t n = 0;
+        while (path[n] != 0 && path[n] != '/') ++n;
+        const int next = OpenIgnoringCase(at, path, n, path[n] == '/' ? O_RDONLY | O_DIRECTORY : O_RDONLY);
+        ::close(at);
+        at = next;
+        path += path[n] == '/' ? n + 1 : n;
+    }
+    return at;
+}
+
+// The disc's root: VEMI_DISC_ROOT, else the folder of the program's file.
+[[gnu::section(".text.startup")]] int OpenDiscRoot(char** envp) {
+    for (char** e = envp; e != nullptr && *e != nullptr; ++e) {
+        const char* v = *e;
+        const char key[] = {'V', 'E', 'M', 'I', '_', 'D', 'I', 'S', 'C', '_', 'R', 'O', 'O', 'T', '='};
+        size_t i = 0;
+        while (i < sizeof key && v[i] == key[i]) ++i;
+        if (i == sizeof key) return ::open(v + i, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    char self[] = "/proc/self/exe";
+    char path[4096];
+    const ssize_t n = ::readlink(self, path, sizeof path - 1);
+    if (n <= 0) return -1;
+    ssize_t slash = n - 1;
+    while (slash > 0 && path[slash] != '/') --slash;
+    path[slash > 0 ? slash : 1] = 0;
+    return ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+}  // namespace
+
+[[gnu::section(".text.startup")]] void ReadStartAhead(int argc, char** argv, char** envp, const char* plan) {
+    const int root = OpenDiscRoot(envp);
+    if (root >= 0) {
+        for (const char* p = plan; *p != 0; p += __builtin_strlen(p) + 1) {
+            size_t n = __builtin_strlen(p);
+            if (p[n - 1] != '/') continue;
+            // Listed whole, so that its own entries are read now too.
+            const int dir = OpenPath(root, p);
+            if (dir < 0) continue;
+            alignas(8) char entries[4096];
+            while (::getdents64(dir, entries, sizeof entries) > 0) {
+            }
+            ::close(dir);
+        }
+    }
+    ReadOwnFileAhead(argc, argv, envp);
+    if (root < 0) return;
+    // Start-up files are small (catalogues, the resource archives); anything larger
+    // is no start-up file, and the menu reads what it needs of it itself.
+    constexpr off_t kLargest = 16 << 20;
+    for (const char* p = plan; *p != 0; p += __builtin_strlen(p) + 1) {
+        if (p[__builtin_strlen(p) - 1] == '/') continue;
+        const int fd = OpenPath(root, p);
+        if (fd < 0) continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kLargest) {
+            alignas(16) char chunk[64 << 10];
+            while (::read(fd, chunk, sizeof chunk) > 0) {
+            }
+        }
+        ::close(fd);
+    }
+    ::close(root);
 }
 
 }  // namespace platform

@@ -28,10 +28,15 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
 
-// One build of the sample disc serves every test of this file.
+// The sample disc the build made with this tool serves every test of this file (each
+// test runs in a process of its own: building it for each would take most of their
+// time); a build without it gets one made here.
 class SampleDisc : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        root_ = testsupport::BinaryDir() + "/sample-disc/disc";
+        built_ = fs::exists(root_ + "/.vemi-disc-build") && fs::exists(root_ + "/CDInst/Dat/mains.ndt");
+        if (built_) return;
         dir_ = new testsupport::TempDir;
         root_ = dir_->path() + "/disc";
         std::string out;

@@ -13,6 +13,9 @@ PACKAGES=(
   zip unzip libarchive-tools xdg-utils desktop-file-utils libglib2.0-bin
   xvfb xauth xdotool openbox x11-utils x11-xserver-utils imagemagick
   icewm weston xwayland
+  # disc images: libisofs writes and reads them in the disc tool; xorriso reads
+  # them back in the tests, and fuseiso mounts one for the menu as a reader would
+  libisofs-dev xorriso fuseiso
 )
 
 # For Windows: the compilers with the posix thread model (the ZIP reader's writer

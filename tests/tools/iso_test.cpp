@@ -303,6 +303,34 @@ TEST_F(IsoImage, TheLabelIsTheCataloguesEditionOrTheOneGiven) {
     EXPECT_NE(out.find("Volume Id    : WYDANIE_1\n"), std::string::npos) << out;
 }
 
+TEST(JolietNames, AreMeasuredInUtf16Units) {
+    const struct {
+        const char* name;
+        int units;
+    } cases[] = {
+        {"vemi32", 6},
+        {"Łatwy Podgląd", 13},
+        {"\xF0\x9F\x98\x80.txt", 6},  // a letter beyond the first 65536 takes two
+        {"\xC5", -1},
+        {"\xFF" "ab", -1},
+        {"a\xE2\x82", -1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(tool::JolietLength(c.name), c.units) << c.name;
+    EXPECT_EQ(tool::JolietNameProblem(std::string(64, 'x')), "");
+    EXPECT_NE(tool::JolietNameProblem("\xC5").find("not UTF-8"), std::string::npos);
+}
+
+TEST_F(IsoImage, DatesThatAreNoDatesAreRefused) {
+    const std::string folder = tmp_ / "plain";
+    WriteFile(folder + "/czytaj.txt", std::string("x"));
+    for (const char* date : {"2007-13-01", "2007-12-01T25:00:00", "wczoraj", "2007-12-01x"}) {
+        SCOPED_TRACE(date);
+        std::string out;
+        EXPECT_TRUE(Image(folder, "dated.iso", std::string("--label X --date ") + date, &out).empty());
+        EXPECT_NE(out.find("vemi-disc: date \"" + std::string(date) + "\": give seconds since 1970"), std::string::npos) << out;
+    }
+}
+
 TEST_F(IsoImage, AnImageIsNeverWrittenIntoItsOwnFolder) {
     const std::string folder = tmp_ / "disc";
     WriteFile(folder + "/czytaj.txt", std::string("x"));

@@ -206,8 +206,10 @@ TEST_F(IsoImage, TheSameFolderAndDateGiveTheSameBytes) {
 TEST_F(IsoImage, TheStartUpFilesComeFirstInTheOrderTheMenuReadsThem) {
     const std::string image = Image(sample_, "sample.iso");
     ASSERT_FALSE(image.empty());
-    const std::vector<std::string> order = {"vemi32",           "CDInst/Prg/fdata.jxz", "CDInst/Prg/bdata.jxz",
-                                            "CDInst/Dat/main.ndt", "CDInst/Dat/mains.ndt", FirstScreenshot(sample_)};
+    std::vector<std::string> order = {"vemi32",           "CDInst/Prg/fdata.jxz", "CDInst/Prg/bdata.jxz",
+                                      "CDInst/Dat/main.ndt", "CDInst/Dat/mains.ndt", FirstScreenshot(sample_)};
+    // The Windows menu, on a disc that has it, follows: Windows starts it alike.
+    if (fs::exists(sample_ + "/vemi32.exe")) order.push_back("vemi32.exe");
     // The order the image follows is the one a benchmark gets from the function.
     EXPECT_EQ(tool::StartupReads(*tool::OpenDiscFolder(sample_)), order);
 

@@ -14,8 +14,9 @@ PACKAGES=(
   xvfb xauth xdotool openbox x11-utils x11-xserver-utils imagemagick
   icewm weston xwayland
   # disc images: libisofs writes and reads them in the disc tool; xorriso reads
-  # them back in the tests, and fuseiso mounts one for the menu as a reader would
-  libisofs-dev xorriso fuseiso
+  # them back in the tests, fuseiso mounts one for the menu as a reader would, and
+  # strace sees which of its files the menu reads first
+  libisofs-dev xorriso fuseiso strace
 )
 
 # For Windows: the compilers with the posix thread model (the ZIP reader's writer

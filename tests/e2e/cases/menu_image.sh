@@ -1,6 +1,7 @@
 # The menu from the disc's image, as a reader meets a burned disc: `vemi-disc iso`
 # makes the image of the sample disc, fuseiso mounts it read-only, and the menu
-# starts from the mount as the reader. It opens, runs a program from the disc (its
+# starts from the mount as the reader. The files it reads as it starts are the ones
+# the image holds first, in the order it reads them. It runs a program from the disc (its
 # execute permission came through the image), installs a ZIP-packaged program to
 # drive C:, copies a program's folder there, and leaves through the disc's exit
 # program; nothing is written to the disc, and the image's bytes are the same
@@ -107,15 +108,30 @@ e2e_case() {
 
     # The menu from the mount, as the reader starts it from a disc: D: is the folder
     # it lies in. The reference pictures are the disc folder's own (the image holds
-    # the same bytes; root may not look into a reader's mount).
-    e2e_start_app env VEMI_DRIVE_C="$c" XDG_DATA_HOME="$xdg/data" XDG_CONFIG_HOME="$xdg/config" \
+    # the same bytes; root may not look into a reader's mount). strace writes down
+    # which of the disc's files it reads, and in what order.
+    e2e_start_app strace -f -qq -e trace=execve,openat -o "$E2E_DIR/reads.txt" \
+        env VEMI_DRIVE_C="$c" XDG_DATA_HOME="$xdg/data" XDG_CONFIG_HOME="$xdg/config" \
         VEMI_COMMON_PROGRAMS="$xdg/common/applications" VEMI_COMMON_MENUS="$xdg/common/menus" \
         VEMI_REPORT_FIRST_PAINT=1 "$MNT/vemi32"
-    e2e_wait_window --pid "$E2E_APP_PID" --name '^VEMI32$'
+    e2e_wait_window --name '^VEMI32$'
     MENU_WID=$E2E_WID
     e2e_until "$E2E_WAIT" grep -q '^first-paint:' "$E2E_DIR/app.err" || e2e_fail "no first whole picture reported"
     # shellcheck disable=SC2086
     menu_wait_region first $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
+
+    # The files it read first are the ones the image holds first, in the same order
+    # (the Windows menu's own, when the disc has one, is not the Linux menu's to read).
+    local read laid
+    read=$(awk -v m="$MNT/" '/^[0-9]+ +(execve|openat)\(/ && !/O_DIRECTORY/ && !/= -1 / {
+            p = substr($0, index($0, "\"") + 1); p = substr(p, 1, index(p, "\"") - 1)
+            if (index(p, m) == 1 && !seen[p = substr(p, length(m) + 1)]++) print p
+        }' "$E2E_DIR/reads.txt")
+    laid=$("$E2E_BUILD_DIR/tools/vemi-disc" iso --layout "$IMAGE" | awk -F'\t' '!/^#/ && $3 != "-" && $4 != "vemi32.exe" { print $3 "\t" $4 }' |
+        sort -n | cut -f2)
+    [ -n "$laid" ] || e2e_fail "the image lays out no start-up files"
+    [ "$(head -n "$(wc -l <<<"$laid")" <<<"$read")" = "$laid" ] ||
+        e2e_fail "the menu read $(head -n 8 <<<"$read" | tr '\n' ' ')but the image holds first $(tr '\n' ' ' <<<"$laid")"
 
     # A program run from the disc: Łatwy Podgląd, in a folder with Polish letters.
     e2e_click "$(menu_row_x 2)" "$(menu_row_y 9)"

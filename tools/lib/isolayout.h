@@ -19,9 +19,9 @@ namespace tool {
 // beside them when the archives are missing); both catalogues; the small
 // screenshot of the first program in the list (the default picture when that
 // program names none). Then the Windows program, which Windows starts the same
-// way from its own disc. Files the disc lacks are left out. Watching the
-// menu start (strace -e trace=openat on the sample disc) gives this order; keep
-// the two in step.
+// way from its own disc. Files the disc lacks are left out. This is the order
+// strace sees the menu open them in; the end-to-end case menu_image watches the
+// menu start from an image and fails when the two part.
 std::vector<std::string> StartupReads(const DiscFiles& disc);
 
 // The volume label for the disc: the edition as the menu names it from the main

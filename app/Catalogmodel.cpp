@@ -187,13 +187,7 @@ void TMN_FRM::ResetButtonStates() {
     st[12] = 1;
 }
 
-std::string TMN_FRM::IssueCodeFrom(const std::string& titleLine2) {
-    std::string s = titleLine2;
-    if (size_t p = s.find('/'); p != std::string::npos) s[p] = '-';
-    if (size_t p = s.find('/'); p != std::string::npos) s.erase(p);
-    if (s.size() == 6) s = "0" + s;
-    return "VEMI-" + s;
-}
+std::string TMN_FRM::IssueCodeFrom(const std::string& titleLine2) { return discpaths::EditionCode(titleLine2); }
 
 void TMN_FRM::ShowListVariant(int button) {
     Application& app = App();

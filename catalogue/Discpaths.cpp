@@ -47,6 +47,14 @@ bool IsRunAddress(const std::string& fileName) { return platform::UpperCp1250(fi
 
 std::string RunPath(const std::string& folder, const std::string& fileName) { return folder + "\\" + fileName; }
 
+std::string EditionCode(const std::string& titleLine2) {
+    std::string s = titleLine2;
+    if (size_t p = s.find('/'); p != std::string::npos) s[p] = '-';
+    if (size_t p = s.find('/'); p != std::string::npos) s.erase(p);
+    if (s.size() == 6) s = "0" + s;
+    return "VEMI-" + s;
+}
+
 void DecodeCatalogue(const CJXNdt4File& raw, CJXNdt4File& work) {
     work.ClearLines();
     for (int i = 0; i <= 6; ++i) work.AddLine(raw.GetLine(i));

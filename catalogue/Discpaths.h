@@ -86,6 +86,11 @@ int ParsePictureList(const std::string& field4, std::array<std::string, 10>& pic
 bool IsRunAddress(const std::string& fileName);
 std::string RunPath(const std::string& folder, const std::string& fileName);
 
+// The code of the magazine's edition from the third title line ("12/2007" ->
+// "VEMI-12-2007"): the installer's folder and menu group, and the disc tool's
+// volume label.
+std::string EditionCode(const std::string& titleLine2);
+
 // The working catalogue from a raw one: lines 0 to 6 as they are, every later line
 // deciphered in order with one key state; then the header is read (which throws
 // for a header that is not a number).

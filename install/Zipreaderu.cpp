@@ -276,12 +276,14 @@ Unpacked Unpack(z_stream* z, [[maybe_unused]] WholeInflater* whole, uint16_t met
 
 }  // namespace
 
-// The archive's bytes: a file read through a window of positioned reads, or a block
-// of memory. Views stay valid until the next call of View.
+// The archive's bytes: a file (or a caller's reader) read through a window of
+// positioned reads, or a block of memory. Views stay valid until the next call of
+// View.
 class TJXZipReader::Source {
 public:
     explicit Source(platform::HostFile file) : file_(std::move(file)), size_(file_.Size()) {}
     explicit Source(std::vector<uint8_t> bytes) : memory_(std::move(bytes)), size_(memory_.size()), inMemory_(true) {}
+    Source(uint64_t size, ReadAtFunction readAt) : reader_(std::move(readAt)), size_(size) {}
 
     uint64_t Size() const { return size_; }
 
@@ -295,7 +297,7 @@ public:
         size_t want = static_cast<size_t>(std::min<uint64_t>(std::max(n, ahead), size_ - offset));
         if (window_.size() < want) window_.resize(want);
         length_ = 0;
-        if (!file_.ReadAt(offset, window_.data(), want)) return nullptr;
+        if (!(reader_ ? reader_(offset, window_.data(), want) : file_.ReadAt(offset, window_.data(), want))) return nullptr;
         start_ = offset;
         length_ = want;
         return window_.data();
@@ -303,6 +305,7 @@ public:
 
 private:
     platform::HostFile file_;
+    ReadAtFunction reader_;
     std::vector<uint8_t> memory_;
     uint64_t size_ = 0;
     bool inMemory_ = false;
@@ -779,6 +782,18 @@ void TJXZipReader::OpenArchive(int mode) {
 void TJXZipReader::OpenArchiveFromMemory(std::vector<uint8_t> bytes) {
     CloseArchive();
     source_ = std::make_unique<Source>(std::move(bytes));
+    try {
+        ReadDirectory();
+    } catch (...) {
+        // As in OpenArchive: closed, and the error goes on.
+        CloseArchive();
+        throw;
+    }
+}
+
+void TJXZipReader::OpenArchiveFromReader(uint64_t size, ReadAtFunction readAt) {
+    CloseArchive();
+    source_ = std::make_unique<Source>(size, std::move(readAt));
     try {
         ReadDirectory();
     } catch (...) {
@@ -1490,6 +1505,15 @@ std::string ZipErrorReason(ZipErrorKind kind) {
 
 bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std::string& archive,
                          const std::string& member, platform::MemoryStream& out, std::string* archiveFault) {
+    const ResourceFiles hostFiles{
+        [](const std::string& winPath, std::vector<uint8_t>& bytes) { return platform::ReadWholeFile(winPath, bytes); },
+        [](const std::string& winPath) { return platform::FileExists(winPath); }};
+    return LoadResourceArchive(zip, folder, archive, member, out, archiveFault, hostFiles);
+}
+
+bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std::string& archive,
+                         const std::string& member, platform::MemoryStream& out, std::string* archiveFault,
+                         const ResourceFiles& files) {
     out.Clear();
     std::string fault;
     try {
@@ -1499,9 +1523,9 @@ bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std
         const std::string path = folder + "\\" + archive;
         zip.SetFileName(path);
         std::vector<uint8_t> bytes;
-        if (!platform::ReadWholeFile(path, bytes))
-            throw platform::FileExists(path) ? EJXZipError(ZipErrorKind::Unreadable, "Cannot open the archive " + path)
-                                             : EJXZipError(ZipErrorKind::NotFound, "The archive does not exist: " + path);
+        if (!files.read(path, bytes))
+            throw files.exists(path) ? EJXZipError(ZipErrorKind::Unreadable, "Cannot open the archive " + path)
+                                     : EJXZipError(ZipErrorKind::NotFound, "The archive does not exist: " + path);
         zip.OpenArchiveFromMemory(std::move(bytes));
         zip.ExtractToStream(member, out);
         zip.CloseArchive();
@@ -1515,7 +1539,7 @@ bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std
         zip.CloseArchive();
         out.Clear();
         std::vector<uint8_t> bytes;
-        if (!platform::ReadWholeFile(folder + "\\" + member, bytes)) return false;
+        if (!files.read(folder + "\\" + member, bytes)) return false;
         out.Write(bytes.data(), bytes.size());
     }
     out.Seek(0);

@@ -23,10 +23,10 @@
 // Errors of the reader.
 //
 // What throws and what does not:
-// - OpenArchive, OpenArchiveFromMemory, ExtractToStream, ExtractMemberToStream and
-//   ExtractFiles throw EJXZipError for every failure of their own, and nothing
-//   else but std::bad_alloc; an error thrown by one of the caller's own event
-//   handlers passes through as it is.
+// - OpenArchive, OpenArchiveFromMemory, OpenArchiveFromReader, ExtractToStream,
+//   ExtractMemberToStream and ExtractFiles throw EJXZipError for every failure of
+//   their own, and nothing else but std::bad_alloc; an error thrown by one of the
+//   caller's own event handlers passes through as it is.
 // - A cancel asked from an event is no error: ExtractFiles returns, and
 //   Cancelled() says so.
 // - VerifyMembers reports each fault to its callback and goes on; it throws only
@@ -149,6 +149,11 @@ public:
     void OpenArchive(int mode = 0);
     // The same on an archive already in memory (tests and fuzzing).
     void OpenArchiveFromMemory(std::vector<uint8_t> bytes);
+    // The same on an archive of `size` bytes read through `readAt`, which fills buf
+    // with n bytes from an offset and answers false when it cannot (an archive
+    // inside a disc image, read where it lies). Messages name FileName().
+    using ReadAtFunction = std::function<bool(uint64_t offset, void* buf, size_t n)>;
+    void OpenArchiveFromReader(uint64_t size, ReadAtFunction readAt);
     void CloseArchive();
     bool IsOpen() const;
 
@@ -262,3 +267,15 @@ private:
 // archive was not used ("" when it was).
 bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std::string& archive,
                          const std::string& member, platform::MemoryStream& out, std::string* archiveFault = nullptr);
+
+// Where LoadResourceArchive takes the two files from: by default the drive table's
+// files; the disc tool gives the files of a disc image. `read` fills bytes with a
+// whole file named by its Windows path and answers whether it could; `exists`
+// tells a missing file from one that cannot be read.
+struct ResourceFiles {
+    std::function<bool(const std::string& winPath, std::vector<uint8_t>& bytes)> read;
+    std::function<bool(const std::string& winPath)> exists;
+};
+bool LoadResourceArchive(TJXZipReader& zip, const std::string& folder, const std::string& archive,
+                         const std::string& member, platform::MemoryStream& out, std::string* archiveFault,
+                         const ResourceFiles& files);

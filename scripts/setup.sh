@@ -13,6 +13,10 @@ PACKAGES=(
   zip unzip libarchive-tools xdg-utils desktop-file-utils libglib2.0-bin
   xvfb xauth xdotool openbox x11-utils x11-xserver-utils imagemagick
   icewm weston xwayland
+  # disc images: libisofs writes and reads them in the disc tool; xorriso reads
+  # them back in the tests, fuseiso mounts one for the menu as a reader would, and
+  # strace sees which of its files the menu reads first
+  libisofs-dev xorriso fuseiso strace
 )
 
 # For Windows: the compilers with the posix thread model (the ZIP reader's writer

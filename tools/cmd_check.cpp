@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr const char* kCheckUsage = "check DISC";
+constexpr const char* kCheckUsage = "check DISC | IMAGE.iso";
 
 int RunCheck(const std::vector<std::string>& args) {
     if (args.size() != 1) {
@@ -28,8 +28,11 @@ int RunCheck(const std::vector<std::string>& args) {
 }  // namespace
 
 VEMI_REGISTER_COMMAND("check", kCheckUsage,
-                      "check a disc folder before it is burned: both catalogues, every path a record names (found as "
-                      "the menu finds it), every archive member's CRC and name, the resource streams, the screenshots, "
-                      "the exit program and the menu program at the root. One line per problem; the exit status is 1 "
-                      "when anything would fail for a user, 0 when there are at most warnings",
+                      "check a disc folder, or its image, before it is burned: both catalogues, every path a record "
+                      "names (found as the menu finds it), every archive member's CRC and name, the resource streams, "
+                      "the screenshots, the exit program and the menu program at the root. An image is read through its "
+                      "own trees (nothing is mounted or unpacked) and is also checked for names that differ between "
+                      "its Rock Ridge tree (Linux) and its Joliet tree (Windows) or are too long for Joliet, and for "
+                      "the medium it fits (an info line; an error when it fits no CD or DVD). One line per problem; "
+                      "the exit status is 1 when anything would fail for a user, 0 when there are at most warnings",
                       RunCheck);

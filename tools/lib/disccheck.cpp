@@ -1,7 +1,5 @@
 #include "tools/lib/disccheck.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -21,6 +19,8 @@
 #include "platform/paths.h"
 #include "platform/stream.h"
 #include "platform/text.h"
+#include "tools/lib/discfiles.h"
+#include "tools/lib/isolayout.h"
 #include "tools/lib/programcheck.h"
 #include "widgets/Cjxfontfileu.h"
 #include "widgets/Cjxscrollbaru.h"
@@ -40,22 +40,19 @@ constexpr std::string_view kLinuxProgram = "\\vemi32";
 constexpr std::string_view kWindowsProgram = "\\vemi32.exe";
 // Anything bigger is not the menu; it is not read into memory.
 constexpr uint64_t kLargestProgramFile = 256u << 20;
+// Nor is a catalogue, a resource archive or a screenshot of more than this.
+constexpr uint64_t kLargestReadWhole = 256u << 20;
 
 // What burners and the machines reading the disc put up with.
 constexpr size_t kLongestPath = 255;
-constexpr size_t kLongestJolietName = 64;
 constexpr int kDeepestIsoLevel = 8;  // the root is level 1
 constexpr uint64_t kLargestIsoFile = 0xFFFFFFFFu;
 
 std::string Utf8(std::string_view cp1250) { return platform::Cp1250ToUtf8(cp1250); }
 
-// Host paths are UTF-8; std::filesystem takes and gives plain strings in the narrow
-// code page of the C runtime, which on Windows need not be UTF-8.
+// Host paths are UTF-8; std::filesystem takes plain strings in the narrow code
+// page of the C runtime, which on Windows need not be UTF-8.
 fs::path HostPath(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-std::string Utf8Of(const fs::path& p) {
-    const std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
 
 // A reader's message in UTF-8, with disc paths shown from the root like the others.
 std::string Message(const std::string& cp1250) {
@@ -156,6 +153,13 @@ class Checker {
 public:
     explicit Checker(const std::function<void(const CheckFinding&)>& sink) : sink_(sink) {}
 
+    // What is checked: the disc's files, and the image when they come from one.
+    void Read(const DiscFiles* disc, const ImageDiscFiles* image, std::string imageName) {
+        disc_ = disc;
+        image_ = image;
+        imageName_ = std::move(imageName);
+    }
+
     CheckResult result;
 
     void Catalogue(std::string_view tested, std::string_view path, bool main);
@@ -168,11 +172,14 @@ public:
     void WindowsProgram(bool required);
     // dir is at `level` of the disc's folders (the root is 1); rel is its path below
     // the root, in Windows-1250 and in UTF-8.
-    void Names(const fs::path& dir, const std::string& rel, const std::string& relUtf8, int level);
+    void Names(const std::string& dir, const std::string& rel, const std::string& relUtf8, int level);
+    // What only an image can get wrong: its trees, its size.
+    void Image();
     void Finish() { result.counts.infoFiles = static_cast<int>(infoFiles_.size()); }
 
     void Error(const std::string& subject, const std::string& text) { Add(true, subject, text); }
     void Warning(const std::string& subject, const std::string& text) { Add(false, subject, text); }
+    void Info(const std::string& subject, const std::string& text) { Add(false, subject, text, true); }
 
 private:
     struct ArchiveInfo {
@@ -180,8 +187,8 @@ private:
         std::set<std::string> members;  // folded paths of the file members
     };
 
-    void Add(bool error, const std::string& subject, const std::string& text) {
-        result.findings.push_back({error, subject, text});
+    void Add(bool error, const std::string& subject, const std::string& text, bool info = false) {
+        result.findings.push_back({error, subject, text, info});
         if (sink_) sink_(result.findings.back());
     }
     void Record(const CJXNdt4File& work, int r, const std::string& subject);
@@ -194,12 +201,19 @@ private:
     bool Stream(std::string_view archive, std::string_view member, platform::MemoryStream& out, std::string& subject);
     void Fonts(platform::MemoryStream& s, const std::string& subject);
     void Pictures(platform::MemoryStream& s, const std::string& subject);
+    // The Rock Ridge and Joliet trees side by side: rrPath and jolietPath are the
+    // folders' disc paths in each.
+    void SameNames(const ImageNode& rr, const ImageNode& joliet, const std::string& rrPath, const std::string& jolietPath);
+    void JolietLengths(const ImageNode& joliet, const std::string& path);
 
+    const DiscFiles* disc_ = nullptr;
+    const ImageDiscFiles* image_ = nullptr;
+    std::string imageName_;
     std::function<void(const CheckFinding&)> sink_;
     std::set<std::string> seenRecords_;                 // records already checked, by content
-    std::unordered_map<std::string, std::string> pictures_;  // host path -> why it does not decode
+    std::unordered_map<std::string, std::string> pictures_;  // disc path -> why it does not decode
     std::set<std::string> infoFiles_;
-    std::unordered_map<std::string, ArchiveInfo> archives_;  // host path -> what it holds
+    std::unordered_map<std::string, ArchiveInfo> archives_;  // disc path -> what it holds
     int withoutPictures_ = 0;
 };
 
@@ -208,14 +222,20 @@ private:
 void Checker::Catalogue(std::string_view tested, std::string_view path, bool main) {
     const std::string file = OnDisc(kRoot, path);
     const std::string subject = Utf8(platform::ExtractFileName(file));
-    if (!platform::FileExists(OnDisc(kRoot, tested))) {
+    if (!disc_->IsFile(OnDisc(kRoot, tested))) {
         Error(Shown(file), "is missing: the menu stops with DISK READ ERROR");
         return;
     }
     ++result.counts.catalogues;
     CJXNdt4File raw, work;
+    std::vector<uint8_t> bytes;
+    std::string why;
+    if (!disc_->ReadAll(disc_->Locate(file), bytes, kLargestReadWhole, &why)) {
+        Error(subject, "cannot be read, the menu stops at start-up: the file " + why);
+        return;
+    }
     try {
-        raw.LoadFromFile(file);
+        raw.LoadFromBytes(bytes);
     } catch (const EJXCatalogueError& e) {
         Error(subject, std::string("cannot be read, the menu stops at start-up: ") + Message(e.what()));
         return;
@@ -291,7 +311,7 @@ void Checker::Record(const CJXNdt4File& work, int r, const std::string& subject)
     bool there = true;
     if (!f1.empty()) {
         ++result.counts.paths;
-        there = zip ? platform::FileExists(program) : platform::DirectoryExists(program);
+        there = zip ? disc_->IsFile(program) : disc_->IsFolder(program);
         if (!there) Error(subject, std::string(zip ? "archive " : "folder ") + Shown(program) + " is missing");
     }
     if (there && zip) {
@@ -310,8 +330,8 @@ void Checker::Record(const CJXNdt4File& work, int r, const std::string& subject)
     if (discpaths::NamesInfoFile(f5)) {
         const std::string info = discpaths::InfoPath(kRoot, f5);
         ++result.counts.paths;
-        if (!platform::FileExists(info)) Error(subject, "information file " + Shown(info) + " is missing");
-        else if (auto host = platform::Drives().ToHost(info)) infoFiles_.insert(*host);
+        if (!disc_->IsFile(info)) Error(subject, "information file " + Shown(info) + " is missing");
+        else infoFiles_.insert(disc_->Locate(info));
     }
     if (!f1.empty() && IsProgram(work, r)) InstalledNames(work.GetField(r, 0), subject);
     std::array<std::string, 10> pictures;
@@ -349,35 +369,42 @@ void Checker::RunFile(const std::string& subject, const std::string& folder, con
     if (name.empty() || (caretMeansNone && name[0] == '^') || discpaths::IsRunAddress(name)) return;
     const std::string path = discpaths::RunPath(folder, name);
     ++result.counts.paths;
-    if (!platform::FileExists(path)) Error(subject, std::string(what) + " " + Shown(path) + " is missing");
+    if (!disc_->IsFile(path)) Error(subject, std::string(what) + " " + Shown(path) + " is missing");
 }
 
 // "" when the file is there (and, asked to, decodes as a JPEG); otherwise why not.
 // Each file is decoded once, however many records name it.
 std::string Checker::Look(const std::string& winPath, bool decode) {
     ++result.counts.paths;
-    if (!platform::FileExists(winPath)) return "is missing";
+    if (!disc_->IsFile(winPath)) return "is missing";
     if (!decode) return {};
-    const std::string host = *platform::Drives().ToHost(winPath);
-    auto known = pictures_.find(host);
+    const std::string path = disc_->Locate(winPath);
+    auto known = pictures_.find(path);
     if (known != pictures_.end()) return known->second;
     platform::Image img;
+    std::vector<uint8_t> bytes;
     std::string error;
     std::string why;
-    if (!platform::LoadJpegFile(host, img, &error)) why = "does not decode as a JPEG picture" + (error.empty() ? "" : ": " + error);
+    if (!disc_->ReadAll(path, bytes, kLargestReadWhole, &error)) why = error;
+    else if (!platform::DecodeJpeg(bytes.data(), bytes.size(), img, &error))
+        why = "does not decode as a JPEG picture" + (error.empty() ? "" : ": " + error);
     ++result.counts.screenshots;
-    return pictures_[host] = why;
+    return pictures_[path] = why;
 }
 
 Checker::ArchiveInfo& Checker::Archive(const std::string& winPath, const std::string& subject) {
-    const std::string host = *platform::Drives().ToHost(winPath);
-    auto known = archives_.find(host);
+    const std::string path = disc_->Locate(winPath);
+    auto known = archives_.find(path);
     if (known != archives_.end()) return known->second;
-    ArchiveInfo& a = archives_[host];
+    ArchiveInfo& a = archives_[path];
     TJXZipReader zip;
     zip.SetFileName(winPath);
     try {
-        zip.OpenArchive(0);
+        // Read where it lies, on the disc or in the image, as the installer reads it.
+        const auto entry = disc_->StatTarget(path);
+        zip.OpenArchiveFromReader(entry ? entry->size : 0, [&, path](uint64_t offset, void* buf, size_t n) {
+            return disc_->ReadAt(path, offset, buf, n);
+        });
     } catch (const EJXZipError& e) {
         Error(subject, "archive " + Shown(winPath) + " cannot be opened: " + Message(e.what()));
         return a;
@@ -406,7 +433,12 @@ bool Checker::Stream(std::string_view archive, std::string_view member, platform
     const std::string folder = OnDisc(kRoot, discpaths::kResourceFolder);
     TJXZipReader zip;
     std::string fault;
-    const bool loaded = LoadResourceArchive(zip, folder, std::string(archive), std::string(member), out, &fault);
+    const ResourceFiles files{
+        [&](const std::string& winPath, std::vector<uint8_t>& bytes) {
+            return disc_->ReadAll(disc_->Locate(winPath), bytes, kLargestReadWhole);
+        },
+        [&](const std::string& winPath) { return disc_->IsFile(winPath); }};
+    const bool loaded = LoadResourceArchive(zip, folder, std::string(archive), std::string(member), out, &fault, files);
     subject = Shown(folder + "\\" + std::string(archive));
     if (!loaded) {
         Error(subject, Message(fault) + "; there is no plain " + std::string(member) + " beside it either");
@@ -484,7 +516,7 @@ void Checker::Resources() {
 void Checker::DefaultPictures() {
     const std::string small = OnDisc(kRoot, discpaths::kDefaultSmallPicture);
     const std::string large = OnDisc(kRoot, discpaths::kDefaultLargeFolder) + std::string(discpaths::kDefaultLargeName);
-    if (!platform::FileExists(small)) {
+    if (!disc_->IsFile(small)) {
         if (withoutPictures_ > 0)
             Warning(Shown(small), "is missing: " + Plural(withoutPictures_, "program without pictures shows",
                                                           "programs without pictures show") + " an empty frame");
@@ -500,10 +532,10 @@ void Checker::LeavingAndBanners() {
     // Without an exit program the menu simply closes: nothing fails, but a disc is
     // not meant to go out without one.
     const std::string outro = OnDisc(kRoot, discpaths::kOutro);
-    if (!platform::FileExists(outro)) Warning(Shown(outro), "is missing: leaving the menu starts no exit program");
+    if (!disc_->IsFile(outro)) Warning(Shown(outro), "is missing: leaving the menu starts no exit program");
     for (std::string_view doc : discpaths::kBannerDocuments) {
         const std::string path = OnDisc(kRoot, discpaths::kDocumentFolder) + std::string(doc);
-        if (!platform::FileExists(path)) Error(Shown(path), "is missing: its banner opens it and shows an error instead");
+        if (!disc_->IsFile(path)) Error(Shown(path), "is missing: its banner opens it and shows an error instead");
     }
 }
 
@@ -516,19 +548,19 @@ void Checker::RootPrograms() {
 #else
     const std::string linuxProgram = OnDisc(kRoot, kLinuxProgram);
     const std::string subject = Shown(linuxProgram);
-    auto host = platform::Drives().ToHost(linuxProgram);
-    struct stat st {};
-    if (!host || ::stat(host->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    const std::string path = disc_->Locate(linuxProgram);
+    const auto entry = disc_->StatTarget(path);
+    if (!entry || entry->kind != DiscEntryKind::File) {
         Error(subject, "is missing: the menu cannot start from this disc");
-    } else if (static_cast<uint64_t>(st.st_size) > kLargestProgramFile) {
-        Error(subject, "is " + Size(st.st_size) + ", far too big to be the menu");
+    } else if (entry->size > kLargestProgramFile) {
+        Error(subject, "is " + Size(entry->size) + ", far too big to be the menu");
     } else {
         std::vector<uint8_t> bytes;
-        if (!platform::HostReadFile(*host, bytes)) {
+        if (!disc_->ReadAll(path, bytes, kLargestProgramFile)) {
             Error(subject, "cannot be read");
         } else {
             ++result.counts.rootPrograms;
-            const ProgramVerdict v = JudgeLinuxProgram(ReadElf(bytes), bytes.size(), st.st_mode & S_IXUSR);
+            const ProgramVerdict v = JudgeLinuxProgram(ReadElf(bytes), bytes.size(), entry->executable);
             for (const std::string& e : v.errors) Error(subject, e);
             for (const std::string& w : v.warnings) Warning(subject, w);
         }
@@ -540,20 +572,18 @@ void Checker::RootPrograms() {
 void Checker::WindowsProgram(bool required) {
     const std::string windows = OnDisc(kRoot, kWindowsProgram);
     const std::string subject = Shown(windows);
-    auto host = platform::Drives().ToHost(windows);
-    std::error_code ec;
-    const bool file = host && fs::is_regular_file(HostPath(*host), ec);
-    if (!file) {
+    const std::string path = disc_->Locate(windows);
+    const auto entry = disc_->StatTarget(path);
+    if (!entry || entry->kind != DiscEntryKind::File) {
         if (required) Error(subject, "is missing: the menu cannot start from this disc");
         return;
     }
-    const uint64_t size = fs::file_size(HostPath(*host), ec);
-    if (!ec && size > kLargestProgramFile) {
-        Error(subject, "is " + Size(size) + ", far too big to be the menu");
+    if (entry->size > kLargestProgramFile) {
+        Error(subject, "is " + Size(entry->size) + ", far too big to be the menu");
         return;
     }
     std::vector<uint8_t> bytes;
-    if (ec || !platform::HostReadFile(*host, bytes)) {
+    if (!disc_->ReadAll(path, bytes, kLargestProgramFile)) {
         Error(subject, "cannot be read");
         return;
     }
@@ -563,18 +593,16 @@ void Checker::WindowsProgram(bool required) {
 
 // ---- names that burners and other systems handle badly ----
 
-void Checker::Names(const fs::path& dir, const std::string& rel, const std::string& relUtf8, int level) {
-    std::error_code ec;
-    std::vector<fs::directory_entry> entries;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
-    if (ec) {
-        Error(relUtf8.empty() ? "\\" : relUtf8, "cannot be listed: " + ec.message());
+void Checker::Names(const std::string& dir, const std::string& rel, const std::string& relUtf8, int level) {
+    std::vector<DiscEntry> entries;
+    std::string why;
+    if (!disc_->List(dir, entries, why)) {
+        Error(relUtf8.empty() ? "\\" : relUtf8, "cannot be listed: " + why);
         return;
     }
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.path() < b.path(); });
     std::map<std::string, std::string> folded;  // upper-cased name -> the name seen first
-    for (const fs::directory_entry& e : entries) {
-        const std::string name = Utf8Of(e.path().filename());
+    for (const DiscEntry& e : entries) {
+        const std::string& name = e.name;
         const std::string cp = platform::Utf8ToCp1250(name);
         const std::string path = rel + "\\" + cp;
         const std::string subject = relUtf8 + "\\" + name;
@@ -590,32 +618,111 @@ void Checker::Names(const fs::path& dir, const std::string& rel, const std::stri
         if (!cp.empty() && (cp.back() == '.' || cp.back() == ' '))
             Warning(subject, "ends in a dot or a blank, which Windows drops");
         if (IsReservedOnWindows(cp)) Warning(subject, "is a device name on Windows and cannot be opened there");
-        if (cp.size() > kLongestJolietName)
-            Warning(subject, "has a name of " + std::to_string(cp.size()) + " characters; Joliet discs, which Windows reads, allow " +
-                                 std::to_string(kLongestJolietName));
+        // An image's own Joliet tree says what Windows will read (Image); a folder's
+        // names can only be measured against what Joliet holds.
+        if (!image_ && JolietLength(name) > kLongestJolietName)
+            Warning(subject, "has a name of " + std::to_string(JolietLength(name)) +
+                                 " characters; Joliet discs, which Windows reads, allow " + std::to_string(kLongestJolietName));
         if (path.size() > kLongestPath)
             Warning(subject, "has a path of " + std::to_string(path.size()) + " characters; Windows and many burners stop at " +
                                  std::to_string(kLongestPath));
-        const fs::file_status status = e.symlink_status(ec);
-        if (fs::is_symlink(status)) {
+        if (e.kind == DiscEntryKind::Link) {
             Warning(subject, "is a symbolic link, which Windows and plain ISO 9660 discs cannot follow");
-        } else if (fs::is_directory(status)) {
+        } else if (e.kind == DiscEntryKind::Folder) {
             ++result.counts.folders;
             // Only the first folder too deep is named, not everything below it.
             if (level + 1 == kDeepestIsoLevel + 1)
                 Warning(subject, "is a folder on level " + std::to_string(level + 1) + " (the root is level 1); ISO 9660 allows " +
                                      std::to_string(kDeepestIsoLevel));
-            Names(e.path(), path, subject, level + 1);
-        } else if (fs::is_regular_file(status)) {
+            Names(JoinDiscPath(dir, name), path, subject, level + 1);
+        } else if (e.kind == DiscEntryKind::File) {
             ++result.counts.files;
-            const uint64_t size = e.file_size(ec);
-            if (!ec) result.counts.discBytes += size;
-            if (!ec && size > kLargestIsoFile)
+            result.counts.discBytes += e.size;
+            if (e.size > kLargestIsoFile && !image_)
                 Warning(subject, "is 4 GiB or more, more than an ISO 9660 file can hold (the disc needs UDF)");
         } else {
             Warning(subject, "is neither a file nor a folder: it cannot go on a disc");
         }
     }
+}
+
+// ---- what only an image can get wrong ----
+
+std::string ShownIn(const std::string& folder, const std::string& name) { return ShownDiscPath(JoinDiscPath(folder, name)); }
+
+// The smallest first block of the files in a folder and below it: a folder in one
+// tree and the same folder under another name in the other hold the same files.
+uint64_t FirstBlock(const ImageNode& n) {
+    uint64_t first = UINT64_MAX;
+    if (n.kind == DiscEntryKind::File && !n.extents.empty() && n.size > 0) first = n.extents[0].first;
+    for (const ImageNode& c : n.children) first = std::min(first, FirstBlock(c));
+    return first;
+}
+
+void Checker::SameNames(const ImageNode& rr, const ImageNode& joliet, const std::string& rrPath, const std::string& jolietPath) {
+    // Entries of the same name first; what is left is paired by the bytes it holds.
+    std::vector<const ImageNode*> rrLeft, jolietLeft;
+    std::vector<std::pair<const ImageNode*, const ImageNode*>> pairs;
+    for (const ImageNode& c : rr.children) {
+        if (c.kind == DiscEntryKind::Link) continue;  // Joliet has no links; Names warns of them
+        auto it = std::find_if(joliet.children.begin(), joliet.children.end(), [&](const ImageNode& j) { return j.name == c.name; });
+        if (it != joliet.children.end() && it->kind == c.kind) pairs.emplace_back(&c, &*it);
+        else rrLeft.push_back(&c);
+    }
+    for (const ImageNode& j : joliet.children)
+        if (std::none_of(pairs.begin(), pairs.end(), [&](const auto& p) { return p.second == &j; })) jolietLeft.push_back(&j);
+    for (const ImageNode*& r : rrLeft) {
+        const uint64_t block = FirstBlock(*r);
+        for (const ImageNode*& j : jolietLeft) {
+            if (!j || j->kind != r->kind) continue;
+            const bool same = block != UINT64_MAX ? FirstBlock(*j) == block
+                                                  : (r->kind == DiscEntryKind::Folder && jolietLeft.size() == 1 && rrLeft.size() == 1);
+            if (!same) continue;
+            pairs.emplace_back(r, j);
+            Error(ShownIn(rrPath, r->name), "is named " + j->name + " in the Joliet tree, which Windows reads: Linux and Windows see "
+                                           "different names, and a catalogue can name only one");
+            r = nullptr;
+            j = nullptr;
+            break;
+        }
+    }
+    for (const ImageNode* r : rrLeft)
+        if (r) Error(ShownIn(rrPath, r->name), "is missing from the Joliet tree: Windows does not see it");
+    for (const ImageNode* j : jolietLeft)
+        if (j) Error(ShownIn(jolietPath, j->name), "is only in the Joliet tree: Linux does not see it");
+    for (const auto& [r, j] : pairs)
+        if (r->kind == DiscEntryKind::Folder) SameNames(*r, *j, JoinDiscPath(rrPath, r->name), JoinDiscPath(jolietPath, j->name));
+}
+
+void Checker::JolietLengths(const ImageNode& joliet, const std::string& path) {
+    for (const ImageNode& c : joliet.children) {
+        const int units = JolietLength(c.name);
+        if (units > kLongestJolietName)
+            Warning(ShownIn(path, c.name), "has a Joliet name of " + std::to_string(units) + " characters, more than the " +
+                                              std::to_string(kLongestJolietName) +
+                                              " Joliet allows: Windows and other readers may cut it short or not read it");
+        if (c.kind == DiscEntryKind::Folder) JolietLengths(c, JoinDiscPath(path, c.name));
+    }
+}
+
+void Checker::Image() {
+    const ImageTrees& t = image_->Trees();
+    if (!t.rockRidge && !t.joliet)
+        Error(imageName_, "has neither Rock Ridge nor Joliet names: Linux and Windows see only short names in capitals");
+    else if (!t.rockRidge)
+        Error(imageName_, "has no Rock Ridge tree: Linux reads the Joliet names and sees no execute permissions");
+    else if (!t.joliet)
+        Error(imageName_, "has no Joliet tree: Windows sees only short names in capitals");
+    if (t.joliet) {
+        if (t.rockRidge) SameNames(t.rockRidgeRoot, t.jolietRoot, "", "");
+        JolietLengths(t.jolietRoot, "");
+    }
+    // What a burner writes is the whole file, whatever the volume says of itself.
+    const uint64_t bytes = std::max(t.fileBytes, t.volumeBytes);
+    if (const Medium* m = SmallestMediumFor(bytes))
+        Info(imageName_, Size(bytes) + ", fits " + m->name);
+    else
+        Error(imageName_, "is " + Size(bytes) + ", more than " + Media().back().name + " holds: it fits no disc");
 }
 
 }  // namespace
@@ -624,20 +731,36 @@ int CheckResult::Errors() const {
     return static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const CheckFinding& f) { return f.error; }));
 }
 
-int CheckResult::Warnings() const { return static_cast<int>(findings.size()) - Errors(); }
+int CheckResult::Warnings() const {
+    return static_cast<int>(
+        std::count_if(findings.begin(), findings.end(), [](const CheckFinding& f) { return !f.error && !f.info; }));
+}
 
-CheckResult CheckDisc(const std::string& discFolder, const std::function<void(const CheckFinding&)>& onFinding) {
+CheckResult CheckDisc(const std::string& disc, const std::function<void(const CheckFinding&)>& onFinding) {
     const auto start = std::chrono::steady_clock::now();
     Checker c(onFinding);
     std::error_code ec;
-    const fs::path disc = fs::absolute(HostPath(discFolder), ec);
-    if (ec || !fs::is_directory(disc)) {
-        c.Error(discFolder, "is not a folder");
+    const fs::path host = fs::absolute(HostPath(disc), ec);
+    std::unique_ptr<DiscFiles> folder;
+    std::unique_ptr<ImageDiscFiles> image;
+    if (!ec && fs::is_directory(host, ec)) {
+        const std::u8string u8 = host.u8string();
+        folder = OpenDiscFolder(std::string(u8.begin(), u8.end()));
+        c.Read(folder.get(), nullptr, "");
+    } else if (!ec && fs::is_regular_file(host, ec)) {
+        // An image is read as it is, through its own trees: nothing is mounted or
+        // unpacked.
+        std::string why;
+        image = ImageDiscFiles::Open(disc, why);
+        if (!image) {
+            c.Error(disc, why);
+            return c.result;
+        }
+        c.Read(image.get(), image.get(), disc);
+    } else {
+        c.Error(disc, "is neither a folder nor a disc image");
         return c.result;
     }
-    platform::DriveTable& drives = platform::Drives();
-    drives.Map('D', Utf8Of(disc));
-    drives.SetCurrentDir("");
     auto guarded = [&](const char* what, auto&& step) {
         try {
             step();
@@ -651,14 +774,15 @@ CheckResult CheckDisc(const std::string& discFolder, const std::function<void(co
     guarded("the default screenshot", [&] { c.DefaultPictures(); });
     guarded("the exit program and the banners' documents", [&] { c.LeavingAndBanners(); });
     guarded("the program at the root", [&] { c.RootPrograms(); });
-    guarded("the names on the disc", [&] { c.Names(disc, "", "", 1); });
+    guarded("the names on the disc", [&] { c.Names("", "", "", 1); });
+    if (image) guarded("the image", [&] { c.Image(); });
     c.Finish();
     c.result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return c.result;
 }
 
 std::string FormatFinding(const CheckFinding& f) {
-    return std::string(f.error ? "error: " : "warning: ") + f.subject + ": " + f.text;
+    return std::string(f.error ? "error: " : f.info ? "info: " : "warning: ") + f.subject + ": " + f.text;
 }
 
 std::string FormatSummary(const CheckResult& r) {

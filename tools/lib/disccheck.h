@@ -1,6 +1,6 @@
 // `vemi-disc check`: what would break a disc, found before it is burned. The disc
-// folder is mapped as drive D: and every path is built and looked up the way the
-// menu builds and looks it up (letter case ignored, component by component); the
+// is drive D: and every path is built and looked up the way the menu builds and
+// looks it up (letter case ignored, component by component); the
 // catalogues, resource streams, screenshots and archives are read with the menu's
 // own readers. Each file is read once, archives are streamed, nothing is written.
 #pragma once
@@ -13,9 +13,10 @@
 namespace tool {
 
 struct CheckFinding {
-    bool error = false;  // false: a warning (it works, but it is risky)
+    bool error = false;  // false: a warning (it works, but it is risky), or with info set
     std::string subject;  // what it is about: a record, a file (UTF-8)
     std::string text;     // what is wrong (UTF-8)
+    bool info = false;    // nothing wrong: worth knowing (which medium an image fits)
 };
 
 struct CheckCounts {
@@ -43,11 +44,17 @@ struct CheckResult {
     int Warnings() const;
 };
 
-// Checks the disc in the host folder discFolder. Every finding is also handed to
-// onFinding as soon as it is made (a whole DVD takes a while).
-CheckResult CheckDisc(const std::string& discFolder, const std::function<void(const CheckFinding&)>& onFinding = {});
+// Checks the disc in a host folder, or in an image of one (an ISO 9660 file, read
+// through its trees; the Linux build only). The same checks run on both, through
+// the files the disc holds (DiscFiles); an image is also checked for what only an
+// image can get wrong: names that differ between its Rock Ridge tree (Linux) and
+// its Joliet tree (Windows) or are too long for Joliet, and which medium it fits.
+// Every finding is also handed to onFinding as soon as it is made (a whole DVD
+// takes a while).
+CheckResult CheckDisc(const std::string& disc, const std::function<void(const CheckFinding&)>& onFinding = {});
 
-// One finding as the command prints it: "error: SUBJECT: TEXT".
+// One finding as the command prints it: "error: SUBJECT: TEXT" ("warning: ",
+// "info: ").
 std::string FormatFinding(const CheckFinding& f);
 // The closing lines: what was checked, how long it took, how many errors and warnings.
 std::string FormatSummary(const CheckResult& r);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows programs and their tests into build-windows/ (or the
-# folder given as WIN_BUILD_DIR) with Debian's mingw-w64; the tests run under wine
-# (scripts/test-windows.sh). What the build itself has to run (the disc tool that
+# Cross-builds the Windows programs (32-bit) and their tests into build-windows/
+# (or the folder given as WIN_BUILD_DIR) with Debian's mingw-w64; the tests run
+# under wine (scripts/test-windows.sh). What the build itself has to run (the disc tool that
 # draws the program's resources and makes the sample disc, and the maker of the
 # JPEG references) comes from the native build in build/ (or NATIVE_BUILD_DIR).
 set -euo pipefail
@@ -22,10 +22,18 @@ fi
 ninja -C "$NATIVE_BUILD_DIR" vemi-disc jpeg_refs vemi32 sample_disc e2e_demo
 native=$(cd "$NATIVE_BUILD_DIR" && pwd)
 
+# A build folder configured for another toolchain (the 64-bit one of earlier
+# builds) cannot switch compilers in place: it is configured afresh.
+toolchain=cmake/mingw-w64-i686.cmake
+if [ -f "$WIN_BUILD_DIR/CMakeCache.txt" ] &&
+  ! grep -qx "CMAKE_TOOLCHAIN_FILE:[A-Z]*=$(pwd)/$toolchain" "$WIN_BUILD_DIR/CMakeCache.txt"; then
+  rm -rf "$WIN_BUILD_DIR/CMakeCache.txt" "$WIN_BUILD_DIR/CMakeFiles"
+fi
+
 # -O2 as in the native build: -O3 buys the menu nothing and makes GCC 12 warn
 # falsely about string concatenations (-Wrestrict).
 cmake -S . -B "$WIN_BUILD_DIR" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_TOOLCHAIN_FILE="$(pwd)/$toolchain" \
   -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} \
   -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DVEMI_HOST_TOOL="$native/tools/vemi-disc" \
@@ -35,7 +43,7 @@ ninja -C "$WIN_BUILD_DIR"
 # Every program must run on a bare Windows: nothing but the system's own DLLs.
 system_dlls='^(kernel32|user32|gdi32|msvcrt|ole32|oleaut32|shell32|shlwapi|comctl32|comdlg32|advapi32|windowscodecs|ws2_32|version|winmm|msimg32|uxtheme|dwmapi|imm32)\.dll$'
 for exe in $(find "$WIN_BUILD_DIR" -name '*.exe' -not -path '*/wine-prefix/*' -not -path '*/CMakeFiles/*' -not -path '*/sample-disc/*'); do
-  foreign=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
+  foreign=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
   if [ -n "$foreign" ]; then
     echo "build-windows: $exe needs DLLs that Windows does not have: $foreign" >&2
     exit 1

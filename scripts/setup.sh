@@ -15,16 +15,20 @@ PACKAGES=(
   icewm weston xwayland
 )
 
-# For Windows: the compilers with the posix thread model (the ZIP reader's writer
-# is a std::thread), zlib for mingw (linked in statically), wine to run the tests
-# (the 64-bit one is enough for a 64-bit build), and GoogleTest's sources to build
-# it with the cross compiler. There is no FreeType, libjpeg or libpng for mingw in
-# Debian: JPEG goes through Windows' own imaging component, and the disc tool's
-# TrueType work stays with the Linux build.
+# For Windows: the 32-bit compilers with the posix thread model (the ZIP reader's
+# writer is a std::thread), zlib for mingw (linked in statically; the package
+# carries it for both Windows architectures), wine with its 32-bit half to run the
+# tests (wine32 comes from Debian's i386 architecture, which dpkg has to be told
+# about first), and GoogleTest's sources to build it with the cross compiler.
+# There is no FreeType, libjpeg or libpng for mingw in Debian: JPEG goes through
+# Windows' own imaging component, and the disc tool's TrueType work stays with the
+# Linux build.
+windows=0
 if [[ ${1:-} == --windows ]]; then
+  windows=1
   PACKAGES+=(
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    libz-mingw-w64-dev wine wine64 googletest
+    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+    libz-mingw-w64-dev wine wine64 wine32:i386 googletest
   )
 fi
 
@@ -39,6 +43,9 @@ if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   SUDO=""
   if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+  if ((windows)) && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

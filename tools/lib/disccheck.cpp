@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -22,6 +23,7 @@
 #include "platform/stream.h"
 #include "platform/text.h"
 #include "tools/lib/programcheck.h"
+#include "tools/lib/rootfiles.h"
 #include "widgets/Cjxfontfileu.h"
 #include "widgets/Cjxscrollbaru.h"
 #include "widgets/Cjxtextscrbaru.h"
@@ -166,6 +168,8 @@ public:
     // vemi32.exe at the root: a Windows program; an error when it is required and
     // missing.
     void WindowsProgram(bool required);
+    // What makes each system offer the menu when the disc goes in.
+    void AutoStart(const fs::path& disc);
     // dir is at `level` of the disc's folders (the root is 1); rel is its path below
     // the root, in Windows-1250 and in UTF-8.
     void Names(const fs::path& dir, const std::string& rel, const std::string& relUtf8, int level);
@@ -561,6 +565,36 @@ void Checker::WindowsProgram(bool required) {
     if (std::string why = PeProblem(bytes); !why.empty()) Error(subject, why);
 }
 
+// ---- starting by itself ----
+
+// Without these nothing fails: the reader starts the menu by hand.
+void Checker::AutoStart(const fs::path& disc) {
+    auto onDisc = [](std::string_view name) { return OnDisc(kRoot, "\\" + std::string(name)); };
+    auto isFile = [](const std::optional<std::string>& host) {
+        std::error_code ec;
+        return host && fs::is_regular_file(HostPath(*host), ec);
+    };
+    platform::DriveTable& drives = platform::Drives();
+    // Windows finds autorun.inf in any letter case.
+    if (isFile(drives.ToHost(onDisc(kWindowsMenuName))) && !isFile(drives.ToHost(onDisc(kAutorunInfName))))
+        Warning(Shown(onDisc(kAutorunInfName)), "is missing: Windows does not start the menu when the disc goes in");
+    if (!isFile(drives.ToHost(onDisc(kLinuxMenuName)))) return;
+    // A Linux desktop looks for the names as they are and takes the first it finds.
+    for (std::string_view name : kAutostartNames) {
+        const fs::path script = disc / HostPath(std::string(name));
+        std::error_code ec;
+        if (!fs::is_regular_file(script, ec)) continue;
+#ifndef _WIN32
+        // (Windows cannot see the execute permission.)
+        if ((fs::status(script, ec).permissions() & fs::perms::owner_exec) == fs::perms::none)
+            Warning(Shown(onDisc(name)), "cannot be run (it lacks the execute permission): Linux desktops do not start the menu "
+                                         "from it");
+#endif
+        return;
+    }
+    Warning(Shown(onDisc(kAutostartName)), "is missing: Linux desktops do not offer to start the menu when the disc is mounted");
+}
+
 // ---- names that burners and other systems handle badly ----
 
 void Checker::Names(const fs::path& dir, const std::string& rel, const std::string& relUtf8, int level) {
@@ -651,6 +685,7 @@ CheckResult CheckDisc(const std::string& discFolder, const std::function<void(co
     guarded("the default screenshot", [&] { c.DefaultPictures(); });
     guarded("the exit program and the banners' documents", [&] { c.LeavingAndBanners(); });
     guarded("the program at the root", [&] { c.RootPrograms(); });
+    guarded("what starts the menu", [&] { c.AutoStart(disc); });
     guarded("the names on the disc", [&] { c.Names(disc, "", "", 1); });
     c.Finish();
     c.result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

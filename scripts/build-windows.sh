@@ -17,8 +17,9 @@ scripts/setup.sh --windows
 if [ ! -f "$NATIVE_BUILD_DIR/build.ninja" ]; then
   cmake -S . -B "$NATIVE_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
-# The Linux menu, its disc and the demo serve the end-to-end case that compares the
-# two menus under wine.
+# The Linux menu goes on the Windows build's disc beside the Windows one; it, its
+# disc and the demo serve the end-to-end case that compares the two menus under
+# wine.
 ninja -C "$NATIVE_BUILD_DIR" vemi-disc jpeg_refs vemi32 sample_disc e2e_demo
 native=$(cd "$NATIVE_BUILD_DIR" && pwd)
 
@@ -37,12 +38,13 @@ cmake -S . -B "$WIN_BUILD_DIR" -G Ninja \
   -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} \
   -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DVEMI_HOST_TOOL="$native/tools/vemi-disc" \
-  -DVEMI_HOST_JPEG_REFS="$native/tests/jpeg_refs" >/dev/null
+  -DVEMI_HOST_JPEG_REFS="$native/tests/jpeg_refs" \
+  -DVEMI_HOST_MENU="$native/vemi32" >/dev/null
 ninja -C "$WIN_BUILD_DIR"
 
 # Every program must run on a bare Windows: nothing but the system's own DLLs.
 system_dlls='^(kernel32|user32|gdi32|msvcrt|ole32|oleaut32|shell32|shlwapi|comctl32|comdlg32|advapi32|windowscodecs|ws2_32|version|winmm|msimg32|uxtheme|dwmapi|imm32)\.dll$'
-for exe in $(find "$WIN_BUILD_DIR" -name '*.exe' -not -path '*/wine-prefix/*' -not -path '*/CMakeFiles/*' -not -path '*/sample-disc/*'); do
+for exe in $(find "$WIN_BUILD_DIR" -name '*.exe' -not -path '*/wine-prefix/*' -not -path '*/CMakeFiles/*' -not -path '*/sample-disc/sources/*'); do
   foreign=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
   if [ -n "$foreign" ]; then
     echo "build-windows: $exe needs DLLs that Windows does not have: $foreign" >&2

@@ -1,30 +1,9 @@
-# Cross-building the Windows programs on Debian with mingw-w64, as 32-bit programs.
+# Cross-building the Windows programs on Debian with mingw-w64, as 32-bit programs:
+# the ones that go on the disc.
 #
 # 32-bit because such a program starts on every Windows the menu may meet: a
 # 32-bit Windows runs nothing else, and a 64-bit one runs it as well. The menu
 # needs neither the address space nor the speed a 64-bit build would bring.
-#
-# The posix thread model of the compiler is chosen on purpose: the ZIP reader's
-# writer thread is a std::thread, which GCC 12's win32 thread model does not offer.
-# winpthreads is linked in statically with everything else (-static), so the .exe
-# files need nothing beside the system's own DLLs.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(VEMI_MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${VEMI_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VEMI_MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${VEMI_MINGW_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VEMI_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# zlib is linked in: the import library libz.dll.a would tie the programs to a
-# zlib1.dll that no Windows has.
-set(ZLIB_USE_STATIC_LIBS ON)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Shipped programs carry no symbols.
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_SYSTEM_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

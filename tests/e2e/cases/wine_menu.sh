@@ -156,6 +156,12 @@ e2e_case() {
     # the X display of the case.
     WINE_PREFIX=$E2E_BUILD_DIR/e2e-wine-prefix
     WINE_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # One made while wine had no 32-bit half (Debian's wine32) starts no 32-bit
+    # program: with that half installed since, it is made again.
+    if [ -x /usr/lib/wine/wine ] && [ ! -f "$WINE_PREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+        WINEPREFIX="$WINE_PREFIX" wineserver -k 2>/dev/null
+        rm -rf "$WINE_PREFIX"
+    fi
     if [ ! -f "$WINE_PREFIX/system.reg" ]; then
         e2e_log "making the wine prefix $WINE_PREFIX"
         env -u DISPLAY WINEPREFIX="$WINE_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_OVERRIDES" \

@@ -31,8 +31,9 @@ protected:
         if (fs::exists(sample_ + "/CDInst/Prg/fdata.jxz")) return;
         sample_ = testsupport::BinaryDir() + "/test-tmp/check-sample-disc";
         std::string out;
-        int rc = testsupport::RunCommand("'" + testsupport::ToolPath() + "' build '" + testsupport::SourceDir() +
-                                             "/sample-disc' '" + sample_ + "' 2>&1",
+        // (With the program the tests put at its root, and what the build puts beside it.)
+        int rc = testsupport::RunCommand("'" + testsupport::ToolPath() + "' build --program '" VEMI_PORTABLE_PROGRAM "' '" +
+                                             testsupport::SourceDir() + "/sample-disc' '" + sample_ + "' 2>&1",
                                          &out);
         if (rc != 0) sample_.clear();
         buildOutput_ = out;

@@ -16,7 +16,7 @@ PACKAGES=(
 )
 
 # For Windows: the compilers with the posix thread model (the ZIP reader's writer
-# is a std::thread), 32-bit for the programs on the disc and 64-bit for testing on
+# is a std::thread), 32-bit for the programs on the disc or 64-bit for testing on
 # machines whose wine runs no 32-bit programs, zlib for mingw (linked in
 # statically; the package carries both architectures), wine to run the tests, and
 # GoogleTest's sources to build it with the cross compiler. wine runs 32-bit
@@ -27,12 +27,15 @@ PACKAGES=(
 # There is no FreeType, libjpeg or libpng for mingw in Debian: JPEG goes through
 # Windows' own imaging component, and the disc tool's TrueType work stays with the
 # Linux build.
+# The compilers are those for WIN_ARCH (i686, the default, or x86_64), as
+# scripts/build-windows.sh takes it.
 windows=0
 if [[ ${1:-} == --windows ]]; then
   windows=1
+  arch=${WIN_ARCH:-i686}
+  arch=${arch//_/-}
   PACKAGES+=(
-    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    "g++-mingw-w64-$arch-posix" "gcc-mingw-w64-$arch-posix" "binutils-mingw-w64-$arch"
     libz-mingw-w64-dev wine wine64 googletest
   )
 fi

@@ -7,9 +7,10 @@
 # either way).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh --windows
+# (The native packages first: the probe needs binutils.)
+scripts/setup.sh
 if [ -z "${WIN_ARCH:-}" ]; then
-  if scripts/runs-32bit.sh && dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+  if scripts/runs-32bit.sh; then
     WIN_ARCH=i686
   else
     WIN_ARCH=x86_64

@@ -1,30 +1,7 @@
-# Cross-building the Windows programs on Debian with mingw-w64 (64-bit).
-#
-# The posix thread model of the compiler is chosen on purpose: the ZIP reader's
-# writer thread is a std::thread, which GCC 12's win32 thread model does not offer.
-# winpthreads is linked in statically with everything else (-static), so the .exe
-# files need nothing beside the system's own DLLs.
-#
-# 64-bit rather than 32-bit: Debian's wine64 runs the tests without an i386 wine
-# (which would need a second architecture on the build machine), and every Windows
-# that can still run the menu today is a 64-bit one.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
+# Cross-building the Windows programs on Debian with mingw-w64, as 64-bit programs:
+# the same programs as cmake/mingw-w64-i686.cmake builds for the disc, for the
+# machines whose wine runs only 64-bit programs (a Linux kernel without 32-bit
+# support runs no 32-bit wine). scripts/test-windows.sh picks it there.
 set(VEMI_MINGW_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${VEMI_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VEMI_MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${VEMI_MINGW_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VEMI_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# zlib is linked in: the import library libz.dll.a would tie the programs to a
-# zlib1.dll that no Windows has.
-set(ZLIB_USE_STATIC_LIBS ON)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Shipped programs carry no symbols.
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

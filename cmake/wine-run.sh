@@ -19,10 +19,21 @@ unset LANGUAGE
 # The tests make real windows and controls; with no X display wine makes them on
 # its null display driver, which the prefix has to name (else every window fails).
 nulldisplay="$prefix/.null-display"
-if [ ! -f "$prefix/system.reg" ] || [ ! -f "$nulldisplay" ]; then
+# A prefix made while wine had no 32-bit half (Debian's wine32) has an empty
+# 32-bit system folder, and no 32-bit program starts in it; with that half
+# installed since, the prefix is made again.
+stale=0
+if [ -x /usr/lib/wine/wine ] && [ -f "$prefix/system.reg" ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+  stale=1
+fi
+if [ ! -f "$prefix/system.reg" ] || [ ! -f "$nulldisplay" ] || ((stale)); then
   mkdir -p "$(dirname "$prefix")"
   (
     flock 9
+    if ((stale)) && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+      wineserver -k 9>&- 2>/dev/null || true
+      rm -rf "$prefix"
+    fi
     if [ ! -f "$prefix/system.reg" ]; then
       wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
     fi

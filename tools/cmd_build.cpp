@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr const char* kBuildUsage = "build [--program FILE | --no-program] SRC OUT";
+constexpr const char* kBuildUsage = "build [--program FILE [--program FILE] | --no-program] SRC OUT";
 constexpr const char* kResourcesUsage = "resources OUT.cpp";
 
 // The menu program that the build this tool belongs to made, if it made one.
@@ -35,41 +35,42 @@ int BuildUsage() {
 }
 
 int RunBuild(const std::vector<std::string>& args) {
-    std::vector<std::string> paths;
-    std::string program;
-    bool programGiven = false, noProgram = false;
+    std::vector<std::string> paths, programs;
+    bool noProgram = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--no-program") {
             if (noProgram) return BuildUsage();
             noProgram = true;
         } else if (args[i] == "--program") {
-            if (programGiven || i + 1 == args.size()) return BuildUsage();
-            program = args[++i];
-            programGiven = true;
+            if (i + 1 == args.size()) return BuildUsage();
+            programs.push_back(args[++i]);
         } else if (args[i].rfind("--program=", 0) == 0) {
-            if (programGiven) return BuildUsage();
-            program = args[i].substr(10);
-            programGiven = true;
+            programs.push_back(args[i].substr(10));
         } else if (args[i].rfind("--", 0) == 0) {
             return BuildUsage();
         } else {
             paths.push_back(args[i]);
         }
     }
-    if (paths.size() != 2 || (programGiven && program.empty()) || (programGiven && noProgram)) return BuildUsage();
-    if (!programGiven && !noProgram) {
+    // One program for each system at most; which is which the builder reads from
+    // the files.
+    if (paths.size() != 2 || programs.size() > 2 || (!programs.empty() && noProgram)) return BuildUsage();
+    for (const std::string& p : programs)
+        if (p.empty()) return BuildUsage();
+    if (programs.empty() && !noProgram) {
         std::error_code ec;
         if (*kBuiltProgram && std::filesystem::is_regular_file(kBuiltProgram, ec))
-            program = kBuiltProgram;
+            programs.push_back(kBuiltProgram);
         else
             std::fprintf(stderr, "vemi-disc: no menu program built%s%s; the disc gets none (give one with --program FILE)\n",
                          *kBuiltProgram ? " at " : "", kBuiltProgram);
     }
-    tool::BuildSummary s = tool::BuildDisc(paths[0], paths[1], program);
+    tool::BuildSummary s = tool::BuildDisc(paths[0], paths[1], programs);
+    std::string menus = s.menus.empty() ? "no menu program" : s.menus.size() == 1 ? "menu program " : "menu programs ";
+    for (size_t i = 0; i < s.menus.size(); ++i) menus += (i ? " and " : "") + s.menus[i] + " from " + programs[i];
     std::printf("%s: %d records (%d programs), %d in the alphabetical list, %d pictures, %d information files, "
                 "%d archives, %d other files, %s\n",
-                paths[1].c_str(), s.records, s.programs, s.alphabetical, s.pictures, s.infoFiles, s.archives, s.files,
-                s.program.empty() ? "no menu program" : ("menu program " + s.program + " from " + program).c_str());
+                paths[1].c_str(), s.records, s.programs, s.alphabetical, s.pictures, s.infoFiles, s.archives, s.files, menus.c_str());
     return 0;
 }
 
@@ -161,9 +162,11 @@ int RunResources(const std::vector<std::string>& args) {
 
 VEMI_REGISTER_COMMAND("build", kBuildUsage,
                       "build a disc from readable sources (catalogue.txt, screenshots.txt, txt/, disc/) into OUT, which must "
-                      "be missing, empty or a disc built before. The menu program goes to the disc's root as vemi32 "
-                      "(vemi32.exe for a Windows build): the one built with this tool, or FILE given with --program; "
-                      "none with --no-program",
+                      "be missing, empty or a disc built before. The menu programs go to the disc's root: the one built "
+                      "with this tool, or those given with --program, once for each system (the file tells which: ELF or "
+                      "a script for Linux, PE for Windows); none with --no-program. A Linux program becomes vemi32, with "
+                      "the desktops' autostart script `autorun` and the licence notes beside it; a Windows program "
+                      "becomes vemi32.exe, with autorun.inf. A disc with both serves readers of both systems",
                       RunBuild);
 VEMI_REGISTER_COMMAND("resources", kResourcesUsage,
                       "write the C++ source of the program's own resources: the skins TLO_IM1 and TLO_IM2 (JPEG), the "

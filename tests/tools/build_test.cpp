@@ -21,6 +21,7 @@
 #include "platform/stream.h"
 #include "platform/text.h"
 #include "support/test_support.h"
+#include "tools/pe_header.h"
 #include "widgets/Cjxfontfileu.h"
 
 namespace {
@@ -387,12 +388,17 @@ TEST(DiscBuild, MenuProgramGoesToTheRootAsVemi32) {
                                  "The above copyright notice and this permission notice shall be included in all\n"})
         EXPECT_NE(notices.find(required), std::string::npos) << required;
 
-    // The Windows build keeps its extension.
-    testsupport::WriteFile(tmp / "bin/Menu.EXE", std::string("MZ"));
-    ASSERT_EQ(build("--program='" + (tmp / "bin/Menu.EXE") + "'", &out), 0) << out;
+    // Linux desktops offer to start it when the disc is mounted.
+    EXPECT_TRUE(fs::exists(disc + "/autorun"));
+    EXPECT_FALSE(fs::exists(disc + "/autorun.inf"));
+
+    // A Windows program, whatever its name, is vemi32.exe.
+    testsupport::WriteFile(tmp / "bin/menu", std::string("MZ"));
+    ASSERT_EQ(build("--program='" + (tmp / "bin/menu") + "'", &out), 0) << out;
     EXPECT_TRUE(fs::exists(disc + "/vemi32.exe"));
     EXPECT_EQ(ReadFile(disc + "/vemi32")[0], 'o') << "only the stale copy from disc/ is left";
     EXPECT_FALSE(fs::exists(disc + "/vemi32-licencje.txt")) << "it carries none of those libraries";
+    EXPECT_FALSE(fs::exists(disc + "/autorun")) << "there is no Linux menu to start";
     // ... and starts by itself from the drive, with its own icon.
     auto autorun = ReadFile(disc + "/autorun.inf");
     EXPECT_EQ(std::string(autorun.begin(), autorun.end()), "[autorun]\r\nopen=vemi32.exe\r\nicon=vemi32.exe,0\r\n");
@@ -412,9 +418,65 @@ TEST(DiscBuild, MenuProgramGoesToTheRootAsVemi32) {
     ASSERT_EQ(build("--no-program", &out), 0) << out;
     EXPECT_FALSE(fs::exists(disc + "/vemi32.exe"));
     EXPECT_FALSE(fs::exists(disc + "/autorun.inf")) << "nothing to start";
+    EXPECT_FALSE(fs::exists(disc + "/autorun")) << "nothing to start";
     EXPECT_EQ(ReadFile(disc + "/vemi32")[0], 'o') << "only the stale copy from disc/ is left";
     EXPECT_EQ(out.find("no menu program built"), std::string::npos) << out;
     EXPECT_NE(out.find(", no menu program\n"), std::string::npos) << out;
+}
+
+// One disc for readers of both systems: both menus at the root, each with what makes
+// its system offer it when the disc goes in.
+TEST(DiscBuild, ADiscForBothSystemsOffersEachItsMenu) {
+    testsupport::TempDir tmp;
+    const std::string tool = "'" + testsupport::ToolPath() + "'";
+    const std::string disc = tmp / "płyta dla obu", windowsMenu = tmp / "bin/menu-windows";
+    testsupport::WriteFile(windowsMenu, testsupport::PeHeader());
+    std::string out;
+    ASSERT_EQ(testsupport::RunCommand(tool + " build --program '" + windowsMenu + "' --program '" VEMI_PORTABLE_PROGRAM "' '" +
+                                          testsupport::SourceDir() + "/sample-disc' '" + disc + "' 2>&1",
+                                      &out),
+              0)
+        << out;
+    EXPECT_NE(out.find("menu programs vemi32.exe from " + windowsMenu + " and vemi32 from " VEMI_PORTABLE_PROGRAM "\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(ReadFile(disc + "/vemi32.exe"), testsupport::PeHeader());
+    EXPECT_EQ(ReadFile(disc + "/vemi32"), ReadFile(VEMI_PORTABLE_PROGRAM));
+    auto text = [&](const std::string& name) {
+        const std::vector<uint8_t> b = ReadFile(disc + "/" + name);
+        return std::string(b.begin(), b.end());
+    };
+    EXPECT_EQ(text("autorun.inf"), "[autorun]\r\nopen=vemi32.exe\r\nicon=vemi32.exe,0\r\n");
+    EXPECT_NE(text("vemi32-licencje.txt").find("FLTK"), std::string::npos);
+    // The desktop runs the script itself, whoever mounted the disc.
+    EXPECT_EQ(text("autorun").rfind("#!/bin/sh\n", 0), 0u);
+    const fs::perms p = fs::status(disc + "/autorun").permissions();
+    for (fs::perms bit : {fs::perms::owner_exec, fs::perms::group_exec, fs::perms::others_exec, fs::perms::others_read})
+        EXPECT_NE(p & bit, fs::perms::none) << static_cast<int>(bit);
+
+    // Nothing is missing for either system.
+    EXPECT_EQ(testsupport::RunCommand(tool + " check '" + disc + "'", &out), 0) << out;
+    EXPECT_NE(out.find("2 programs at the root"), std::string::npos) << out;
+    EXPECT_NE(out.find("0 errors, 0 warnings\n"), std::string::npos) << out;
+
+    // The script starts vemi32 in the disc's root, with the arguments it was given,
+    // from wherever it is started: the desktop starts it in the root, a user may
+    // type its path anywhere. A stand-in for the menu writes down where it runs.
+    const std::string trace = tmp / "trace";
+    testsupport::WriteFile(disc + "/vemi32", "#!/bin/sh\n{ pwd -P; for a in \"$@\"; do echo \"[$a]\"; done; } > '" + trace + "'\n");
+    fs::permissions(disc + "/vemi32", fs::perms::owner_all);
+    const std::string root = fs::canonical(disc).string();
+    const std::pair<std::string, std::string> starts[] = {
+        {root, "./autorun"},
+        {tmp.path(), "'płyta dla obu/autorun'"},
+        {"/", "'" + root + "/autorun'"},
+    };
+    for (const auto& [where, command] : starts) {
+        SCOPED_TRACE(where + ": " + command);
+        fs::remove(trace);
+        ASSERT_EQ(testsupport::RunCommand("cd '" + where + "' && " + command + " 'dwa słowa' trzy 2>&1", &out), 0) << out;
+        EXPECT_EQ(text("../trace"), root + "\n[dwa słowa]\n[trzy]\n");
+    }
 }
 
 TEST(DiscBuild, UnusableMenuProgramsAreRefusedBeforeAnythingIsWritten) {
@@ -433,19 +495,33 @@ TEST(DiscBuild, UnusableMenuProgramsAreRefusedBeforeAnythingIsWritten) {
 
     // The program inside the very disc being rebuilt would be deleted before it is copied.
     ASSERT_EQ(build("--program '" + src + "/disc/Prog/run.exe'", &out), 0) << out;
-    ASSERT_TRUE(fs::exists(disc + "/vemi32.exe"));
-    EXPECT_EQ(build("--program '" + disc + "/vemi32.exe'", &out), 1);
+    ASSERT_TRUE(fs::exists(disc + "/vemi32"));
+    EXPECT_EQ(build("--program '" + disc + "/vemi32'", &out), 1);
     EXPECT_NE(out.find("inside the disc"), std::string::npos) << out;
-    EXPECT_TRUE(fs::exists(disc + "/vemi32.exe")) << "the disc is left as it was";
+    EXPECT_TRUE(fs::exists(disc + "/vemi32")) << "the disc is left as it was";
     EXPECT_TRUE(fs::exists(disc + "/CDInst/Dat/main.ndt"));
 
-    // Bad usage: no file after the option, the option twice, an unknown option.
+    // One program for each system, and only programs.
+    testsupport::WriteFile(tmp / "linux-menu", std::string("\x7f" "ELF") + std::string(60, '\0'));
+    testsupport::WriteFile(tmp / "notes.txt", std::string("menu"));
+    const std::pair<std::string, std::string> refused[] = {
+        {"--program '" + (tmp / "linux-menu") + "' --program '" + src + "/disc/Prog/run.exe'", "are both Linux programs"},
+        {"--program '" + (tmp / "notes.txt") + "'", "is neither a Linux nor a Windows program"},
+    };
+    for (const auto& [options, why] : refused) {
+        SCOPED_TRACE(options);
+        EXPECT_EQ(build(options, &out), 1);
+        EXPECT_NE(out.find(why), std::string::npos) << out;
+    }
+
+    // Bad usage: no file after the option, a third program, an unknown option.
     EXPECT_EQ(build("--program", &out), 2) << out;
-    EXPECT_NE(out.find("usage: vemi-disc build [--program FILE | --no-program] SRC OUT"), std::string::npos) << out;
+    EXPECT_NE(out.find("usage: vemi-disc build [--program FILE [--program FILE] | --no-program] SRC OUT"), std::string::npos)
+        << out;
     EXPECT_EQ(build("--program '" + src + "/disc/Prog/run.exe' --no-program", &out), 2) << out;
     EXPECT_EQ(build("--no-program --no-program", &out), 2) << out;
     EXPECT_EQ(build("--program= ", &out), 2) << out;
-    EXPECT_EQ(build("--program a --program b", &out), 2) << out;
+    EXPECT_EQ(build("--program a --program b --program c", &out), 2) << out;
     EXPECT_EQ(build("--programme a", &out), 2) << out;
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "catalogue/Cjxndt4fileu.h"
@@ -11,6 +12,7 @@
 #include "install/Zipreaderu.h"
 #include "platform/text.h"
 #include "support/test_support.h"
+#include "tools/pe_header.h"
 #include "tools/lib/ndtwriter.h"
 #include "tools/lib/zipwriter.h"
 
@@ -29,8 +31,9 @@ protected:
         if (fs::exists(sample_ + "/CDInst/Prg/fdata.jxz")) return;
         sample_ = testsupport::BinaryDir() + "/test-tmp/check-sample-disc";
         std::string out;
-        int rc = testsupport::RunCommand("'" + testsupport::ToolPath() + "' build '" + testsupport::SourceDir() +
-                                             "/sample-disc' '" + sample_ + "' 2>&1",
+        // (With the program the tests put at its root, and what the build puts beside it.)
+        int rc = testsupport::RunCommand("'" + testsupport::ToolPath() + "' build --program '" VEMI_PORTABLE_PROGRAM "' '" +
+                                             testsupport::SourceDir() + "/sample-disc' '" + sample_ + "' 2>&1",
                                          &out);
         if (rc != 0) sample_.clear();
         buildOutput_ = out;
@@ -357,6 +360,47 @@ TEST_F(DiscCheck, AMissingExitProgramIsAWarning) {
     WriteFile(disc_ + "/OUTRO.EXE", std::string("#!/bin/sh\n"));
     EXPECT_EQ(Check(out), 0) << out;
     EXPECT_TRUE(Lines(out, "warning: ").empty()) << out;
+}
+
+// What makes each system offer its menu when the disc goes in: without it the menu
+// still starts by hand, so the check warns rather than fails.
+TEST_F(DiscCheck, WhatStartsEachMenuByItselfIsAWarningWhenMissing) {
+    const std::string noInf = "warning: \\autorun.inf: is missing: Windows does not start the menu when the disc goes in";
+    const std::string noScript =
+        "warning: \\autorun: is missing: Linux desktops do not offer to start the menu when the disc is mounted";
+    const fs::perms runnable = fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read;
+    // Each step changes the disc further: a Windows menu beside the Linux one, then
+    // the files that start them found, renamed, stripped of the execute bit, removed.
+    const std::pair<std::function<void()>, std::vector<std::string>> steps[] = {
+        {[&] { WriteFile(disc_ + "/vemi32.exe", testsupport::PeHeader()); }, {noInf}},
+        // Windows finds autorun.inf in any letter case.
+        {[&] { WriteFile(disc_ + "/AUTORUN.INF", std::string("[autorun]\r\nopen=vemi32.exe\r\n")); }, {}},
+        // A desktop takes the first of its names that is there.
+        {[&] { fs::rename(disc_ + "/autorun", disc_ + "/autorun.sh"); }, {}},
+        {[&] { fs::permissions(disc_ + "/autorun.sh", fs::perms::owner_read | fs::perms::owner_write); },
+         {"warning: \\autorun.sh: cannot be run (it lacks the execute permission): Linux desktops do not start the menu "
+          "from it"}},
+        {[&] {
+             WriteFile(disc_ + "/.autorun", std::string("#!/bin/sh\n"));
+             fs::permissions(disc_ + "/.autorun", runnable);
+         },
+         {}},
+        // Letter case counts for Linux desktops.
+        {[&] {
+             fs::remove(disc_ + "/autorun.sh");
+             fs::rename(disc_ + "/.autorun", disc_ + "/AutoRun");
+         },
+         {noScript}},
+        // A disc without a Linux menu needs no script.
+        {[&] { fs::remove(disc_ + "/vemi32"); }, {}},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE("step " + std::to_string(i + 1));
+        steps[i].first();
+        std::string out;
+        Check(out);
+        EXPECT_EQ(Lines(out, "warning: "), steps[i].second) << out;
+    }
 }
 
 TEST_F(DiscCheck, AnUnportableOrMissingMenuProgramFails) {

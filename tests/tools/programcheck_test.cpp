@@ -8,6 +8,7 @@
 
 #include "platform/bytes.h"
 #include "support/test_support.h"
+#include "tools/pe_header.h"
 #include "tools/lib/programcheck.h"
 
 namespace {
@@ -26,21 +27,7 @@ bool Patch(std::vector<uint8_t>& bytes, const std::string& from, const std::stri
     return true;
 }
 
-// The smallest header a Windows GUI program has: DOS stub, PE signature, file header,
-// the start of the optional header up to its subsystem.
-std::vector<uint8_t> PeHeader(uint16_t machine, uint16_t characteristics, uint16_t magic, uint16_t subsystem) {
-    std::vector<uint8_t> b(0x40 + 24 + 96, 0);
-    b[0] = 'M';
-    b[1] = 'Z';
-    platform::StoreLE32(b, 0x3C, 0x40);
-    platform::StoreLE32(b, 0x40, 0x00004550);
-    platform::StoreLE16(b, 0x44, machine);
-    platform::StoreLE16(b, 0x54, 96);
-    platform::StoreLE16(b, 0x56, characteristics);
-    platform::StoreLE16(b, 0x58, magic);
-    platform::StoreLE16(b, 0x58 + 68, subsystem);
-    return b;
-}
+using testsupport::PeHeader;
 
 }  // namespace
 

@@ -679,7 +679,7 @@ struct Answerer {
         HWND dlg = nullptr;
         EnumThreadWindows(
             GetCurrentThreadId(),
-            [](HWND h, LPARAM lp) -> BOOL {
+            [](HWND h, LPARAM lp) CALLBACK -> BOOL {
                 wchar_t cls[32] = {};
                 GetClassNameW(h, cls, 32);
                 if (std::wstring(cls) == L"#32770" && IsWindowVisible(h)) *reinterpret_cast<HWND*>(lp) = h;

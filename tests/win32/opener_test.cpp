@@ -50,11 +50,14 @@ TEST(ShellOpen, AProgramStartsInTheFolderItIsGiven) {
     const int r = OpenWithDesktop(SystemFolder() + "\\cmd.exe", "/c cd > here.txt", folder);
     EXPECT_GT(r, 32);
     ASSERT_TRUE(WaitForFile(folder + "/here.txt"));
-    // The file may still be being written; the name is what counts here, and cmd
+    // The file is there before cmd has written its line (a busy machine makes that
+    // a while): wait for the line's end. The name is what counts here, and cmd
     // writes it in its own code page, so only the ASCII part is compared.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     std::vector<uint8_t> text;
-    ASSERT_TRUE(HostReadFile(folder + "/here.txt", text));
+    for (int waited = 0; waited < 15000 && (text.empty() || text.back() != '\n'); waited += 50) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_TRUE(HostReadFile(folder + "/here.txt", text));
+    }
     const std::string written(text.begin(), text.end());
     EXPECT_NE(written.find("\\Gry\\"), std::string::npos) << written;
 }

@@ -240,7 +240,7 @@ private:
         std::vector<HWND> out;
         EnumThreadWindows(
             thread,
-            [](HWND w, LPARAM lp) {
+            [](HWND w, LPARAM lp) CALLBACK -> BOOL {
                 if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
                 return TRUE;
             },

@@ -31,7 +31,7 @@ inline std::vector<HWND> Descendants(HWND parent) {
     std::vector<HWND> out;
     EnumChildWindows(
         parent,
-        [](HWND h, LPARAM lp) -> BOOL {
+        [](HWND h, LPARAM lp) CALLBACK -> BOOL {
             reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
             return TRUE;
         },

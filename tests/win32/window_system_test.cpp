@@ -666,7 +666,7 @@ HWND OpenBox() {
     HWND found = nullptr;
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND w, LPARAM out) {
+        [](HWND w, LPARAM out) CALLBACK -> BOOL {
             wchar_t cls[16] = {};
             GetClassNameW(w, cls, 16);
             if (std::wstring(cls) == L"#32770" && IsWindowVisible(w)) {

@@ -16,6 +16,7 @@
 #include "tools/lib/discsource.h"
 #include "tools/lib/fontcompiler.h"
 #include "tools/lib/ndtwriter.h"
+#include "tools/lib/rootfiles.h"
 #include "tools/lib/screenshots.h"
 #include "tools/lib/zipwriter.h"
 
@@ -48,6 +49,16 @@ void WriteBytes(const fs::path& p, const void* data, size_t size) {
 }
 void WriteBytes(const fs::path& p, const std::vector<uint8_t>& b) { WriteBytes(p, b.data(), b.size()); }
 void WriteBytes(const fs::path& p, const std::string& b) { WriteBytes(p, b.data(), b.size()); }
+
+// Readable and runnable by everybody, whatever the bits of the file it came from.
+void MakeRunnable(const fs::path& p) {
+    std::error_code ec;
+    fs::permissions(p,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                        fs::perms::others_exec,
+                    ec);
+    if (ec) Fail("cannot make " + p.string() + " executable: " + ec.message());
+}
 
 // A disc path as written in a catalogue ("Programy\Gry\Kulki.zip") as a path
 // below the source's disc folder.
@@ -314,23 +325,23 @@ const char* const kLinuxProgramNotices =
     "IN AN ACTION OF CONTRACT, TORT OR OTHERWISE, ARISING FROM, OUT OF OR IN\n"
     "CONNECTION WITH THE SOFTWARE OR THE USE OR OTHER DEALINGS IN THE SOFTWARE.\n";
 
-std::string AutorunText() { return "[autorun]\r\nopen=vemi32.exe\r\nicon=vemi32.exe,0\r\n"; }
-
-std::string ProgramNameOnDisc(const std::string& program) {
-    std::string ext = fs::path(program).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".exe" ? "vemi32.exe" : "vemi32";
-}
-
-BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outDirName, const std::string& program) {
+BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outDirName, const std::vector<std::string>& programs) {
     const fs::path sourceDir = fs::path(sourceDirName), out = fs::path(outDirName);
     BuildSummary sum;
-    if (!program.empty()) {
+    std::vector<std::pair<std::string, MenuSystem>> menus;
+    for (const std::string& program : programs) {
         if (!fs::is_regular_file(program)) Fail("the menu program " + program + " is not a file");
         // Emptying the output folder would delete it before it is copied.
         const fs::path p = fs::weakly_canonical(program), o = fs::weakly_canonical(out);
         if (std::mismatch(o.begin(), o.end(), p.begin(), p.end()).first == o.end())
             Fail("the menu program " + program + " lies inside the disc being built");
+        const MenuSystem system = SystemOfProgramFile(program);
+        if (system == MenuSystem::Unknown) Fail("the menu program " + program + " is neither a Linux nor a Windows program");
+        for (const auto& [other, otherSystem] : menus)
+            if (otherSystem == system)
+                Fail("the menu programs " + other + " and " + program + " are both " +
+                     (system == MenuSystem::Windows ? "Windows" : "Linux") + " programs; a disc takes one for each system");
+        menus.emplace_back(program, system);
     }
 
     // Read and check everything first: a fault in the sources leaves the output alone.
@@ -381,23 +392,26 @@ BuildSummary BuildDisc(const std::string& sourceDirName, const std::string& outD
 
     if (fs::is_directory(sourceDir / "disc")) CopyDiscFolder(sourceDir / "disc", out, sum);
 
-    // Last, so that the program built for this disc wins over any copy in disc/.
-    if (!program.empty()) {
-        sum.program = ProgramNameOnDisc(program);
-        const fs::path target = out / sum.program;
+    // Last, so that the programs built for this disc win over any copy in disc/.
+    for (const auto& [program, system] : menus) {
+        const std::string name = MenuNameOnDisc(system);
+        sum.menus.push_back(name);
+        const fs::path target = out / name;
         std::error_code ec;
         fs::copy_file(program, target, fs::copy_options::overwrite_existing, ec);
         if (ec) Fail("cannot copy " + program + " to " + target.string() + ": " + ec.message());
-        // Readable and runnable by everybody, whatever the build folder's own bits are.
-        fs::permissions(target,
-                        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
-                            fs::perms::others_exec,
-                        ec);
-        if (ec) Fail("cannot make " + target.string() + " executable: " + ec.message());
-        // A Windows disc starts its menu by itself when it goes in, with the menu's
-        // icon on the drive, as a pressed disc does.
-        if (sum.program == "vemi32.exe") WriteBytes(out / "autorun.inf", AutorunText());
-        else WriteBytes(out / "vemi32-licencje.txt", std::string(kLinuxProgramNotices));
+        MakeRunnable(target);
+        if (system == MenuSystem::Windows) {
+            // A Windows disc starts its menu by itself when it goes in, with the
+            // menu's icon on the drive, as a pressed disc does.
+            WriteBytes(out / std::string(kAutorunInfName), AutorunText());
+        } else {
+            // A Linux desktop offers to start it when the disc is mounted.
+            const fs::path script = out / std::string(kAutostartName);
+            WriteBytes(script, AutostartScript());
+            MakeRunnable(script);
+            WriteBytes(out / "vemi32-licencje.txt", std::string(kLinuxProgramNotices));
+        }
     }
     return sum;
 }

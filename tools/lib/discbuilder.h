@@ -29,7 +29,7 @@ struct BuildSummary {
     int infoFiles = 0;
     int archives = 0;     // program archives made from ".zip" folders
     int files = 0;        // other files copied
-    std::string program;  // name of the menu program at the disc's root, empty if none
+    std::vector<std::string> menus;  // names of the menu programs at the disc's root
 };
 
 // One line of screenshots.txt: the picture's file name, how to draw it and its two
@@ -54,13 +54,10 @@ std::vector<uint8_t> PictureStream();
 // Builds the disc in outDir. outDir must be missing, empty, or a disc this tool
 // built before (then it is emptied first). Throws std::runtime_error with a
 // readable message for anything wrong in the sources, naming file and line.
-// A non-empty program is the menu program to put at the disc's root, as
-// ProgramNameOnDisc names it; it must be a file.
-BuildSummary BuildDisc(const std::string& sourceDir, const std::string& outDir, const std::string& program = "");
-
-// The menu is always "vemi32" on a disc; the Windows build keeps its ".exe", and a
-// disc with it gets an autorun.inf (this text, CR LF) that starts it with its icon.
-std::string ProgramNameOnDisc(const std::string& program);
-std::string AutorunText();
+// programs are the menu programs to put at the disc's root, at most one for each
+// system (SystemOfProgramFile tells which): the Linux one as vemi32, with the
+// autostart script and the licence notes beside it, the Windows one as
+// vemi32.exe, with autorun.inf. A disc with both serves readers of both systems.
+BuildSummary BuildDisc(const std::string& sourceDir, const std::string& outDir, const std::vector<std::string>& programs = {});
 
 }  // namespace tool

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -22,6 +23,7 @@
 #include "tools/lib/discfiles.h"
 #include "tools/lib/isolayout.h"
 #include "tools/lib/programcheck.h"
+#include "tools/lib/rootfiles.h"
 #include "widgets/Cjxfontfileu.h"
 #include "widgets/Cjxscrollbaru.h"
 #include "widgets/Cjxtextscrbaru.h"
@@ -170,6 +172,8 @@ public:
     // vemi32.exe at the root: a Windows program; an error when it is required and
     // missing.
     void WindowsProgram(bool required);
+    // What makes each system offer the menu when the disc goes in.
+    void AutoStart();
     // dir is at `level` of the disc's folders (the root is 1); rel is its path below
     // the root, in Windows-1250 and in UTF-8.
     void Names(const std::string& dir, const std::string& rel, const std::string& relUtf8, int level);
@@ -591,6 +595,34 @@ void Checker::WindowsProgram(bool required) {
     if (std::string why = PeProblem(bytes); !why.empty()) Error(subject, why);
 }
 
+// ---- starting by itself ----
+
+// Without these nothing fails: the reader starts the menu by hand.
+void Checker::AutoStart() {
+    auto onDisc = [](std::string_view name) { return OnDisc(kRoot, "\\" + std::string(name)); };
+    // Windows finds autorun.inf in any letter case.
+    if (disc_->IsFile(onDisc(kWindowsMenuName)) && !disc_->IsFile(onDisc(kAutorunInfName)))
+        Warning(Shown(onDisc(kAutorunInfName)), "is missing: Windows does not start the menu when the disc goes in");
+    if (!disc_->IsFile(onDisc(kLinuxMenuName))) return;
+    // A Linux desktop looks for the names as they are and takes the first it finds.
+    std::vector<DiscEntry> root;
+    std::string why;
+    if (!disc_->List("", root, why)) return;
+    for (std::string_view name : kAutostartNames) {
+        const auto it = std::find_if(root.begin(), root.end(),
+                                     [&](const DiscEntry& e) { return e.name == name && e.kind == DiscEntryKind::File; });
+        if (it == root.end()) continue;
+#ifndef _WIN32
+        // (Windows cannot see the execute permission.)
+        if (!it->executable)
+            Warning(Shown(onDisc(name)), "cannot be run (it lacks the execute permission): Linux desktops do not start the menu "
+                                         "from it");
+#endif
+        return;
+    }
+    Warning(Shown(onDisc(kAutostartName)), "is missing: Linux desktops do not offer to start the menu when the disc is mounted");
+}
+
 // ---- names that burners and other systems handle badly ----
 
 void Checker::Names(const std::string& dir, const std::string& rel, const std::string& relUtf8, int level) {
@@ -774,6 +806,7 @@ CheckResult CheckDisc(const std::string& disc, const std::function<void(const Ch
     guarded("the default screenshot", [&] { c.DefaultPictures(); });
     guarded("the exit program and the banners' documents", [&] { c.LeavingAndBanners(); });
     guarded("the program at the root", [&] { c.RootPrograms(); });
+    guarded("what starts the menu", [&] { c.AutoStart(); });
     guarded("the names on the disc", [&] { c.Names("", "", "", 1); });
     if (image) guarded("the image", [&] { c.Image(); });
     c.Finish();

@@ -1,8 +1,10 @@
-# The Windows menu, vemi32.exe of the Windows build, under wine on the same screen
-# as the Linux menu, both on the Windows build's sample disc: the same picture
+# The Windows build's sample disc, one for both systems: its Linux menu, vemi32, and
+# its Windows menu, vemi32.exe, under wine, on the same screen: the same picture
 # (the window system draws nothing of its own on a borderless window, so the whole
 # 1024 x 768 counts), a click on a program and the arrow key change the panel
-# alike, the close button ends it with code 0; then, under wine, the picture
+# alike; a program of the disc (a Windows stand-in that writes down that it ran)
+# started from each, the Linux menu handing it to wine; the close button ends the
+# Windows menu with code 0 and starts the disc's exit program; then, under wine, the picture
 # viewer clicked through, minimising and restoring, and the installer wizard in
 # front of the menu, whose screenshot is kept, with the window manager's close box
 # on the wizard and on its about box, and a folder copied twice, the shell's
@@ -47,13 +49,34 @@ wine_settle_pointer() {
 
 wine_start() {
     e2e_start_app env WINEPREFIX="$WINE_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_OVERRIDES" \
-        VEMI_REPORT_FIRST_PAINT=1 wine "$WIN_DISC/vemi32.exe"
+        VEMI_STANDIN_TRACE="$WINE_TRACE_DOS" VEMI_REPORT_FIRST_PAINT=1 wine "$WIN_DISC/vemi32.exe"
     e2e_until 30 e2e_find_window --name '^VEMI32$' || e2e_fail "no window of the Windows menu"
     MENU_WID=$E2E_WID
     e2e_until 30 grep -q '^first-paint:' "$E2E_DIR/app.err" || e2e_fail "no first whole picture reported under wine"
 }
 
 wine_stop_server() { WINEPREFIX="$WINE_PREFIX" wineserver -k 2>/dev/null; }
+
+# The disc's programs are stand-ins that append a line to the file VEMI_STANDIN_TRACE
+# names (a Windows path) and then say which program they are in a message box.
+wine_standin_ran() { grep -q "^$1" "$WINE_TRACE" 2>/dev/null; }
+# The stand-in's line that starts with $2 is there, names the folder it ran in
+# ($3, a Windows path), and its box closes with Enter.
+wine_standin() {
+    local what=$1 says=$2 folder=$3 line box
+    e2e_until "$E2E_WAIT" wine_standin_ran "$says" || e2e_fail "$what: the disc's program left no line in its trace"
+    line=$(grep "^$says" "$WINE_TRACE" | tail -n1 | tr -d '\r')
+    e2e_log "$what: $line"
+    [ "$(cut -f2 <<<"$line" | tr 'a-z/' 'A-Z\\')" = "$(tr 'a-z/' 'A-Z\\' <<<"$folder")" ] ||
+        e2e_fail "$what: the program ran in $(cut -f2 <<<"$line"), not in $folder"
+    e2e_until "$E2E_WAIT" e2e_find_window --name '^P.*yta VEMI 12/2007 .* program przyk' || e2e_fail "$what: no box of the program"
+    box=$E2E_WID
+    e2e_wait_geometry_settled "$box"
+    e2e_shot "$what"
+    xdotool windowactivate --sync "$box" 2>/dev/null || true
+    e2e_key Return
+    e2e_until "$E2E_WAIT" wine_gone "$box" || e2e_fail "$what: the program's box stays after Enter"
+}
 
 # A visible window of that name other than the one given (the question box has the
 # menu's title, the about box the wizard's): sets E2E_WID.
@@ -119,13 +142,26 @@ e2e_case() {
     . "$here/menu_lib.sh"
     WIN_DISC=${E2E_WIN_BUILD_DIR:-$E2E_BUILD_DIR/../build-windows}/sample-disc/disc
     [ -f "$WIN_DISC/vemi32.exe" ] || e2e_fail "no Windows menu at $WIN_DISC"
-    [ -x "$MENU_DISC/vemi32" ] || e2e_fail "no Linux menu at $MENU_DISC"
+    [ -x "$WIN_DISC/vemi32" ] || e2e_fail "no Linux menu at $WIN_DISC"
+    # The Linux menu of this case is the one on the Windows build's disc.
+    MENU_DISC=$WIN_DISC
+    WINE_TRACE=$E2E_DIR/standin-trace.txt
+    WINE_TRACE_DOS="Z:$WINE_TRACE"
+    rm -f "$WINE_TRACE"
+    local kreator="Z:$WIN_DISC/Programy/PelneWersje/KreatorStron"
+    local kreatorSays="Kreator Stron Internetowych Professional Edition 2008 – instalator"
     command -v wine >/dev/null || e2e_fail "no wine"
     # A prefix of the case's own, kept in the build between runs (making one takes
     # some ten seconds): no offers to install Mono or Gecko, no menu entries, and
     # the X display of the case.
     WINE_PREFIX=$E2E_BUILD_DIR/e2e-wine-prefix
     WINE_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # One made while wine had no 32-bit half (Debian's wine32) starts no 32-bit
+    # program: with that half installed since, it is made again.
+    if [ -x /usr/lib/wine/wine ] && [ ! -f "$WINE_PREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+        WINEPREFIX="$WINE_PREFIX" wineserver -k 2>/dev/null
+        rm -rf "$WINE_PREFIX"
+    fi
     if [ ! -f "$WINE_PREFIX/system.reg" ]; then
         e2e_log "making the wine prefix $WINE_PREFIX"
         env -u DISPLAY WINEPREFIX="$WINE_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_OVERRIDES" \
@@ -136,8 +172,10 @@ e2e_case() {
     trap 'wine_stop_server; e2e_cleanup' EXIT
     wine_stop_server
 
-    # --- the Linux menu on the Windows disc ---
-    menu_start VEMI_DISC_ROOT="$WIN_DISC"
+    # --- the Linux menu on the disc for both systems ---
+    # (wine, which it hands the disc's Windows programs to, in the case's prefix.)
+    menu_start WINEPREFIX="$WINE_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_OVERRIDES" \
+        VEMI_STANDIN_TRACE="$WINE_TRACE_DOS"
     # shellcheck disable=SC2086
     menu_wait_region linux-first $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
     wine_settle_pointer
@@ -156,6 +194,10 @@ e2e_case() {
     menu_wait_region linux-down $MENU_SHOT_BOX "$(menu_small kreator1.jpg)"
     e2e_shot linux-down
     local linuxDown=$E2E_SHOT
+    # Kreator Stron's setup program, a Windows program: the Linux menu starts it
+    # through wine, in its folder.
+    e2e_click 829 364
+    wine_standin linux-setup "$kreatorSays" "$kreator"
     kill "$E2E_APP_PID" 2>/dev/null
     wait "$E2E_APP_PID" 2>/dev/null
     e2e_until "$E2E_WAIT" sh -c "! xdotool search --onlyvisible --name '^VEMI32$' | grep -q ." || e2e_fail "the Linux menu stays"
@@ -195,10 +237,18 @@ e2e_case() {
     # program's description changes some 13000.)
     [ "${keyed:-99999}" -lt 600 ] || e2e_fail "the description after the key differs between Linux and wine ($keyed pixels)"
 
-    # The close button minimises the menu, tries the disc's exit program (the sample
-    # disc's is no Windows program, which the shell refuses) and ends the menu.
+    # Kreator Stron's setup program again, started by the Windows menu; the menu steps
+    # aside for it and comes back painted whole.
+    e2e_click 829 364
+    wine_standin wine-setup "$kreatorSays" "$kreator"
+    e2e_until "$E2E_WAIT" menu_is_iconic "$MENU_WID" || e2e_fail "the Windows menu did not step aside for the program"
+    menu_restore "$(menu_small kreator1.jpg)"
+
+    # The close button minimises the menu, starts the disc's exit program in the
+    # disc's root and ends the menu.
     e2e_click $MENU_CLOSE
     e2e_expect_exit 0 20
+    wine_standin wine-outro "Dziękujemy za skorzystanie z płyty VEMI 12/2007" "Z:$WIN_DISC"
 
     # --- the picture viewer, minimising and the installer wizard under wine ---
     wine_start

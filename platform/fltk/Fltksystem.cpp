@@ -107,7 +107,12 @@ private:
     void PlaceNative();
     bool CoversScreen() const { return fullScreen_ && !dialog_; }
     bool ApplyOwnShape();
+    static void ReshapeThunk(void* w) {
+        auto* self = static_cast<FltkWindow*>(w);
+        if (self->win_->shown()) self->ApplyOwnShape();
+    }
     void PutCanvas(Rect r);
+    void PutCanvasPart(Rect r);
     void DrawOverlay();
     // The window a dialog stays above: the one it blocks, else the first one shown.
     Fl_Window* DialogOwner() const;
@@ -268,6 +273,7 @@ FltkWindow::FltkWindow(FltkSystem& sys, const WindowStyle& style)
 }
 
 FltkWindow::~FltkWindow() {
+    Fl::remove_timeout(ReshapeThunk, this);
     DropControls();
     sys_.PopModal(this);
     sys_.Forget(this);
@@ -300,9 +306,20 @@ void FltkWindow::PlaceNative() {
     // FLTK writes its own frame hints again with the new size.
     if (dialog_) SetDialogFrame(win_.get(), DialogOwner());
     // A window that covers the screen stays where it is: a move is its picture
-    // moving inside it, shape and all.
+    // moving inside it, shape and all. The X server draws only within the shape,
+    // while a compositor that shows the window whole (Xwayland's) goes on showing
+    // what was drawn outside it: the picture where it was. So the shape takes in
+    // both places until the next draw has painted the old one black and the
+    // server has passed that on, a moment after the last move.
     if (old.originX != frame_.originX || old.originY != frame_.originY) {
-        if (shapeKind_ != ShapeKind::None) ApplyOwnShape();
+        if (shapeKind_ != ShapeKind::None) {
+            std::vector<Rect> both = EnlargedRects(shape_, scale_, old.originX, old.originY);
+            const std::vector<Rect> now = EnlargedRects(shape_, scale_, frame_.originX, frame_.originY);
+            both.insert(both.end(), now.begin(), now.end());
+            ApplyShape(win_.get(), both, false);
+            Fl::remove_timeout(ReshapeThunk, this);
+            Fl::add_timeout(0.1, ReshapeThunk, this);
+        }
         win_->damage(FL_DAMAGE_ALL);
     }
     FlushDisplay();
@@ -532,6 +549,18 @@ void FltkWindow::QueueDamage() {
 void FltkWindow::PutCanvas(Rect r) {
     r = Intersect(r, {0, 0, canvas_.Width(), canvas_.Height()});
     if (r.Empty()) return;
+    // Nothing outside the shape is drawn: a compositor that shows the window whole
+    // (Xwayland's do) would show it, and where the picture of a window that covers
+    // the screen has moved, what it showed before.
+    if (shapeKind_ != ShapeKind::None) {
+        for (const Rect& part : shape_) PutCanvasPart(Intersect(r, part));
+        return;
+    }
+    PutCanvasPart(r);
+}
+
+void FltkWindow::PutCanvasPart(Rect r) {
+    if (r.Empty()) return;
     const unsigned char* first = canvas_.Row(r.y) + static_cast<size_t>(r.x) * 3;
     const size_t stride = static_cast<size_t>(canvas_.Width()) * 3;
     const int x = frame_.originX + r.x * scale_, y = frame_.originY + r.y * scale_;
@@ -566,15 +595,12 @@ void FltkWindow::Draw(int flDamage) {
     if (flDamage & ~FL_DAMAGE_USER1) {
         if (!allChanged) PutCanvas(all);
         // Where the window is larger than its canvas (made so by the window
-        // manager, or covering the screen) it shows black.
+        // manager, or covering the screen), and outside its shape, it shows black.
         fl_color(FL_BLACK);
-        const int ww = win_->w(), wh = win_->h();
-        const int cx = frame_.originX, cy = frame_.originY;
-        const int cr = cx + canvas_.Width() * scale_, cb = cy + canvas_.Height() * scale_;
-        if (cy > 0) fl_rectf(0, 0, ww, cy);
-        if (cb < wh) fl_rectf(0, cb, ww, wh - cb);
-        if (cx > 0) fl_rectf(0, cy, cx, cb - cy);
-        if (cr < ww) fl_rectf(cr, cy, ww - cr, cb - cy);
+        const std::vector<Rect> shown =
+            shapeKind_ != ShapeKind::None ? shape_ : std::vector<Rect>{{0, 0, canvas_.Width(), canvas_.Height()}};
+        for (const Rect& r : OutsideOf({0, 0, win_->w(), win_->h()}, EnlargedRects(shown, scale_, frame_.originX, frame_.originY)))
+            fl_rectf(r.x, r.y, r.w, r.h);
     }
     if (overlay_.visible) DrawOverlay();
     if (whole) ReportFirstPaint(win_.get());

@@ -1,7 +1,8 @@
 # Under a Wayland compositor (weston) the menu runs on its Xwayland, and the
 # compositor decides where a window goes: the menu, which fills a 1024 x 768
 # screen, asks for the whole screen and so lies at its origin, whole, and the close
-# button ends it; the screen is kept as wayland.png (docs/menu-wayland.png). On a
+# button ends it; the screen is kept as wayland.png (docs/menu-wayland.png). The
+# picture viewer, the size of the screen, lies at its origin as well. On a
 # 1280 x 1024 screen the menu is an ordinary window, which the compositor places
 # where it likes: all of it on the screen, and its close button ends it there.
 # Screenshots and input go through the compositor's own screen.
@@ -25,6 +26,16 @@ e2e_case() {
     menu_wait_region top-edge 0 0 1024 7 "$docs" 0 0
     menu_wait_region corner 990 740 34 28 "$docs" 990 740
     cp "$E2E_SHOT" "$E2E_DIR/wayland.png"
+    # The picture viewer covers the screen too, its picture in the middle; Escape
+    # closes it.
+    e2e_click 880 200
+    e2e_wait_window --name '^IMG_FRM$'
+    menu_wait_region viewer 112 84 800 600 "$(menu_large malarz1.jpg)"
+    e2e_key Escape
+    # (weston's screenshots show the pointer)
+    e2e_move 500 300
+    # shellcheck disable=SC2086
+    menu_wait_region back $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
     e2e_click $MENU_CLOSE
     e2e_expect_exit 0
 

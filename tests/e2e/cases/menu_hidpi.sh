@@ -2,7 +2,8 @@
 # pixel as 2 x 2: its window is the whole screen, which halved is pixel for pixel
 # the menu at its own size (taken first, with VEMI_SCALE=1, on the same screen); a
 # click at doubled coordinates selects the same row, the installer opens at twice
-# its size and its question too. The screen with the installer open, halved, is kept
+# its size, takes a click on its button at doubled coordinates, and its question is
+# twice its size too. The screen with the installer open, halved, is kept
 # as hidpi.png (docs/menu-hidpi.png).
 E2E_SCREEN=2048x1536
 
@@ -77,8 +78,9 @@ e2e_case() {
         e2e_fail "the wizard's header band is not twice its height"
     convert "$E2E_SHOT" -resize 50% "$E2E_DIR/hidpi.png"
 
-    # Its close box asks first, in a box at twice its size; Enter answers "Tak".
-    e2e_close_box "$WIZ"
+    # Its "Anuluj" button, at doubled client coordinates, asks first, in a box at
+    # twice its size; Enter answers "Tak".
+    e2e_click_client "$WIZ" $((2 * (416 + 37))) $((2 * (320 + 12)))
     e2e_until "$E2E_WAIT" find_question || e2e_fail "closing the wizard asked nothing"
     e2e_wait_geometry_settled "$QUESTION"
     [ "$E2E_H" -eq 220 ] || e2e_fail "the question is ${E2E_W}x$E2E_H, not 220 high"

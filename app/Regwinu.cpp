@@ -35,10 +35,12 @@ Placement PlaceFor(int mode, int w, int h) {
 
 bool StaysOnTop(int mode) { return mode == 800 || mode == 1024; }
 
-// At 800 x 600 the window is larger than the screen and only its shape fills it; a
-// manager that made it full-screen would resize it to the screen and move the
-// picture. Only the 1024 x 768 window is the screen exactly.
-bool CoversScreen(int mode) { return mode == 1024; }
+// The 1024 x 768 window is the screen exactly; at 800 x 600, and on the other small
+// screens, it is larger than the screen and hangs over its edges, which desktops
+// that place windows themselves do not allow. Covering the screen, it stays where it
+// is put: the window system shows the part the screen holds. Only the centred window
+// of a large screen is an ordinary one.
+bool CoversScreen(int mode) { return mode != 1025; }
 
 Shape ShapeFor(int mode) {
     using platform::ShapeKind;

@@ -20,9 +20,10 @@ struct Shape {
 int ChooseScreenMode(int screenW, int screenH);
 Placement PlaceFor(int mode, int screenW, int screenH);
 bool StaysOnTop(int mode);
-// Whether the window, as placed, is the screen: then it asks the window manager for
-// the whole screen, which compositors that place windows themselves and taskbars
-// that stay on top would otherwise take from it.
+// Whether the window, as placed, covers the screen (is it, or is larger and hangs
+// over its edges): then it asks the window manager for the whole screen, which
+// compositors that place windows themselves and taskbars that stay on top would
+// otherwise take from it.
 bool CoversScreen(int mode);
 Shape ShapeFor(int mode);
 

@@ -1,5 +1,7 @@
 #include "platform/shape.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -63,6 +65,36 @@ std::vector<Rect> ShapeRectangles(ShapeKind kind, int left, int top, int right, 
             }
         }
         out.push_back({from, y, to - from, 1});
+    }
+    return out;
+}
+
+std::vector<Rect> OutsideOf(Rect area, const std::vector<Rect>& rects) {
+    std::vector<Rect> out;
+    if (area.Empty()) return out;
+    std::vector<Rect> in;
+    for (const Rect& r : rects) {
+        const Rect c = Intersect(r, area);
+        if (!c.Empty()) in.push_back(c);
+    }
+    // Slabs between the rectangles' top and bottom edges; in each, the gaps between
+    // the runs that cross it.
+    std::vector<int> ys{area.y, area.y + area.h};
+    for (const Rect& r : in) ys.insert(ys.end(), {r.y, r.y + r.h});
+    std::sort(ys.begin(), ys.end());
+    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    for (size_t i = 0; i + 1 < ys.size(); ++i) {
+        const int y0 = ys[i], y1 = ys[i + 1];
+        std::vector<std::pair<int, int>> runs;
+        for (const Rect& r : in)
+            if (r.y <= y0 && r.y + r.h >= y1) runs.push_back({r.x, r.x + r.w});
+        std::sort(runs.begin(), runs.end());
+        int x = area.x;
+        for (const auto& [from, to] : runs) {
+            if (from > x) out.push_back({x, y0, from - x, y1 - y0});
+            x = std::max(x, to);
+        }
+        if (x < area.x + area.w) out.push_back({x, y0, area.x + area.w - x, y1 - y0});
     }
     return out;
 }

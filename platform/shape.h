@@ -19,4 +19,8 @@ bool InShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, i
 // shape without area.
 std::vector<Rect> ShapeRectangles(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh);
 
+// The parts of area that none of rects covers, as rectangles that do not overlap:
+// where a window paints black around what it shows.
+std::vector<Rect> OutsideOf(Rect area, const std::vector<Rect>& rects);
+
 }  // namespace platform

@@ -103,9 +103,12 @@ public:
     virtual void SetStayOnTop(bool on) = 0;
     virtual bool StayOnTop() const = 0;
     // Asks the window manager to treat the window as covering the whole screen: at
-    // the screen's origin, above docks and taskbars. Only for a window whose bounds
-    // are the screen's already; the picture and the input stay as they are. Takes
-    // effect when the window is next shown.
+    // the screen's origin, above docks and taskbars. For a window whose bounds are
+    // the screen's, or larger and hanging over its edges (which desktops that place
+    // windows themselves would not allow): the back end then shows the window
+    // through one the size of the screen, with the same picture where the bounds put
+    // it, and the input at the same client coordinates. Takes effect when the window
+    // is next shown.
     virtual void SetFullScreen(bool on) = 0;
     virtual bool FullScreen() const = 0;
     // Outside the shape the window neither draws nor takes the mouse. right and
@@ -255,8 +258,14 @@ public:
     // The first stop of every input event: true when the hook swallowed it.
     bool Hooked(const InputEvent& ev) const { return messageHook && messageHook(ev); }
 
+    // In the program's pixels: on a dense screen that the back end enlarges, the
+    // device's size divided by the factor.
     virtual int ScreenWidth() const = 0;
     virtual int ScreenHeight() const = 0;
+    // How many device pixels one of the program's pixels is on each side: the back
+    // end shows every window, and takes every input, at that factor; 1 where it does
+    // not enlarge (or the system does it itself).
+    virtual int ScaleFactor() const { return 1; }
 
     // Milliseconds since some start; wraps like a 32-bit tick count.
     virtual uint32_t TickCount() const = 0;

@@ -15,6 +15,9 @@ TIMG_FRM::TIMG_FRM() {
     window_ = Sys().CreateWindow(style);
     window_->SetBackground({0, 0, 0});
     window_->SetStayOnTop(true);
+    // It is shown the size of the screen: asked for as the whole screen, it stays at
+    // the screen's corner where desktops place windows themselves.
+    window_->SetFullScreen(true);
     window_->SetHandler(this);
 }
 

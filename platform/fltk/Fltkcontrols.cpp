@@ -22,6 +22,7 @@
 #include <exception>
 
 #include "platform/fltk/Fltkdialogparts.h"
+#include "platform/scaling.h"
 #include "platform/system.h"
 #include "platform/text.h"
 
@@ -37,24 +38,39 @@ constexpr Fl_Labeltype kPlainLabel = FL_FREE_LABELTYPE;
 
 Fl_Color ToFl(Rgb c) { return fl_rgb_color(c.r, c.g, c.b); }
 
-void DrawLines(const std::vector<EdgeLine>& lines) {
+// How many device pixels a pixel of the dialogs is: the window system's factor,
+// the same for every window of the process. Their sizes, fonts, edges and glyphs
+// are all drawn that much larger.
+int g_scale = 1;
+
+void FillPart(Rect part, Rect box) {
+    const Rect d = ScaledPart(part, box, g_scale);
+    if (!d.Empty()) fl_rectf(d.x, d.y, d.w, d.h);
+}
+
+// Lines given in a box's own pixels, drawn g_scale pixels wide into box.
+void DrawLines(const std::vector<EdgeLine>& lines, Rect box) {
     for (const EdgeLine& l : lines) {
         fl_color(ToFl(l.color));
         if (l.y0 == l.y1)
-            fl_xyline(l.x0, l.y0, l.x1);
+            FillPart({l.x0, l.y0, l.x1 - l.x0 + 1, 1}, box);
         else
-            fl_yxline(l.x0, l.y0, l.y1);
+            FillPart({l.x0, l.y0, 1, l.y1 - l.y0 + 1}, box);
     }
 }
 
+// The size of a box in its own pixels.
+Rect Units(Rect box) { return {0, 0, box.w / g_scale, box.h / g_scale}; }
+
 void DrawEdgeBox(Edge e, int x, int y, int w, int h, Fl_Color fill) {
+    const Rect box{x, y, w, h};
     Rect inside;
-    std::vector<EdgeLine> lines = EdgeLines({x, y, w, h}, e, &inside);
+    std::vector<EdgeLine> lines = EdgeLines(Units(box), e, &inside);
     if (!inside.Empty()) {
         fl_color(Fl::draw_box_active() ? fill : fl_inactive(fill));
-        fl_rectf(inside.x, inside.y, inside.w, inside.h);
+        FillPart(inside, box);
     }
-    DrawLines(lines);
+    DrawLines(lines, box);
 }
 
 void RaisedBox(int x, int y, int w, int h, Fl_Color c) { DrawEdgeBox(Edge::Raised, x, y, w, h, c); }
@@ -77,7 +93,7 @@ void MeasurePlainLabel(const Fl_Label* l, int& w, int& h) {
 // or the desktop's sans when there is none.
 const Fl_Font kDialogFont = FL_FREE_FONT, kDialogFontBold = FL_FREE_FONT + 1;
 Fl_Font FaceOf(const Control& c) { return c.FontBold() ? kDialogFontBold : kDialogFont; }
-Fl_Fontsize SizeOf(const Control& c) { return std::max(1, c.FontHeight()); }
+Fl_Fontsize SizeOf(const Control& c) { return std::max(1, c.FontHeight()) * g_scale; }
 
 bool SameRows(const std::vector<FolderRow>& a, const std::vector<FolderRow>& b) {
     if (a.size() != b.size()) return false;
@@ -200,17 +216,21 @@ public:
     bool isDefault = false;
 
     void draw() override {
+        const int f = g_scale;
         int X = x(), Y = y(), W = w(), H = h();
         // The button that Enter presses wears a black frame.
-        if (isDefault && W > 2 && H > 2) {
+        if (isDefault && W > 2 * f && H > 2 * f) {
             fl_color(FL_BLACK);
-            fl_rect(X, Y, W, H);
-            ++X, ++Y, W -= 2, H -= 2;
+            fl_rectf(X, Y, W, f);
+            fl_rectf(X, Y + H - f, W, f);
+            fl_rectf(X, Y, f, H);
+            fl_rectf(X + W - f, Y, f, H);
+            X += f, Y += f, W -= 2 * f, H -= 2 * f;
         }
         draw_box(value() ? down_box() : box(), X, Y, W, H, color());
-        int shift = value() ? 1 : 0;
-        draw_label(X + 2 + shift, Y + 2 + shift, W - 4, H - 4);
-        if (Fl::focus() == this) draw_focus(FL_NO_BOX, X + 3, Y + 3, W - 6, H - 6);
+        int shift = value() ? f : 0;
+        draw_label(X + 2 * f + shift, Y + 2 * f + shift, W - 4 * f, H - 4 * f);
+        if (Fl::focus() == this) draw_focus(FL_NO_BOX, X + 3 * f, Y + 3 * f, W - 6 * f, H - 6 * f);
     }
 };
 
@@ -226,17 +246,23 @@ public:
         fl_color(color());
         fl_rectf(x(), y(), w(), h());
         // A sunken white square of 13 pixels with a tick, the caption after it.
-        const int side = 13;
+        const int f = g_scale, side = 13 * f;
         int bx = x(), by = y() + (h() - side) / 2;
         draw_box(kSunkenBox, bx, by, side, side, active_r() ? ToFl(kFieldColor) : color());
         if (value()) {
             fl_color(active_r() ? FL_BLACK : fl_inactive(FL_BLACK));
+            // Three strokes a pixel apart, each two pixels down and four up.
             for (int i = 0; i < 3; ++i) {
-                fl_line(bx + 3, by + 5 + i, bx + 5, by + 7 + i);
-                fl_line(bx + 5, by + 7 + i, bx + 9, by + 3 + i);
+                if (f == 1) {
+                    fl_line(bx + 3, by + 5 + i, bx + 5, by + 7 + i);
+                    fl_line(bx + 5, by + 7 + i, bx + 9, by + 3 + i);
+                    continue;
+                }
+                static const int kStroke[][2] = {{3, 5}, {4, 6}, {5, 7}, {6, 6}, {7, 5}, {8, 4}, {9, 3}};
+                for (const auto& p : kStroke) fl_rectf(bx + p[0] * f, by + (p[1] + i) * f, f, f);
             }
         }
-        int lx = bx + side + 4;
+        int lx = bx + side + 4 * f;
         draw_label(lx, y(), std::max(0, w() - (lx - x())), h());
         if (Fl::focus() == this) {
             int lw = 0, lh = 0;
@@ -314,27 +340,33 @@ protected:
         const FolderLine* l = LineOf(item);
         if (!l) return Fl_Hold_Browser::item_width(item);
         fl_font(textfont(), textsize());
-        return 4 + l->indent + 16 + static_cast<int>(fl_width(l->text.c_str())) + 6;
+        return (4 + l->indent + 16 + 6) * g_scale + static_cast<int>(fl_width(l->text.c_str()));
     }
     void item_draw(void* item, int X, int Y, int W, int H) const override {
         const FolderLine* l = LineOf(item);
         if (!l) return;
-        int gx = X + 4 + l->indent, gy = Y + (H - 10) / 2;
+        const int f = g_scale;
+        int gx = X + (4 + l->indent) * f, gy = Y + (H - 10 * f) / 2;
+        auto part = [&](int x, int y, int w, int h) { fl_rectf(gx + x * f, gy + y * f, w * f, h * f); };
         // A folder: a tab, then the body; an open one has its front drawn lighter.
         fl_color(fl_rgb_color(128, 128, 0));
-        fl_rect(gx, gy + 1, 13, 9);
-        fl_xyline(gx + 1, gy, gx + 5);
+        part(0, 1, 13, 1);
+        part(0, 9, 13, 1);
+        part(0, 1, 1, 9);
+        part(12, 1, 1, 9);
+        part(1, 0, 5, 1);
         fl_color(l->open ? fl_rgb_color(255, 255, 204) : fl_rgb_color(255, 255, 128));
-        fl_rectf(gx + 1, gy + 2, 11, 7);
+        part(1, 2, 11, 7);
         if (l->open) {
             fl_color(fl_rgb_color(255, 255, 128));
-            fl_rectf(gx + 1, gy + 5, 11, 4);
+            part(1, 5, 11, 4);
         }
         fl_font(textfont(), textsize());
         Fl_Color c = textcolor();
         if (item_selected(item)) c = fl_contrast(c, selection_color());
         fl_color(active_r() ? c : fl_inactive(c));
-        fl_draw(l->text.c_str(), gx + 16, Y, W - (gx + 16 - X), H, Fl_Align(FL_ALIGN_LEFT | FL_ALIGN_CLIP), nullptr, 0);
+        const int tx = gx + 16 * f;
+        fl_draw(l->text.c_str(), tx, Y, W - (tx - X), H, Fl_Align(FL_ALIGN_LEFT | FL_ALIGN_CLIP), nullptr, 0);
     }
 };
 
@@ -354,17 +386,18 @@ class ProgressWidget : public Fl_Widget {
 public:
     explicit ProgressWidget(const Control& c) : Fl_Widget(0, 0, 1, 1), control_(c) {}
     void draw() override {
+        const Rect box{x(), y(), w(), h()};
         Rect inside;
-        std::vector<EdgeLine> lines = BevelLines({x(), y(), w(), h()}, Bevel::Lowered, Bevel::None, &inside);
+        std::vector<EdgeLine> lines = BevelLines(Units(box), Bevel::Lowered, Bevel::None, &inside);
         fl_color(ToFl(kFieldColor));
-        fl_rectf(inside.x, inside.y, inside.w, inside.h);
-        DrawLines(lines);
+        FillPart(inside, box);
+        DrawLines(lines, box);
         // The bar keeps a pixel of white around it.
         Rect bar{inside.x + 1, inside.y + 1, std::max(0, inside.w - 2), std::max(0, inside.h - 2)};
         int fill = ProgressFill(bar.w, control_.Position());
         if (fill > 0 && bar.h > 0) {
             fl_color(active_r() ? ToFl(kProgressBlue) : fl_inactive(ToFl(kProgressBlue)));
-            fl_rectf(bar.x, bar.y, fill, bar.h);
+            FillPart({bar.x, bar.y, fill, bar.h}, box);
         }
     }
 
@@ -382,13 +415,14 @@ public:
     }
     void draw() override {
         if (damage() & ~FL_DAMAGE_CHILD) {
+            const Rect box{x(), y(), w(), h()};
             Rect inside;
-            std::vector<EdgeLine> lines = BevelLines({x(), y(), w(), h()}, control_.OuterBevel(), control_.InnerBevel(), &inside);
+            std::vector<EdgeLine> lines = BevelLines(Units(box), control_.OuterBevel(), control_.InnerBevel(), &inside);
             if (!inside.Empty()) {
                 fl_color(color());
-                fl_rectf(inside.x, inside.y, inside.w, inside.h);
+                FillPart(inside, box);
             }
-            DrawLines(lines);
+            DrawLines(lines, box);
         }
         draw_children();
     }
@@ -404,8 +438,16 @@ public:
         fl_color(color());
         fl_rectf(x(), y(), w(), h());
         const Image& pic = peer_.Ctl().Picture();
-        int W = std::min(w(), pic.Width()), H = std::min(h(), pic.Height());
-        if (W > 0 && H > 0) fl_draw_image(pic.Row(0), x(), y(), W, H, 3, pic.Width() * 3);
+        const int f = g_scale;
+        int W = std::min(w(), pic.Width() * f), H = std::min(h(), pic.Height() * f);
+        if (W > 0 && H > 0) {
+            if (f == 1) {
+                fl_draw_image(pic.Row(0), x(), y(), W, H, 3, pic.Width() * 3);
+            } else {
+                const Image big = Enlarged(pic, {0, 0, (W + f - 1) / f, (H + f - 1) / f}, f);
+                if (!big.Empty()) fl_draw_image(big.Row(0), x(), y(), W, H, 3, big.Width() * 3);
+            }
+        }
         peer_.PictureDrawn();
     }
 
@@ -428,18 +470,19 @@ public:
     }
     void draw() override {
         draw_box(box(), x(), y(), w(), h(), color());
+        const int f = g_scale;
         int dx = Fl::box_dx(box()), dy = Fl::box_dy(box());
-        int H = h() - 2 * dy, W = std::min(H, 17);
+        int H = h() - 2 * dy, W = std::min(H, 17 * f);
         int bx = x() + w() - dx - W, by = y() + dy;
         draw_box(kRaisedBox, bx, by, W, H, ToFl(kButtonFace));
         // The arrow: a small black triangle pointing down.
         int cx = bx + W / 2, cy = by + H / 2;
         fl_color(active_r() ? FL_BLACK : fl_inactive(FL_BLACK));
-        fl_polygon(cx - 4, cy - 2, cx + 4, cy - 2, cx, cy + 2);
+        fl_polygon(cx - 4 * f, cy - 2 * f, cx + 4 * f, cy - 2 * f, cx, cy + 2 * f);
         int v = value();
         if (v >= 0 && v < static_cast<int>(peer_.Ctl().Count())) {
             std::string text = Cp1250ToUtf8(peer_.Ctl().Item(v));
-            int tx = x() + dx + 1, ty = y() + dy + 1, tw = bx - tx - 1, th = H - 2;
+            int tx = x() + dx + f, ty = y() + dy + f, tw = bx - tx - f, th = H - 2 * f;
             bool focused = Fl::focus() == this;
             if (focused) {
                 fl_color(selection_color());
@@ -448,7 +491,7 @@ public:
             fl_font(textfont(), textsize());
             Fl_Color c = focused ? fl_contrast(textcolor(), selection_color()) : textcolor();
             fl_color(active_r() ? c : fl_inactive(c));
-            fl_draw(text.c_str(), tx + 2, ty, tw - 4, th, Fl_Align(FL_ALIGN_LEFT | FL_ALIGN_CLIP), nullptr, 0);
+            fl_draw(text.c_str(), tx + 2 * f, ty, tw - 4 * f, th, Fl_Align(FL_ALIGN_LEFT | FL_ALIGN_CLIP), nullptr, 0);
         }
     }
 
@@ -610,7 +653,8 @@ void WidgetPeer::SyncMemo() { SyncBrowserItems(); }
 void WidgetPeer::SyncPanel() { widget_->color(ToFl(BackgroundOf(control_))); }
 
 void WidgetPeer::Place() {
-    Rect r = WindowBounds(control_);
+    const Rect b = WindowBounds(control_);
+    Rect r{b.x * g_scale, b.y * g_scale, b.w * g_scale, b.h * g_scale};
     if (control_.Kind() == ControlKind::Label && control_.AutoSize()) {
         // Sized to its text, as the program measures it.
         int w = 0, h = 0;
@@ -778,75 +822,90 @@ void ControlWidgets::Guard(const std::function<void()>& action) const {
     }
 }
 
-void RegisterDialogLook() {
+void RegisterDialogLook(int scale) {
     static bool done = false;
     if (done) return;
     done = true;
-    Fl::set_boxtype(kRaisedBox, RaisedBox, 2, 2, 4, 4);
-    Fl::set_boxtype(kSunkenBox, SunkenBox, 2, 2, 4, 4);
-    Fl::set_boxtype(kPressedBox, PressedBox, 2, 2, 4, 4);
+    const int f = g_scale = std::clamp(scale, 1, kMaxScale);
+    Fl::set_boxtype(kRaisedBox, RaisedBox, 2 * f, 2 * f, 4 * f, 4 * f);
+    Fl::set_boxtype(kSunkenBox, SunkenBox, 2 * f, 2 * f, 4 * f, 4 * f);
+    Fl::set_boxtype(kPressedBox, PressedBox, 2 * f, 2 * f, 4 * f, 4 * f);
     Fl::set_labeltype(kPlainLabel, DrawPlainLabel, MeasurePlainLabel);
     Fl::set_font(kDialogFont, " Arial");
     Fl::set_font(kDialogFontBold, "BArial");
+    // The lists' scroll bars, and the menus' and FLTK's own parts sized by it.
+    Fl::scrollbar_size(Fl::scrollbar_size() * f);
 }
 
 // ---------------------------------------------------------------------------
-// The four-button question
+// Message boxes
 
-int AskYesAllNoCancel(const std::string& text, const std::string& title, const std::function<Rect(int, int)>& place,
-                      const std::function<void(Fl_Window&)>& shown) {
-    static const char* const kLabels[] = {"Tak", "Tak na wszystkie", "Nie", "Anuluj"};
-    static const int kResults[] = {kIdYes, kIdYesAll, kIdNo, kIdCancel};
-    const int margin = 10, iconSize = 50, textX = margin + iconSize + 10, buttonH = 25;
+int AskBox(const BoxQuestion& q, const std::function<Rect(int, int)>& place, const std::function<void(Fl_Window&)>& shown) {
+    const int f = g_scale;
+    const int margin = 10 * f, iconSize = 50 * f, buttonH = 25 * f;
+    const int textX = q.icon ? margin + iconSize + 10 * f : margin;
+    const Fl_Fontsize size = FL_NORMAL_SIZE * f;
+    const size_t n = q.buttons.size();
 
-    fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+    fl_font(FL_HELVETICA, size);
     std::vector<int> widths;
-    for (const char* l : kLabels) widths.push_back(static_cast<int>(fl_width(l)));
-    std::vector<ButtonSlot> slots = LayOutButtons(widths, 90, 20, 10);
-    int rowW = slots.back().x + slots.back().w;
-    // Long questions wrap rather than make the box wider than a small screen.
+    for (const BoxButton& b : q.buttons) widths.push_back(static_cast<int>(fl_width(b.label.c_str())));
+    std::vector<ButtonSlot> slots = LayOutButtons(widths, 90 * f, 20 * f, 10 * f);
+    int rowW = slots.empty() ? 0 : slots.back().x + slots.back().w;
+    // Long texts wrap rather than make the box wider than a small screen.
     int tw = 0, th = 0;
-    fl_measure(text.c_str(), tw, th, 0);
-    if (tw > 560) {
-        tw = 560;
+    fl_measure(q.text.c_str(), tw, th, 0);
+    if (tw > 560 * f) {
+        tw = 560 * f;
         th = 0;
-        fl_measure(text.c_str(), tw, th, 0);
+        fl_measure(q.text.c_str(), tw, th, 0);
     }
-    int W = std::max(textX + tw + margin, rowW + 2 * margin);
-    int textH = std::max(iconSize, th);
-    int H = margin + textH + 15 + buttonH + margin;
+    // The label keeps 3 pixels clear at either side.
+    int W = std::max(textX + tw + 6 * f + margin, rowW + 2 * margin);
+    int textH = std::max(q.icon ? iconSize : 0, th);
+    int H = margin + textH + 15 * f + buttonH + margin;
+    // The place is the program's business, in its own pixels.
+    W = (W + f - 1) / f * f;
+    H = (H + f - 1) / f * f;
 
     Fl_Group* saved = Fl_Group::current();
     Fl_Group::current(nullptr);
     Fl_Window win(W, H);
-    win.copy_label(title.c_str());
+    win.copy_label(q.title.c_str());
     win.color(ToFl(kButtonFace));
-    auto* icon = new Fl_Box(margin, margin, iconSize, iconSize, "?");
-    icon->box(FL_THIN_UP_BOX);
-    icon->color(FL_WHITE);
-    icon->labelfont(FL_TIMES_BOLD);
-    icon->labelsize(34);
-    icon->labelcolor(FL_BLUE);
+    if (q.icon) {
+        const char glyph[2] = {q.icon, 0};
+        auto* icon = new Fl_Box(margin, margin, iconSize, iconSize);
+        icon->copy_label(glyph);
+        icon->box(f == 1 ? FL_THIN_UP_BOX : kRaisedBox);
+        icon->color(FL_WHITE);
+        icon->labelfont(FL_TIMES_BOLD);
+        icon->labelsize(34 * f);
+        icon->labelcolor(FL_BLUE);
+    }
     auto* message = new Fl_Box(textX, margin, W - textX - margin, textH);
-    message->copy_label(text.c_str());
+    message->copy_label(q.text.c_str());
     message->labeltype(kPlainLabel);
+    message->labelsize(size);
     message->align(Fl_Align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP));
-    int result = kIdCancel;
+    int result = q.closeResult;
     struct Choice {
         int* result;
         int value;
         Fl_Window* win;
     };
-    Choice choices[4];
+    std::vector<Choice> choices(n);
     int x0 = W - margin - rowW, y0 = H - margin - buttonH;
-    for (int i = 0; i < 4; ++i) {
-        // "Tak" answers Enter, as the other questions do.
-        Fl_Button* b = i == 0 ? new Fl_Return_Button(x0 + slots[i].x, y0, slots[i].w, buttonH, kLabels[i])
-                              : new Fl_Button(x0 + slots[i].x, y0, slots[i].w, buttonH, kLabels[i]);
+    for (size_t i = 0; i < n; ++i) {
+        // The first button answers Enter.
+        const char* label = q.buttons[i].label.c_str();
+        Fl_Button* b = i == 0 ? new Fl_Return_Button(x0 + slots[i].x, y0, slots[i].w, buttonH, label)
+                              : new Fl_Button(x0 + slots[i].x, y0, slots[i].w, buttonH, label);
         b->box(kRaisedBox);
         b->down_box(kPressedBox);
         b->color(ToFl(kButtonFace));
-        choices[i] = {&result, kResults[i], &win};
+        b->labelsize(size);
+        choices[i] = {&result, q.buttons[i].result, &win};
         b->callback(
             [](Fl_Widget*, void* d) {
                 auto* c = static_cast<Choice*>(d);
@@ -857,11 +916,10 @@ int AskYesAllNoCancel(const std::string& text, const std::string& title, const s
     }
     win.end();
     Fl_Group::current(saved);
-    // The close box and Escape answer "Anuluj".
+    // The close box and Escape give closeResult.
     win.callback([](Fl_Widget* w, void*) { w->hide(); });
-    // Where the caller wants it: centred on the menu, as the other boxes are.
-    const Rect at = place ? place(W, H) : Rect{(Fl::w() - W) / 2, (Fl::h() - H) / 2, W, H};
-    win.position(at.x, at.y);
+    const Rect at = place ? place(W / f, H / f) : Rect{(Fl::w() - W) / 2 / f, (Fl::h() - H) / 2 / f, W / f, H / f};
+    win.position(at.x * f, at.y * f);
     win.set_modal();
     win.show();
     if (shown) shown(win);

@@ -65,14 +65,27 @@ private:
     bool live_ = false;
 };
 
-// Box and label types of the classic dialog look, registered with FLTK once.
-void RegisterDialogLook();
+// Box and label types of the classic dialog look, registered with FLTK once, for
+// dialogs drawn scale times larger than their controls' bounds say.
+void RegisterDialogLook(int scale);
 
-// The message box that asks before a file is replaced: "Tak", "Tak na wszystkie",
-// "Nie", "Anuluj" (kIdYes, kIdYesAll, kIdNo, kIdCancel; closing it is kIdCancel).
-// Texts in UTF-8. place gives the box its place from its size (the middle of the
-// screen without it); shown runs once the box is on the screen.
-int AskYesAllNoCancel(const std::string& text, const std::string& title, const std::function<Rect(int, int)>& place,
-                      const std::function<void(Fl_Window&)>& shown);
+// A message box of the dialog look: an icon with a letter ('i', '!', '?'; none for
+// 0), the text, and a row of buttons at the bottom right, left to right as given.
+// Enter presses the first; the close box and Escape answer closeResult. Texts in
+// UTF-8.
+struct BoxButton {
+    std::string label;
+    int result = 0;
+};
+struct BoxQuestion {
+    std::string text, title;
+    char icon = 0;
+    std::vector<BoxButton> buttons;
+    int closeResult = 0;
+};
+// Shows the box modally and returns the answer. place gives the box its place from
+// its size, both in the program's pixels (the middle of the screen without it);
+// shown runs once the box is on the screen.
+int AskBox(const BoxQuestion& q, const std::function<Rect(int, int)>& place, const std::function<void(Fl_Window&)>& shown);
 
 }  // namespace platform::fltk

@@ -123,6 +123,25 @@ std::vector<ButtonSlot> LayOutButtons(const std::vector<int>& textWidths, int mi
     return slots;
 }
 
+namespace {
+
+// The first device pixel of pixel u of a box n device pixels long, at origin.
+int ScaledStart(int u, int origin, int n, int f) {
+    const int units = n / f;
+    return u <= units / 2 ? origin + u * f : origin + n - (units - u) * f;
+}
+
+}  // namespace
+
+Rect ScaledPart(Rect part, Rect box, int f) {
+    f = std::max(1, f);
+    const int x0 = ScaledStart(part.x, box.x, box.w, f), y0 = ScaledStart(part.y, box.y, box.h, f);
+    if (part.Empty()) return {x0, y0, 0, 0};
+    const int x1 = ScaledStart(part.x + part.w - 1, box.x, box.w, f) + f;
+    const int y1 = ScaledStart(part.y + part.h - 1, box.y, box.h, f) + f;
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 Rect VisiblePart(Rect bounds, const std::vector<Rect>& shape, int screenW, int screenH) {
     Rect box{0, 0, bounds.w, bounds.h};
     if (!shape.empty()) {

@@ -40,6 +40,14 @@ std::vector<EdgeLine> BevelLines(Rect r, Bevel outer, Bevel inner, Rect* inside)
 enum class Edge { Raised, Sunken, Pressed };
 std::vector<EdgeLine> EdgeLines(Rect r, Edge e, Rect* inside);
 
+// Where a part of a box drawn f times larger lies on the device. part is in the
+// box's own pixels, counted on a box of (w / f) x (h / f) at (0, 0); box is the box
+// in device pixels. Pixels in the far half of the box count from its far edges, so
+// that the edges of a box whose size is not a multiple of f (one of FLTK's own
+// parts) still lie on its edges; a part across the middle takes the pixels between.
+// With f = 1, simply part moved to the box.
+Rect ScaledPart(Rect part, Rect box, int f);
+
 // The colour a control is drawn on: its own, else that of the nearest panel with a
 // colour, else the button face.
 Rgb BackgroundOf(const Control& c);

@@ -3,7 +3,6 @@
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
-#include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <time.h>
 // fl_draw.H brings Xlib in, whose None macro would eat the program's enumerators.
@@ -28,6 +27,7 @@
 #include "platform/shape.h"
 #include "platform/fltk/Fltkx11.h"
 #include "platform/opener.h"
+#include "platform/scaling.h"
 #include "platform/text.h"
 
 namespace platform::fltk {
@@ -58,7 +58,7 @@ public:
 
     void SetBounds(int left, int top, int width, int height) override;
     void SetStayOnTop(bool on) override;
-    void SetFullScreen(bool on) override { fullScreen_ = on; }
+    void SetFullScreen(bool on) override;
     bool SetShape(ShapeKind kind, int left, int top, int right, int bottom, int ew, int eh) override;
     void SetTitle(const std::string& title) override;
     void SetBackground(Rgb c) override;
@@ -86,6 +86,9 @@ public:
     bool IsDialog() const { return dialog_; }
     // The part of the screen the window shows: the box around its shape, on the screen.
     Rect SeenOnScreen() const;
+    // The client pixel under a point of the X window (device pixels, relative to it).
+    int ClientX(int windowX) const { return ToProgram(windowX - frame_.originX, scale_); }
+    int ClientY(int windowY) const { return ToProgram(windowY - frame_.originY, scale_); }
     // Enter in a dialog: presses the focused or default button; false when the key
     // belongs to the focused widget.
     bool PressEnter() { return controls_->Enter(Controls()); }
@@ -99,12 +102,24 @@ private:
     void AfterShow(bool justMapped);
     // Before the window is mapped: the full-screen state as the owner asked for it.
     void AskFullScreen();
+    // Gives the X window the place and size of the client area's bounds on the
+    // device screen; a window that covers the screen keeps the screen's.
+    void PlaceNative();
+    bool CoversScreen() const { return fullScreen_ && !dialog_; }
+    bool ApplyOwnShape();
+    static void ReshapeThunk(void* w) {
+        auto* self = static_cast<FltkWindow*>(w);
+        if (self->win_->shown()) self->ApplyOwnShape();
+    }
     void PutCanvas(Rect r);
+    void PutCanvasPart(Rect r);
     void DrawOverlay();
     // The window a dialog stays above: the one it blocks, else the first one shown.
     Fl_Window* DialogOwner() const;
 
     FltkSystem& sys_;
+    const int scale_;
+    DeviceFrame frame_;
     bool dialog_ = false;
     bool centred_ = false;
     std::unique_ptr<CanvasWindow> win_;
@@ -145,8 +160,9 @@ public:
     void MinimizeApp() override;
     void RestoreApp() override;
     bool AppMinimized() const override { return minimized_; }
-    int ScreenWidth() const override { return ScreenWidthPx(); }
-    int ScreenHeight() const override { return ScreenHeightPx(); }
+    int ScreenWidth() const override { return ScreenWidthPx() / scale_; }
+    int ScreenHeight() const override { return ScreenHeightPx() / scale_; }
+    int ScaleFactor() const override { return scale_; }
     uint32_t TickCount() const override;
     Date Today() const override;
     uint32_t Random(uint32_t range) override;
@@ -179,8 +195,6 @@ public:
     // Where a w x h window goes to stand centred on what the screen shows of owner,
     // or on the screen when there is none (or the program is minimised).
     Rect CentredOnOwner(const FltkWindow* owner, int w, int h) const;
-    // A box of FLTK's own, just shown, goes where the program's dialogs go.
-    void CentreBox(Fl_Window& box) const;
     // Runs the pending paints and shows every window's new damage.
     void Pump();
     int Dispatch(int event, Fl_Window* w);
@@ -196,6 +210,7 @@ private:
     void NoticeIconified();
     bool DialogOpen() const;
 
+    int scale_ = 1;
     bool terminated_ = false;
     bool minimized_ = false;
     bool painting_ = false;
@@ -221,16 +236,6 @@ void TimerThunk(void* data) {
     if (g_sys) g_sys->FireTimer(static_cast<unsigned>(reinterpret_cast<uintptr_t>(data)), data);
 }
 
-// A common dialog is a window of FLTK's own; while the menu has windows that stay
-// on top it would open behind them, so once it is mapped it is put above too.
-void RaiseDialogThunk(void*) {
-    Fl_Window* m = Fl::modal();
-    if (m && m->shown() && !dynamic_cast<CanvasWindow*>(m)) {
-        SetStayOnTop(m, true, true);
-        if (g_sys) g_sys->CentreBox(*m);
-    }
-}
-
 void CloseThunk(Fl_Widget* w, void*) {
     // FLTK closes a window on Escape when no widget takes the key; a dialog of the
     // program closes only through its close box and its own buttons.
@@ -250,7 +255,7 @@ void CanvasWindow::draw() {
 // FltkWindow
 
 FltkWindow::FltkWindow(FltkSystem& sys, const WindowStyle& style)
-    : WindowBase(style.stayOnTop), sys_(sys), dialog_(style.dialog), centred_(style.centred) {
+    : WindowBase(style.stayOnTop), sys_(sys), scale_(sys.ScaleFactor()), dialog_(style.dialog), centred_(style.centred) {
     win_ = std::make_unique<CanvasWindow>(*this, std::max(1, style.width), std::max(1, style.height));
     if (dialog_) {
         // Framed whatever the style says, of a size the user cannot change.
@@ -268,6 +273,7 @@ FltkWindow::FltkWindow(FltkSystem& sys, const WindowStyle& style)
 }
 
 FltkWindow::~FltkWindow() {
+    Fl::remove_timeout(ReshapeThunk, this);
     DropControls();
     sys_.PopModal(this);
     sys_.Forget(this);
@@ -278,22 +284,55 @@ FltkWindow::~FltkWindow() {
 
 void FltkWindow::SetBounds(int left, int top, int width, int height) {
     if (KeepBounds(left, top, width, height)) pending_.clear();
-    win_->resize(left, top, std::max(1, width), std::max(1, height));
+    PlaceNative();
+}
+
+void FltkWindow::SetFullScreen(bool on) {
+    if (on == fullScreen_) return;
+    fullScreen_ = on;
+    PlaceNative();
+}
+
+void FltkWindow::PlaceNative() {
+    const DeviceFrame old = frame_;
+    frame_ = FrameOf({left_, top_, width_, height_}, CoversScreen(), ScreenWidthPx(), ScreenHeightPx(), scale_);
+    const Rect& r = frame_.window;
+    win_->resize(r.x, r.y, std::max(1, r.w), std::max(1, r.h));
     if (dialog_) win_->size_range(win_->w(), win_->h(), win_->w(), win_->h());
+    if (!win_->shown()) return;
     // FLTK moves a shown window only when it believes the position changed, and
     // it may still hold the place it clamped the window to; say it to X directly.
-    if (win_->shown()) {
-        MoveWindowTo(win_.get(), left, top);
-        // FLTK writes its own frame hints again with the new size.
-        if (dialog_) SetDialogFrame(win_.get(), DialogOwner());
-        FlushDisplay();
+    MoveWindowTo(win_.get(), r.x, r.y);
+    // FLTK writes its own frame hints again with the new size.
+    if (dialog_) SetDialogFrame(win_.get(), DialogOwner());
+    // A window that covers the screen stays where it is: a move is its picture
+    // moving inside it, shape and all. The X server draws only within the shape,
+    // while a compositor that shows the window whole (Xwayland's) goes on showing
+    // what was drawn outside it: the picture where it was. So the shape takes in
+    // both places until the next draw has painted the old one black and the
+    // server has passed that on, a moment after the last move.
+    if (old.originX != frame_.originX || old.originY != frame_.originY) {
+        if (shapeKind_ != ShapeKind::None) {
+            std::vector<Rect> both = EnlargedRects(shape_, scale_, old.originX, old.originY);
+            const std::vector<Rect> now = EnlargedRects(shape_, scale_, frame_.originX, frame_.originY);
+            both.insert(both.end(), now.begin(), now.end());
+            ApplyShape(win_.get(), both, false);
+            Fl::remove_timeout(ReshapeThunk, this);
+            Fl::add_timeout(0.1, ReshapeThunk, this);
+        }
+        win_->damage(FL_DAMAGE_ALL);
     }
+    FlushDisplay();
+}
+
+bool FltkWindow::ApplyOwnShape() {
+    return ApplyShape(win_.get(), EnlargedRects(shape_, scale_, frame_.originX, frame_.originY), shapeKind_ == ShapeKind::None);
 }
 
 Rect FltkWindow::SeenOnScreen() const {
     static const std::vector<Rect> kWhole;
-    return VisiblePart({left_, top_, width_, height_}, shapeKind_ == ShapeKind::None ? kWhole : shape_, ScreenWidthPx(),
-                       ScreenHeightPx());
+    return VisiblePart({left_, top_, width_, height_}, shapeKind_ == ShapeKind::None ? kWhole : shape_, sys_.ScreenWidth(),
+                       sys_.ScreenHeight());
 }
 
 Fl_Window* FltkWindow::DialogOwner() const {
@@ -310,7 +349,7 @@ bool FltkWindow::SetShape(ShapeKind kind, int left, int top, int right, int bott
     shapeKind_ = kind;
     shape_ = ShapeRectangles(kind, left, top, right, bottom, ew, eh);
     if (!win_->shown()) return true;
-    return ApplyShape(win_.get(), shape_, kind == ShapeKind::None);
+    return ApplyOwnShape();
 }
 
 void FltkWindow::SetTitle(const std::string& title) {
@@ -358,11 +397,12 @@ void FltkWindow::AskFullScreen() {
     // there for a window flagged full-screen. Without a manager FLTK would instead
     // make the window one that the manager never sees and take the keyboard for it;
     // nobody would move the window then anyway, so the flag stays off.
-    bool want = fullScreen_ && WindowManagerRunning();
+    bool want = CoversScreen() && WindowManagerRunning();
+    const Rect& r = frame_.window;
     if (want && !win_->fullscreen_active())
         win_->fullscreen();
     else if (!want && win_->fullscreen_active())
-        win_->fullscreen_off(left_, top_, std::max(1, width_), std::max(1, height_));
+        win_->fullscreen_off(r.x, r.y, std::max(1, r.w), std::max(1, r.h));
 }
 
 void FltkWindow::AfterShow(bool justMapped) {
@@ -373,8 +413,8 @@ void FltkWindow::AfterShow(bool justMapped) {
     if (dialog_) SetDialogFrame(win_.get(), DialogOwner());
     // FLTK keeps a new window on the screen; the menu's windows may hang over its
     // edges, so the place is set again now that the window exists.
-    MoveWindowTo(win_.get(), left_, top_);
-    if (shapeKind_ != ShapeKind::None) ApplyShape(win_.get(), shape_, false);
+    MoveWindowTo(win_.get(), frame_.window.x, frame_.window.y);
+    if (shapeKind_ != ShapeKind::None) ApplyOwnShape();
     if (justMapped && !dialog_) ShowInTaskbar(win_.get(), true);
     // A full-screen window is above every other, docks and taskbars included, as
     // long as it is the one in use; asking to be kept on top as well puts it, with
@@ -509,9 +549,28 @@ void FltkWindow::QueueDamage() {
 void FltkWindow::PutCanvas(Rect r) {
     r = Intersect(r, {0, 0, canvas_.Width(), canvas_.Height()});
     if (r.Empty()) return;
+    // Nothing outside the shape is drawn: a compositor that shows the window whole
+    // (Xwayland's do) would show it, and where the picture of a window that covers
+    // the screen has moved, what it showed before.
+    if (shapeKind_ != ShapeKind::None) {
+        for (const Rect& part : shape_) PutCanvasPart(Intersect(r, part));
+        return;
+    }
+    PutCanvasPart(r);
+}
+
+void FltkWindow::PutCanvasPart(Rect r) {
+    if (r.Empty()) return;
     const unsigned char* first = canvas_.Row(r.y) + static_cast<size_t>(r.x) * 3;
     const size_t stride = static_cast<size_t>(canvas_.Width()) * 3;
-    if (!PutRgbRows(first, stride, r.x, r.y, r.w, r.h)) fl_draw_image(first, r.x, r.y, r.w, r.h, 3, static_cast<int>(stride));
+    const int x = frame_.originX + r.x * scale_, y = frame_.originY + r.y * scale_;
+    if (PutRgbRows(first, stride, x, y, r.w, r.h, scale_)) return;
+    if (scale_ == 1) {
+        fl_draw_image(first, x, y, r.w, r.h, 3, static_cast<int>(stride));
+        return;
+    }
+    const Image big = Enlarged(canvas_, r, scale_);
+    if (!big.Empty()) fl_draw_image(big.Row(0), x, y, big.Width(), big.Height(), 3, big.Width() * 3);
 }
 
 void FltkWindow::Draw(int flDamage) {
@@ -535,10 +594,13 @@ void FltkWindow::Draw(int flDamage) {
     }
     if (flDamage & ~FL_DAMAGE_USER1) {
         if (!allChanged) PutCanvas(all);
-        // A window made larger than its canvas by the window manager shows black.
+        // Where the window is larger than its canvas (made so by the window
+        // manager, or covering the screen), and outside its shape, it shows black.
         fl_color(FL_BLACK);
-        if (win_->w() > canvas_.Width()) fl_rectf(canvas_.Width(), 0, win_->w() - canvas_.Width(), win_->h());
-        if (win_->h() > canvas_.Height()) fl_rectf(0, canvas_.Height(), win_->w(), win_->h() - canvas_.Height());
+        const std::vector<Rect> shown =
+            shapeKind_ != ShapeKind::None ? shape_ : std::vector<Rect>{{0, 0, canvas_.Width(), canvas_.Height()}};
+        for (const Rect& r : OutsideOf({0, 0, win_->w(), win_->h()}, EnlargedRects(shown, scale_, frame_.originX, frame_.originY)))
+            fl_rectf(r.x, r.y, r.w, r.h);
     }
     if (overlay_.visible) DrawOverlay();
     if (whole) ReportFirstPaint(win_.get());
@@ -547,20 +609,22 @@ void FltkWindow::Draw(int flDamage) {
 void FltkWindow::DrawOverlay() {
     const OverlayPanel& p = overlay_;
     if (p.w <= 0 || p.h <= 0) return;
+    const int s = scale_;
+    const int x = frame_.originX + p.x * s, y = frame_.originY + p.y * s, w = p.w * s, h = p.h * s;
     fl_push_no_clip();
-    fl_push_clip(p.x, p.y, p.w, p.h);
+    fl_push_clip(x, y, w, h);
     fl_color(FL_BLACK);
-    fl_rectf(p.x, p.y, p.w, p.h);
+    fl_rectf(x, y, w, h);
     // A lowered bevel: the shadow along the top and left, the light along the
     // bottom and right.
     fl_color(fl_rgb_color(128, 128, 128));
-    fl_xyline(p.x, p.y, p.x + p.w - 1);
-    fl_yxline(p.x, p.y, p.y + p.h - 1);
+    fl_rectf(x, y, w, s);
+    fl_rectf(x, y, s, h);
     fl_color(FL_WHITE);
-    fl_xyline(p.x, p.y + p.h - 1, p.x + p.w - 1);
-    fl_yxline(p.x + p.w - 1, p.y, p.y + p.h - 1);
-    fl_font(FL_HELVETICA, 11);
-    fl_draw(overlayText_.c_str(), p.x + 8, p.y + 8 + fl_height() - fl_descent());
+    fl_rectf(x, y + h - s, w, s);
+    fl_rectf(x + w - s, y, s, h);
+    fl_font(FL_HELVETICA, 11 * s);
+    fl_draw(overlayText_.c_str(), x + 8 * s, y + 8 * s + fl_height() - fl_descent());
     fl_pop_clip();
     fl_pop_clip();
 }
@@ -619,16 +683,14 @@ FltkSystem::FltkSystem(int /*argc*/, char** /*argv*/) : random_(ClockSeed()) {
     // disc burnt in capitals) or wherever it is started from. FLTK gives the class
     // its capital: "vemi32", "Vemi32".
     Fl_Window::default_xclass("vemi32");
-    // The menu speaks Polish; FLTK's dialogs get its buttons.
-    fl_ok = "OK";
-    fl_close = "OK";
-    fl_yes = "Tak";
-    fl_no = "Nie";
-    fl_cancel = "Anuluj";
-    // FLTK puts its boxes under the pointer; the program's go on its window, where
-    // the box's caller put them (see CentreBox).
-    fl_message_hotspot(0);
-    RegisterDialogLook();
+    // On a dense screen every window is shown enlarged by a whole factor: what the
+    // desktop says of its density, or VEMI_SCALE.
+    ScaleHints hints;
+    hints.xftDpi = XftDpiFromResources(ResourceDatabase());
+    hints.gdkScale = std::getenv("GDK_SCALE");
+    hints.forced = std::getenv("VEMI_SCALE");
+    scale_ = ChooseScale(hints, ScreenWidthPx(), ScreenHeightPx());
+    RegisterDialogLook(scale_);
     g_sys = this;
     Fl::event_dispatch(DispatchThunk);
     Fl::add_check(CheckThunk);
@@ -665,15 +727,9 @@ void FltkSystem::SetAppIcon(const std::vector<IconPicture>& pictures) {
 }
 
 Rect FltkSystem::CentredOnOwner(const FltkWindow* owner, int w, int h) const {
-    const int sw = ScreenWidthPx(), sh = ScreenHeightPx();
+    const int sw = ScreenWidth(), sh = ScreenHeight();
     const Rect area = owner && owner->Visible() && !minimized_ ? owner->SeenOnScreen() : Rect{0, 0, sw, sh};
     return CentredIn(area, w, h, sw, sh);
-}
-
-void FltkSystem::CentreBox(Fl_Window& box) const {
-    const Rect r = CentredOnOwner(ModalOwnerFor(nullptr), box.w(), box.h());
-    box.position(r.x, r.y);
-    MoveWindowTo(&box, r.x, r.y);
 }
 
 void FltkSystem::Run(Window& mainWindow) {
@@ -766,29 +822,36 @@ int FltkSystem::MessageBox(const std::string& text, const std::string& caption, 
     std::string body = Cp1250ToUtf8(text);
     std::string title = Cp1250ToUtf8(caption.empty() ? appTitle_ : caption);
     Pump();
-    fl_message_title(title.c_str());
-    Fl::add_timeout(0.0, RaiseDialogThunk);
-    int result = kIdOk;
-    if (buttons == MsgButtons::YesNo) {
-        // Escape and closing the box answer "Nie"; Enter answers "Tak".
-        result = fl_choice("%s", "Nie", "Tak", nullptr, body.c_str()) == 1 ? kIdYes : kIdNo;
-    } else if (buttons == MsgButtons::YesAllNoCancel) {
-        // FLTK's questions have three buttons at most; this one is ours. Like the
-        // others it must come above the menu's windows that stay on top.
-        FltkWindow* owner = ModalOwnerFor(nullptr);
-        result = AskYesAllNoCancel(body, title, [this, owner](int w, int h) { return CentredOnOwner(owner, w, h); },
-                                   [owner](Fl_Window& box) {
-            fltk::SetStayOnTop(&box, true, true);
-            if (owner) SetModalOwner(&box, owner->Native(), true);
-            FlushDisplay();
-        });
-    } else if (kind == MsgKind::Error) {
-        fl_alert("%s", body.c_str());
-    } else {
-        fl_message("%s", body.c_str());
+    // The boxes are the program's own rather than FLTK's, which has three buttons
+    // at most and lays its boxes out at one size only. Enter answers the first
+    // button; Escape and the close box answer as Windows does: "Nie" to a yes-or-no
+    // question, "Anuluj" where there is one, "OK" where it is all there is.
+    BoxQuestion q{body, title, 0, {}, kIdOk};
+    switch (kind) {
+    case MsgKind::Information: q.icon = 'i'; break;
+    case MsgKind::Error: q.icon = '!'; break;
+    case MsgKind::Question: q.icon = '?'; break;
+    case MsgKind::Plain: break;
     }
-    Fl::remove_timeout(RaiseDialogThunk);
-    return result;
+    switch (buttons) {
+    case MsgButtons::Ok: q.buttons = {{"OK", kIdOk}}; break;
+    case MsgButtons::YesNo:
+        q.buttons = {{"Tak", kIdYes}, {"Nie", kIdNo}};
+        q.closeResult = kIdNo;
+        break;
+    case MsgButtons::YesAllNoCancel:
+        q.buttons = {{"Tak", kIdYes}, {"Tak na wszystkie", kIdYesAll}, {"Nie", kIdNo}, {"Anuluj", kIdCancel}};
+        q.closeResult = kIdCancel;
+        break;
+    }
+    // On what the screen shows of the window it belongs to, and above the menu's
+    // windows that stay on top.
+    FltkWindow* owner = ModalOwnerFor(nullptr);
+    return AskBox(q, [this, owner](int w, int h) { return CentredOnOwner(owner, w, h); }, [owner](Fl_Window& box) {
+        fltk::SetStayOnTop(&box, true, true);
+        if (owner) SetModalOwner(&box, owner->Native(), true);
+        FlushDisplay();
+    });
 }
 
 std::unique_ptr<Window> FltkSystem::CreateWindow(const WindowStyle& style) {
@@ -802,20 +865,22 @@ void FltkSystem::Forget(FltkWindow* w) { windows_.erase(std::remove(windows_.beg
 bool FltkSystem::RegisterCursor(int number, const Image& picture, const Image& mask, int hotX, int hotY) {
     if (picture.Empty()) return false;
     auto c = std::make_unique<CursorPicture>();
+    // The cursor is enlarged with everything else.
+    const int f = scale_;
     int w = picture.Width(), h = picture.Height();
     bool useMask = mask.Width() == w && mask.Height() == h;
-    c->rgba.resize(static_cast<size_t>(w) * h * 4);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            Rgb p = picture.Pixel(x, y);
-            Rgb m = useMask ? mask.Pixel(x, y) : Rgb{255, 255, 255};
-            unsigned char* o = &c->rgba[(static_cast<size_t>(y) * w + x) * 4];
+    c->rgba.resize(static_cast<size_t>(w) * h * 4 * f * f);
+    for (int y = 0; y < h * f; ++y)
+        for (int x = 0; x < w * f; ++x) {
+            Rgb p = picture.Pixel(x / f, y / f);
+            Rgb m = useMask ? mask.Pixel(x / f, y / f) : Rgb{255, 255, 255};
+            unsigned char* o = &c->rgba[(static_cast<size_t>(y) * w * f + x) * 4];
             o[0] = p.r, o[1] = p.g, o[2] = p.b;
             o[3] = (m.r + m.g + m.b) >= 3 * 128 ? 255 : 0;
         }
-    c->image = std::make_unique<Fl_RGB_Image>(c->rgba.data(), w, h, 4);
-    c->hotX = std::clamp(hotX, 0, w - 1);
-    c->hotY = std::clamp(hotY, 0, h - 1);
+    c->image = std::make_unique<Fl_RGB_Image>(c->rgba.data(), w * f, h * f, 4);
+    c->hotX = std::clamp(hotX, 0, w - 1) * f;
+    c->hotY = std::clamp(hotY, 0, h - 1) * f;
     cursors_[number] = std::move(c);
     for (FltkWindow* win : windows_)
         if (win->Cursor() == number) win->ApplyCursor();
@@ -902,8 +967,8 @@ int FltkSystem::Dispatch(int event, Fl_Window* window) {
 bool FltkSystem::MakeInputEvent(int event, FltkWindow& w, InputEvent& ev, int& steps) {
     ev = InputEvent{};
     ev.target = &w;
-    ev.screenX = Fl::event_x_root();
-    ev.screenY = Fl::event_y_root();
+    ev.screenX = ToProgram(Fl::event_x_root(), scale_);
+    ev.screenY = ToProgram(Fl::event_y_root(), scale_);
     ev.shift = ShiftFromFltk(Fl::event_state());
     auto setHeld = [&](Button b, bool down) {
         if (b == Button::Left) ev.shift.left = down;
@@ -968,7 +1033,7 @@ void FltkSystem::Input(int event, FltkWindow& w) {
     // While one of FLTK's own boxes is open the menu's windows rest, and the box's
     // loop, like the system's, passes nothing through the program's hook.
     if (DialogOpen()) return;
-    int cx = Fl::event_x(), cy = Fl::event_y();
+    int cx = w.ClientX(Fl::event_x()), cy = w.ClientY(Fl::event_y());
     for (int i = 0; i < steps; ++i) {
         if (Hooked(ev)) continue;
         // A modal window takes all input; the others see only the hook.

@@ -84,6 +84,11 @@ void OpenDisplay() {
     XkbSetDetectableAutoRepeat(d, True, &supported);
 }
 
+std::string ResourceDatabase() {
+    const char* db = fl_display ? XResourceManagerString(fl_display) : nullptr;
+    return db ? db : "";
+}
+
 int ScreenWidthPx() { return DisplayWidth(fl_display, fl_screen); }
 int ScreenHeightPx() { return DisplayHeight(fl_display, fl_screen); }
 void FlushDisplay() {
@@ -248,16 +253,34 @@ void RgbToXrgb(const unsigned char* rgb, unsigned char* out, int n) {
     }
 }
 
-bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h) {
+void RgbToXrgbEnlarged(const unsigned char* rgb, unsigned char* out, int n, int scale) {
+    if (scale <= 1) {
+        RgbToXrgb(rgb, out, n);
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        const unsigned char* s = rgb + 3 * static_cast<size_t>(i);
+        const uint32_t word = static_cast<uint32_t>(s[0]) << 16 | static_cast<uint32_t>(s[1]) << 8 | s[2];
+        unsigned char bytes[4] = {static_cast<unsigned char>(word), static_cast<unsigned char>(word >> 8),
+                                  static_cast<unsigned char>(word >> 16), 0};
+        for (int k = 0; k < scale; ++k) std::memcpy(out + 4 * (static_cast<size_t>(i) * scale + k), bytes, 4);
+    }
+}
+
+bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h, int scale) {
     if (w <= 0 || h <= 0) return true;
     if (!fl_window || !fl_gc || !PlainTrueColour()) return false;
-    // Bands of 64 rows: converted while the rows are in the cache, and no buffer
-    // the size of the window kept for the whole run.
-    constexpr int kBand = 64;
+    scale = std::max(1, scale);
+    // Bands of about 64 rows of the screen: converted while the rows are in the
+    // cache, and no buffer the size of the window kept for the whole run. An
+    // enlarged row is converted once and copied for the rows below it.
+    const int kBand = std::max(1, 64 / scale);
+    const int dw = w * scale;
+    const size_t line = static_cast<size_t>(dw) * 4;
     static std::vector<unsigned char> band;
-    band.resize(static_cast<size_t>(w) * 4 * std::min(h, kBand));
+    band.resize(line * scale * std::min(h, kBand));
     XImage img{};
-    img.width = w;
+    img.width = dw;
     img.format = ZPixmap;
     img.data = reinterpret_cast<char*>(band.data());
     // The bytes of a pixel as a little-endian word 0x00RRGGBB; Xlib swaps them for
@@ -267,18 +290,22 @@ bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, in
     img.bitmap_bit_order = LSBFirst;
     img.bitmap_pad = 32;
     img.depth = 24;
-    img.bytes_per_line = w * 4;
+    img.bytes_per_line = dw * 4;
     img.bits_per_pixel = 32;
     img.red_mask = 0xFF0000;
     img.green_mask = 0x00FF00;
     img.blue_mask = 0x0000FF;
     for (int top = 0; top < h; top += kBand) {
         const int rows = std::min(kBand, h - top);
-        img.height = rows;
+        img.height = rows * scale;
         if (!XInitImage(&img)) return top > 0;
-        for (int r = 0; r < rows; ++r)
-            RgbToXrgb(rgb + static_cast<size_t>(top + r) * stride, band.data() + static_cast<size_t>(r) * w * 4, w);
-        XPutImage(fl_display, fl_window, fl_gc, &img, 0, 0, x, y + top, static_cast<unsigned>(w), static_cast<unsigned>(rows));
+        for (int r = 0; r < rows; ++r) {
+            unsigned char* first = band.data() + static_cast<size_t>(r) * scale * line;
+            RgbToXrgbEnlarged(rgb + static_cast<size_t>(top + r) * stride, first, w, scale);
+            for (int k = 1; k < scale; ++k) std::memcpy(first + k * line, first, line);
+        }
+        XPutImage(fl_display, fl_window, fl_gc, &img, 0, 0, x, y + top * scale, static_cast<unsigned>(dw),
+                  static_cast<unsigned>(rows * scale));
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "platform/image.h"
@@ -15,9 +16,13 @@ namespace platform::fltk {
 
 // Opens the display for FLTK; throws std::runtime_error when there is none.
 void OpenDisplay();
+// The screen's size in device pixels.
 int ScreenWidthPx();
 int ScreenHeightPx();
 void FlushDisplay();
+// The X resource database as the desktop left it on the root window when the
+// display was opened (Xft.dpi and the like); empty when there is none.
+std::string ResourceDatabase();
 
 // True when an EWMH window manager announces itself on the root window.
 bool WindowManagerRunning();
@@ -56,13 +61,15 @@ void SetModalOwner(Fl_Window* w, Fl_Window* owner, bool justMapped);
 void SetDialogFrame(Fl_Window* w, Fl_Window* owner);
 
 // Draws w x h pixels of 24-bit RGB rows (stride bytes apart) at (x, y) of the
-// window FLTK is drawing, within its clip. Does the conversion for the usual
-// true-colour screen of 32-bit pixels itself, in bands that stay in the cache,
-// which costs a fraction of FLTK's general one; false (nothing drawn) for any
-// other screen, which then takes FLTK's way.
-bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h);
+// window FLTK is drawing, within its clip, every pixel as a square of scale x scale.
+// Does the conversion for the usual true-colour screen of 32-bit pixels itself, in
+// bands that stay in the cache, which costs a fraction of FLTK's general one; false
+// (nothing drawn) for any other screen, which then takes FLTK's way.
+bool PutRgbRows(const unsigned char* rgb, size_t stride, int x, int y, int w, int h, int scale = 1);
 // The conversion: n pixels of R, G, B bytes into n little-endian words 0x00RRGGBB.
 void RgbToXrgb(const unsigned char* rgb, unsigned char* out, int n);
+// The same with every word written scale times: n * scale words.
+void RgbToXrgbEnlarged(const unsigned char* rgb, unsigned char* out, int n, int scale);
 
 // Puts a shown window's top-left corner at (x, y), which may be off the screen.
 void MoveWindowTo(Fl_Window* w, int x, int y);

@@ -155,6 +155,25 @@ void HeadlessSystem::CloseBox(HeadlessWindow& w) {
     Pump();
 }
 
+DeviceFrame HeadlessSystem::FrameOf(const HeadlessWindow& w) const {
+    const Rect bounds{w.Left(), w.Top(), w.Width(), w.Height()};
+    return platform::FrameOf(bounds, w.FullScreen() && !w.Dialog(), screenW_ * scale_, screenH_ * scale_, scale_);
+}
+
+Image HeadlessSystem::DevicePicture(const HeadlessWindow& w) const {
+    const DeviceFrame f = FrameOf(w);
+    Image out(f.window.w, f.window.h);
+    const Image& canvas = w.Picture();
+    const Image big = Enlarged(canvas, {0, 0, canvas.Width(), canvas.Height()}, scale_);
+    out.CopyRect(f.originX, f.originY, big.Width(), big.Height(), big, 0, 0, RasterOp::Copy);
+    return out;
+}
+
+void HeadlessSystem::DeviceClick(HeadlessWindow& w, int x, int y, Button b) {
+    const DeviceFrame f = FrameOf(w);
+    Click(w, ToProgram(x - f.originX, scale_), ToProgram(y - f.originY, scale_), b);
+}
+
 void HeadlessSystem::Run(Window&) { Pump(); }
 
 void HeadlessSystem::MinimizeApp() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/scaling.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -40,6 +41,7 @@ public:
 
     // Test-side view.
     const std::string& Title() const { return title_; }
+    const Image& Picture() const { return canvas_; }
     Rgb Background() const { return background_; }
     void PaintNow();
     bool Borderless() const { return style_.borderless; }
@@ -110,11 +112,15 @@ public:
     std::unique_ptr<Window> CreateWindow(const WindowStyle& style) override;
     bool RegisterCursor(int number, const Image& picture, const Image& mask, int hx, int hy) override;
     int ShellExecute(const std::string& file, const std::string& params, const std::string& dir) override;
+    int ScaleFactor() const override { return scale_; }
     bool IsFlashInstalled() const override { return flashVersion_ != 0; }
     uint32_t FlashVersion() const override { return flashVersion_; }
 
     // --- what a test sets ---
     void SetScreen(int w, int h) { screenW_ = w, screenH_ = h; }
+    // A dense screen that shows every pixel of the program as f x f: the screen
+    // size given stays the program's, the device's is f times larger.
+    void SetScale(int f) { scale_ = std::max(1, f); }
     void SetToday(Date d) { today_ = d; }
     void SetFlashVersion(uint32_t v) { flashVersion_ = v; }
     // Answers for the next message boxes, in order; kIdOk (or kIdYes for a question)
@@ -151,6 +157,9 @@ public:
     bool OpenFolder(Control& c, int row);
     // The close box of a window's title bar.
     void CloseBox(HeadlessWindow& w);
+    // A click on the device screen, at a pixel of the window's frame (FrameOf):
+    // it reaches the program at the client pixel that the device pixel shows.
+    void DeviceClick(HeadlessWindow& w, int x, int y, Button b = Button::Left);
     // The window that takes input now: the innermost modal one, or any when none.
     bool TakesInput(const HeadlessWindow& w) const;
 
@@ -164,6 +173,11 @@ public:
     bool CursorRegistered(int n) const { return cursors_.count(n) != 0; }
     size_t ActiveTimers() const { return timers_.size(); }
     std::vector<HeadlessWindow*> Windows() const { return windows_; }
+    // Where a back end that enlarges puts the window on the device screen, and what
+    // the window shows there: its canvas enlarged, black where the canvas does not
+    // reach.
+    DeviceFrame FrameOf(const HeadlessWindow& w) const;
+    Image DevicePicture(const HeadlessWindow& w) const;
 
     void Forget(HeadlessWindow* w);
     void PushModal(HeadlessWindow* w) { modal_.push_back(w); }
@@ -176,6 +190,7 @@ private:
     bool UserAction(Control& c, const std::function<bool()>& act);
 
     int screenW_, screenH_;
+    int scale_ = 1;
     uint64_t now_ = 1000;
     Date today_{2008, 1, 15};
     uint32_t seed_ = 12345;

@@ -302,6 +302,7 @@ TEST_F(ActionTest, TheScreenshotOpensTheWebAddressBelow305AndTheViewerAbove) {
         EXPECT_EQ(w.Canvas().Pixel(111, 84), (Rgb{0, 0, 0}));
         EXPECT_GT(w.Canvas().Pixel(112, 84).r, 150);
         EXPECT_TRUE(w.StayOnTop());
+        EXPECT_TRUE(w.FullScreen());
         sys_->Click(w, 10, 10);  // second picture is missing: the first stays
         look();
         sys_->Click(w, 10, 10);  // third: 1600 x 1200 from the corner

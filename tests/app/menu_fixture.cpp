@@ -99,6 +99,7 @@ void MenuTest::MakeDisc(const std::vector<Record>& records, const std::vector<Re
 
 bool MenuTest::Start(int w, int h, std::vector<std::string> args) {
     sys_ = std::make_unique<platform::HeadlessSystem>(w, h);
+    sys_->SetScale(deviceScale_);
     platform::SetSystem(sys_.get());
     platform::Drives().Map('D', disc_);
     platform::Drives().Map('C', tmp_->path() + "/home");

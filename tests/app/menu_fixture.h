@@ -51,6 +51,8 @@ protected:
     void ClickRow(int v, int depth = 1);
     void ClickAt(int x, int y, platform::Button b = platform::Button::Left);
 
+    // How many device pixels of the headless screen a pixel of the program is.
+    int deviceScale_ = 1;
     std::string disc_;  // host folder of the disc
     std::unique_ptr<testsupport::TempDir> tmp_;
     // Shortcuts the menu's installer makes land here, never in the real menus.

@@ -45,7 +45,7 @@ TEST_F(MenuTest, EachScreenModePlacesAndShapesTheWindow) {
         EXPECT_EQ(Main().Width(), c.width);
         EXPECT_EQ(Main().Height(), 768);
         EXPECT_EQ(Main().StayOnTop(), c.onTop);
-        EXPECT_EQ(Main().FullScreen(), c.mode == 1024);
+        EXPECT_EQ(Main().FullScreen(), c.mode != 1025);
         EXPECT_TRUE(Main().Borderless());
         EXPECT_TRUE(Main().Visible());
         EXPECT_EQ(Main().Title(), "VEMI32");

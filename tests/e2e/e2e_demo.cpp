@@ -3,11 +3,15 @@
 // which every client pixel can be told (red = x mod 256, green = y mod 256, blue
 // 0x80), a green "close" rectangle, and a line on stdout for every event it gets.
 //
-//   e2e_demo [--pos X Y] [--size W H] [--top] [--title T]
+//   e2e_demo [--pos X Y] [--size W H] [--top] [--full] [--title T]
 //            [--shape rect L T R B | --shape round L T R B EW EH]
 //            [--close X Y W H] [--swallow X Y W H] [--timer MS COUNT]
 //            [--message TEXT CAPTION yesno|ok|error|replace]...
 //            [--dialog CDIR DDIR]
+//
+// --full asks for the whole screen, as the menu does when its window covers it.
+// After the first paint it prints "ready LEFT TOP W H screen SW SH", then "scale F"
+// (the back end's factor on a dense screen).
 //
 // Keys: M minimises the application; V opens a small modal window (a click in it
 // closes it); Ctrl+Shift+Alt+D shows the overlay panel until a key is released.
@@ -74,6 +78,7 @@ struct Message {
 struct Options {
     int x = 0, y = 0, w = 1024, h = 768;
     bool top = false;
+    bool full = false;
     std::string title = "e2e_demo";
     ShapeKind shape = ShapeKind::None;
     int sl = 0, st = 0, sr = 0, sb = 0, ew = 0, eh = 0;
@@ -252,6 +257,7 @@ public:
             painted_ = true;
             Say("ready %d %d %d %d screen %d %d", w_.Left(), w_.Top(), w_.Width(), w_.Height(), sys_.ScreenWidth(),
                 sys_.ScreenHeight());
+            Say("scale %d", sys_.ScaleFactor());
             // The boxes come from the loop, as they would from any handler.
             if (!o_.messages.empty()) msgTimer_ = sys_.SetTimer(50, [this] { ShowMessages(); });
             if (o_.dialog) dialogTimer_ = sys_.SetTimer(50, [this] { ShowDialog(); });
@@ -356,6 +362,8 @@ bool Parse(int argc, char** argv, Options& o) {
             if (!ParseInts(argc, argv, i, {&o.w, &o.h})) return false;
         } else if (a == "--top") {
             o.top = true;
+        } else if (a == "--full") {
+            o.full = true;
         } else if (a == "--title" && i + 1 < argc) {
             o.title = argv[++i];
         } else if (a == "--shape" && i + 1 < argc) {
@@ -422,6 +430,7 @@ int main(int argc, char** argv) {
     DemoHandler handler(*sys, *win, o);
     win->SetHandler(&handler);
     win->SetBounds(o.x, o.y, o.w, o.h);
+    win->SetFullScreen(o.full);
     if (o.shape != ShapeKind::None) win->SetShape(o.shape, o.sl, o.st, o.sr, o.sb, o.ew, o.eh);
     win->SetBackground({0, 0, 0});
 

@@ -132,6 +132,15 @@ e2e_start_display() {
     e2e_log "display $DISPLAY ${w}x${h}"
 }
 
+# Ends the screen the case used so far, with everything on it, and starts a fresh
+# W x H one with the case's window manager: a case that looks at several screens.
+e2e_next_screen() {
+    e2e_cleanup
+    unset E2E_SEAT_DISPLAY
+    e2e_start_display "$1" "$2"
+    if [ "${E2E_NO_WM:-0}" != 1 ]; then e2e_start_chosen_wm; fi
+}
+
 e2e_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 
 # Starts openbox and waits until it manages windows: it announces itself early in
@@ -245,8 +254,13 @@ e2e_start_icewm() {
 # for X programs. The screen and the input stay the Xvfb display's
 # (E2E_SEAT_DISPLAY): screenshots are taken and the pointer and keys sent there,
 # and reach the programs through the compositor, as a user's would.
+# A case may start a second screen: each weston gets a runtime folder, a socket and
+# a log of its own (weston adds to a log it finds).
+E2E_WESTONS=0
 e2e_start_weston() {
-    local rt="$E2E_DIR/runtime" x
+    local n=$E2E_WESTONS x
+    local rt="$E2E_DIR/runtime$n" log="$E2E_DIR/weston$n.log"
+    E2E_WESTONS=$((n + 1))
     command -v weston >/dev/null && command -v Xwayland >/dev/null ||
         e2e_fail "weston or Xwayland is missing (scripts/setup.sh installs them)"
     mkdir -p "$rt"
@@ -254,24 +268,24 @@ e2e_start_weston() {
     printf '%s\n' '[core]' 'idle-time=0' '[shell]' 'panel-position=none' 'locking=false' \
         'animation=none' 'startup-animation=none' 'close-animation=none' 'focus-animation=none' >"$E2E_DIR/weston.ini"
     XDG_RUNTIME_DIR=$rt weston --backend=x11-backend.so --xwayland --width="$E2E_SCREEN_W" \
-        --height="$E2E_SCREEN_H" --config="$E2E_DIR/weston.ini" --socket=vemi-e2e \
-        --log="$E2E_DIR/weston.log" >"$E2E_DIR/weston.out" 2>&1 &
+        --height="$E2E_SCREEN_H" --config="$E2E_DIR/weston.ini" --socket="vemi-e2e-$n" \
+        --log="$log" >"$E2E_DIR/weston$n.out" 2>&1 &
     E2E_WM_PID=$!
     E2E_PIDS+=("$E2E_WM_PID")
-    e2e_until 15 grep -q 'xserver listening on display' "$E2E_DIR/weston.log" ||
-        e2e_fail "weston did not start Xwayland (weston.log)"
-    x=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$E2E_DIR/weston.log" | tail -n1)
+    e2e_until 15 grep -q 'xserver listening on display' "$log" ||
+        e2e_fail "weston did not start Xwayland ($(basename "$log"))"
+    x=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" | tail -n1)
     E2E_SEAT_DISPLAY=$DISPLAY
     export DISPLAY=$x
     # Xwayland starts with its first client.
-    e2e_until 15 xdpyinfo || e2e_fail "Xwayland $DISPLAY does not answer (weston.log)"
+    e2e_until 15 xdpyinfo || e2e_fail "Xwayland $DISPLAY does not answer ($(basename "$log"))"
     # Xwayland lets in only weston's own user; the reader's session would be its own.
     if [ "$(id -u)" = 0 ] && [ "$E2E_AS_READER" = 1 ] && id -u vemi-reader >/dev/null 2>&1; then
         xhost +si:localuser:vemi-reader >/dev/null || e2e_fail "Xwayland does not let the reader in"
     fi
     e2e_until 15 e2e_wm_announced_or_gone
-    e2e_wm_running && e2e_wm_alive || e2e_fail "weston's window manager did not start (weston.log)"
-    e2e_wm_takes_windows || e2e_fail "weston does not manage X windows (weston.log)"
+    e2e_wm_running && e2e_wm_alive || e2e_fail "weston's window manager did not start ($(basename "$log"))"
+    e2e_wm_takes_windows || e2e_fail "weston does not manage X windows ($(basename "$log"))"
     e2e_log "weston's Xwayland on $DISPLAY"
 }
 

@@ -108,6 +108,38 @@ TEST(DialogLook, ButtonsStandOutFieldsSinkInAndAPressedButtonFlattens) {
     EXPECT_EQ(pressed.Pixel(6, 6), kShadow);
 }
 
+TEST(DialogLook, AnEnlargedEdgeIsTheSmallOnePixelForPixelAndKeepsToTheEdgesOfAnOddSizedBox) {
+    // Lines of an 8 x 8 button, drawn twice as large into a box at (5, 3).
+    auto paint = [](const std::vector<EdgeLine>& lines, Rect box, int f) {
+        Image img(box.x + box.w + 2, box.y + box.h + 2);
+        img.FillAll(kUntouched);
+        for (const EdgeLine& l : lines) img.Fill(ScaledPart({l.x0, l.y0, l.x1 - l.x0 + 1, l.y1 - l.y0 + 1}, box, f), l.color);
+        return img;
+    };
+    Rect inside;
+    const std::vector<EdgeLine> lines = EdgeLines({0, 0, 8, 8}, Edge::Raised, &inside);
+    const Image small = Paint(lines, 8, 8);
+    const Image big = paint(lines, {5, 3, 16, 16}, 2);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(big.Pixel(5 + x, 3 + y), small.Pixel(x / 2, y / 2)) << x << "," << y;
+    EXPECT_EQ(big.Pixel(4, 3), kUntouched);
+    EXPECT_EQ(big.Pixel(21, 19), kUntouched);
+    EXPECT_EQ(ScaledPart(inside, {5, 3, 16, 16}, 2), (Rect{9, 7, 8, 8}));
+    // One of FLTK's own parts, 17 pixels: the far rings still end on its far edges,
+    // the pixel left over lies in the middle.
+    const Image odd = paint(lines, {0, 0, 17, 17}, 2);
+    EXPECT_EQ(odd.Pixel(1, 1), kHighlight);
+    EXPECT_EQ(odd.Pixel(2, 2), kLightEdge);
+    EXPECT_EQ(odd.Pixel(16, 16), kDarkShadow);
+    EXPECT_EQ(odd.Pixel(15, 15), kDarkShadow);
+    EXPECT_EQ(odd.Pixel(14, 14), kShadow);
+    EXPECT_EQ(odd.Pixel(13, 13), kShadow);
+    EXPECT_EQ(odd.Pixel(8, 8), kUntouched);
+    EXPECT_EQ(odd.Pixel(17, 17), kUntouched);
+    // At the program's own size a part is simply moved to the box.
+    EXPECT_EQ(ScaledPart({1, 2, 3, 4}, {10, 20, 8, 8}, 1), (Rect{11, 22, 3, 4}));
+}
+
 TEST(DialogLook, ControlsSitInTheirPanelsAndStandOnTheirColour) {
     Control page(ControlKind::Panel, nullptr, "CPN1");
     page.SetBounds(10, 20, 300, 200);

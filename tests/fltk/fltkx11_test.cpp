@@ -6,6 +6,7 @@
 #include "platform/fltk/Fltkx11.h"
 
 using platform::fltk::RgbToXrgb;
+using platform::fltk::RgbToXrgbEnlarged;
 
 TEST(FltkX11, PixelsBecomeWordsOfRedGreenBlueInTheOrderTheServerIsTold) {
     // Every length up to a few pixels, so that the last pixel, which is converted
@@ -27,4 +28,20 @@ TEST(FltkX11, PixelsBecomeWordsOfRedGreenBlueInTheOrderTheServerIsTold) {
         }
         for (int k = 0; k < 4; ++k) EXPECT_EQ(out[4 * n + k], 0xEE);
     }
+}
+
+TEST(FltkX11, AnEnlargedRowRepeatsEveryWord) {
+    for (int scale = 1; scale <= 3; ++scale)
+        for (int n = 1; n <= 5; ++n) {
+            SCOPED_TRACE(testing::Message() << n << " pixels at " << scale);
+            std::vector<uint8_t> rgb(3 * n);
+            for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(29 * i + 5);
+            std::vector<uint8_t> plain(4 * n);
+            RgbToXrgb(rgb.data(), plain.data(), n);
+            std::vector<uint8_t> out(4 * n * scale + 4, 0xEE);
+            RgbToXrgbEnlarged(rgb.data(), out.data(), n, scale);
+            for (int p = 0; p < n * scale; ++p)
+                for (int k = 0; k < 4; ++k) ASSERT_EQ(out[4 * p + k], plain[4 * (p / scale) + k]) << p;
+            for (int k = 0; k < 4; ++k) EXPECT_EQ(out[4 * n * scale + k], 0xEE);
+        }
 }

@@ -807,7 +807,9 @@ TEST(MenuProgram, TheDiscsProgramCarriesItsIconAndManifest) {
     ASSERT_NE(manifest, nullptr);
     const char* text = static_cast<const char*>(LockResource(LoadResource(m, manifest)));
     const std::string xml(text, SizeofResource(m, manifest));
-    EXPECT_NE(xml.find("<dpiAware"), std::string::npos);
+    // Unaware of the display's scaling: Windows enlarges the menu as a whole.
+    EXPECT_NE(xml.find(">false</dpiAware>"), std::string::npos);
+    EXPECT_NE(xml.find(">unaware</dpiAwareness>"), std::string::npos);
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     // Icons of every size the icon file has, the largest 64 pixels.
     HICON large = nullptr;

@@ -17,7 +17,10 @@ e2e_case() {
     local viewer=$E2E_WID
     e2e_wait_geometry "$viewer" 0 0 1024 768
     e2e_expect_borderless "$viewer"
-    e2e_until "$E2E_WAIT" eval 'e2e_window_state "$viewer" | grep -q _NET_WM_STATE_ABOVE' || e2e_fail "the viewer is not on top"
+    # The size of the screen, it asks for the whole screen, which keeps it above the
+    # others while it is in use.
+    e2e_until "$E2E_WAIT" eval 'e2e_window_state "$viewer" | grep -q _NET_WM_STATE_FULLSCREEN' ||
+        e2e_fail "the viewer is not full-screen: $(e2e_window_state "$viewer")"
 
     # Centred: (1024 - 800) / 2 = 112, (768 - 600) / 2 = 84, black all around.
     local n

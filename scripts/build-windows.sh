@@ -72,3 +72,8 @@ find "$WIN_BUILD_DIR" -name '*.exe' -not -path '*/wine-prefix/*' -not -path '*/C
       exit 1
     fi
   done
+
+# The both-systems disc as the image to burn, made by the native tool (the image
+# writer is the Linux build's): build-windows/sample-disc/vemi-12-2007.iso.
+"$native/tools/vemi-disc" iso --quiet --date 2007-12-01 "$WIN_BUILD_DIR/sample-disc/disc" \
+  "$WIN_BUILD_DIR/sample-disc/vemi-12-2007.iso"

@@ -36,7 +36,12 @@ std::string Q(const std::string& s) {
 
 std::string Tool() { return Q(testsupport::ToolPath()); }
 
-int Shell(const std::string& cmd, std::string* out = nullptr) { return testsupport::RunCommand(cmd + " 2>&1", out); }
+// The readers and xorriso take names to and from Joliet's UTF-16 in the locale's
+// character set: a bare system's C locale has no Polish letters, so they run in
+// UTF-8 whatever the machine's locale is.
+int Shell(const std::string& cmd, std::string* out = nullptr) {
+    return testsupport::RunCommand("export LC_ALL=C.UTF-8; " + cmd + " 2>&1", out);
+}
 
 std::vector<std::string> Lines(const std::string& out, const std::string& prefix) {
     std::vector<std::string> lines;

@@ -10,6 +10,7 @@
 #if VEMI_HAVE_LIBISOFS
 #include <unistd.h>
 
+#include "tools/lib/disccheck.h"
 #include "tools/lib/discfiles.h"
 #include "tools/lib/isoimage.h"
 #include "tools/lib/isolayout.h"
@@ -23,14 +24,6 @@ constexpr const char* kIsoUsage = "iso [--label L] [--date D] [--quiet] DISC OUT
 int Usage() {
     std::fprintf(stderr, "usage: vemi-disc %s\n", kIsoUsage);
     return 2;
-}
-
-std::string Size(uint64_t bytes) {
-    char buf[32];
-    if (bytes < (1u << 20)) std::snprintf(buf, sizeof buf, "%.1f KiB", static_cast<double>(bytes) / (1 << 10));
-    else if (bytes < (1u << 30)) std::snprintf(buf, sizeof buf, "%.1f MiB", static_cast<double>(bytes) / (1 << 20));
-    else std::snprintf(buf, sizeof buf, "%.2f GiB", static_cast<double>(bytes) / (1 << 30));
-    return buf;
 }
 
 // Seconds since 1970 from "1196467200", "@1196467200", "2007-12-01" or
@@ -108,7 +101,7 @@ int RunIso(const std::vector<std::string>& args) {
             const int percent = total ? static_cast<int>(done * 100 / total) : 100;
             if (percent == shown) return;
             shown = percent;
-            std::fprintf(stderr, "\rvemi-disc iso: %3d%% of %s", percent, Size(total).c_str());
+            std::fprintf(stderr, "\rvemi-disc iso: %3d%% of %s", percent, tool::Size(total).c_str());
             std::fflush(stderr);
         };
     tool::IsoWriteResult r;
@@ -122,7 +115,7 @@ int RunIso(const std::vector<std::string>& args) {
     for (const std::string& n : r.notes) std::fprintf(stderr, "vemi-disc: warning: %s\n", n.c_str());
     if (!quiet) {
         const tool::Medium* m = tool::SmallestMediumFor(r.bytes);
-        std::printf("%s: %s, label %s, %zu start-up files first; %s\n", rest[1].c_str(), Size(r.bytes).c_str(), r.label.c_str(),
+        std::printf("%s: %s, label %s, %zu start-up files first; %s\n", rest[1].c_str(), tool::Size(r.bytes).c_str(), r.label.c_str(),
                     r.startup.size(), m ? ("fits " + std::string(m->name)).c_str() : "too big for any disc");
     }
     return 0;

@@ -90,14 +90,6 @@ std::string Plural(size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string Size(uint64_t bytes) {
-    char buf[32];
-    if (bytes < (1u << 20)) std::snprintf(buf, sizeof buf, "%.1f KiB", static_cast<double>(bytes) / (1 << 10));
-    else if (bytes < (1u << 30)) std::snprintf(buf, sizeof buf, "%.1f MiB", static_cast<double>(bytes) / (1 << 20));
-    else std::snprintf(buf, sizeof buf, "%.2f GiB", static_cast<double>(bytes) / (1 << 30));
-    return buf;
-}
-
 // A path inside an archive or below a folder in one spelling: separators alike,
 // "." and empty parts dropped, ".." taken back, letters upper-cased; so a run file
 // named in the catalogue meets the member the installer unpacks under its name.
@@ -758,6 +750,14 @@ void Checker::Image() {
 }
 
 }  // namespace
+
+std::string Size(uint64_t bytes) {
+    char buf[32];
+    if (bytes < (1u << 20)) std::snprintf(buf, sizeof buf, "%.1f KiB", static_cast<double>(bytes) / (1 << 10));
+    else if (bytes < (1u << 30)) std::snprintf(buf, sizeof buf, "%.1f MiB", static_cast<double>(bytes) / (1 << 20));
+    else std::snprintf(buf, sizeof buf, "%.2f GiB", static_cast<double>(bytes) / (1 << 30));
+    return buf;
+}
 
 int CheckResult::Errors() const {
     return static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const CheckFinding& f) { return f.error; }));

@@ -59,4 +59,7 @@ std::string FormatFinding(const CheckFinding& f);
 // The closing lines: what was checked, how long it took, how many errors and warnings.
 std::string FormatSummary(const CheckResult& r);
 
+// A size as the tool prints it: "12.3 KiB", "4.5 MiB", "1.23 GiB".
+std::string Size(uint64_t bytes);
+
 }  // namespace tool

@@ -19,6 +19,10 @@ e2e_fail() {
         printf -- '--- program output (last 40 lines) ---\n' >&2
         tail -n 40 "$E2E_APP_OUT" >&2
     fi
+    if [ -s "$E2E_DIR/app.err" ]; then
+        printf -- '--- program errors (last 20 lines) ---\n' >&2
+        tail -n 20 "$E2E_DIR/app.err" >&2
+    fi
     exit 1
 }
 
@@ -258,7 +262,7 @@ e2e_start_icewm() {
 # a log of its own (weston adds to a log it finds).
 E2E_WESTONS=0
 e2e_start_weston() {
-    local n=$E2E_WESTONS x
+    local n=$E2E_WESTONS x x11
     local rt="$E2E_DIR/runtime$n" log="$E2E_DIR/weston$n.log"
     E2E_WESTONS=$((n + 1))
     command -v weston >/dev/null && command -v Xwayland >/dev/null ||
@@ -276,6 +280,14 @@ e2e_start_weston() {
         e2e_fail "weston did not start Xwayland ($(basename "$log"))"
     x=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" | tail -n1)
     E2E_SEAT_DISPLAY=$DISPLAY
+    # weston follows the pointer by its moves from where it last entered weston's
+    # window; a window made under the pointer may miss that entry, and weston's
+    # pointer is then off from the seat's for the whole run (a click lands beside
+    # its place). Hidden and shown again, the window is entered where the pointer is.
+    x11=$(sed -n 's/.*x11 output .*window id \([0-9]*\).*/\1/p' "$log" | tail -n1)
+    [ -n "$x11" ] || e2e_fail "weston named no window of its own ($(basename "$log"))"
+    xdotool windowunmap --sync "$x11" && xdotool windowmap --sync "$x11" ||
+        e2e_fail "weston's window could not be shown again"
     export DISPLAY=$x
     # Xwayland starts with its first client.
     e2e_until 15 xdpyinfo || e2e_fail "Xwayland $DISPLAY does not answer ($(basename "$log"))"
@@ -430,12 +442,27 @@ e2e_wait_pixel() {
 # Waits for the program to end; fails unless its exit code is want (default 0).
 e2e_expect_exit() {
     local want=${1:-0} timeout=${2:-$E2E_WAIT} code
-    e2e_until "$timeout" e2e_app_ended || e2e_fail "program did not end"
+    e2e_until "$timeout" e2e_app_ended ||
+        e2e_fail "program did not end ($(e2e_app_state))"
     wait "$E2E_APP_PID"
     code=$?
     [ "$code" = "$want" ] || e2e_fail "exit code $code, expected $want"
 }
 e2e_app_ended() { ! kill -0 "$E2E_APP_PID" 2>/dev/null; }
+# What a program that did not end was doing, for the failure's message: its state
+# and where it waits, its windows, and where the pointer was.
+e2e_app_state() {
+    local pid
+    local child
+    pid=$E2E_APP_PID
+    # (the reader's account runs it through a chain of starters: the last one is it)
+    while child=$(pgrep -n -P "$pid" 2>/dev/null); do pid=$child; done
+    printf 'state %s, waits in %s; windows: %s; pointer %s' \
+        "$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)" "$(cat "/proc/$pid/wchan" 2>/dev/null)" \
+        "$(xdotool search --onlyvisible --name . 2>/dev/null | while read -r w; do
+            printf '%s "%s" ' "$w" "$(xdotool getwindowname "$w" 2>/dev/null)"; done)" \
+        "$(xdotool getmouselocation 2>/dev/null)"
+}
 
 # Mouse and keys, by screen position. (xdotool's own --sync waits forever when the
 # pointer is already where it is sent, hence the check of our own.)
@@ -444,8 +471,17 @@ e2e_move() {
     DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool mousemove "$1" "$2"
     e2e_until "$E2E_WAIT" e2e_pointer_at "$1" "$2" || e2e_fail "pointer did not reach $1,$2"
 }
+# Under a compositor the seat's pointer is where xdotool put it at once, but the X
+# windows learn of it only when the compositor passes the move on: a click sent
+# before then has been seen to miss the window on a busy machine. So a click
+# waits until the windows' own server has the pointer there too.
+e2e_inner_pointer_at() { [ "$(xdotool getmouselocation --shell | sed -n 's/^[XY]=//p' | tr '\n' ' ')" = "$1 $2 " ]; }
 e2e_click() {
     e2e_move "$1" "$2"
+    if [ -n "${E2E_SEAT_DISPLAY:-}" ]; then
+        e2e_until "$E2E_WAIT" e2e_inner_pointer_at "$1" "$2" ||
+            e2e_fail "the compositor did not pass the pointer to $1,$2 (X server has $(xdotool getmouselocation))"
+    fi
     DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool click "${3:-1}"
 }
 e2e_key() { DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool key --clearmodifiers "$@"; }

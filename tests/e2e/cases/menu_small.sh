@@ -14,9 +14,6 @@ CORE="743x598"
 # Whether the core's interior shows at screen (x, y) as it did on the 800 x 600
 # screen (the picture strip.png, at (28, 1)).
 core_at() {
-    # The pointer put to its place again before each look: weston has been seen to
-    # draw it where a move had not reached yet.
-    [ -z "${REST_AT:-}" ] || e2e_move $REST_AT
     e2e_shot "$3"
     [ "$(compare -metric AE "$E2E_SHOT[$CORE+$1+$2]" "$E2E_DIR/strip.png[$CORE+28+1]" null: 2>&1)" = 0 ]
 }
@@ -28,8 +25,7 @@ wait_core_at() {
 # the menu is lit (and under weston, whose screenshots show the pointer, it is in
 # the same place of the picture).
 rest_pointer() {
-    REST_AT="$((512 + $1)) $((384 + $2))"
-    e2e_move $REST_AT
+    e2e_move $((512 + $1)) $((384 + $2))
 }
 
 covers_screen() {

@@ -83,3 +83,88 @@ menu_restore() {
     # shellcheck disable=SC2086
     menu_wait_region restored $MENU_SHOT_TOP "$ref"
 }
+
+# --- the wizard (install and copy) ---
+
+# The wizard's window, by its caption: WIZ.
+menu_find_wizard() {
+    WIZ=$(xdotool search --onlyvisible --name '^VEMI CD/DVD Instalator$' 2>/dev/null | head -n 1)
+    [ -n "$WIZ" ]
+}
+menu_wizard_gone() { ! menu_find_wizard; }
+
+# Clicks the menu's button at (x, y) and waits for the wizard it opens to settle;
+# WIZ is the wizard, E2E_X, E2E_Y, E2E_W and E2E_H its place.
+menu_open_wizard() {
+    local what=$1
+    e2e_click "$2" "$3"
+    e2e_until "$E2E_WAIT" menu_find_wizard || e2e_fail "the $what button opened no wizard"
+    e2e_wait_geometry_settled "$WIZ"
+}
+
+# OK on the wizard's last page (at the given scale, 1 unless told), and the wizard
+# closes.
+menu_wizard_ok() {
+    local s=${1:-1}
+    e2e_click_client "$WIZ" $((s * (416 + 37))) $((s * (320 + 12)))
+    e2e_until "$E2E_WAIT" menu_wizard_gone || e2e_fail "OK did not close the wizard"
+}
+
+# The title of the page showing now, read from the desktop's point of view: the
+# header band's title differs from page to page, so a changed band is a new page.
+# Takes a screenshot and sets BAND to a checksum of the band's pixels.
+menu_band_sum() {
+    e2e_shot "$1"
+    BAND=""
+    e2e_geometry "$WIZ" || return 1
+    BAND=$(convert "$E2E_SHOT" -crop "400x40+$E2E_X+$E2E_Y" +repage -format '%#' info:)
+}
+# Waits for the band to differ from the checksum given; PAGE_SUM is the new one.
+menu_wait_page_change() {
+    local before=$1 what=$2
+    for _ in $(seq 1 $((E2E_WAIT * 10))); do
+        menu_band_sum "$what"
+        [ -n "$BAND" ] && [ "$BAND" != "$before" ] && PAGE_SUM=$BAND && return 0
+        sleep 0.1
+    done
+    e2e_fail "$what: the wizard stayed on its page"
+}
+
+# The installed folder holds the ZIP archive's files, byte for byte (bsdtar reads
+# the archive's names in the code page the disc's archives use).
+menu_expect_unpacked() {
+    local archive=$1 target=$2 list
+    [ -d "$target" ] || e2e_fail "nothing was installed in $target"
+    list=$(mktemp -d)
+    (cd "$list" && LC_ALL=C.UTF-8 bsdtar --options hdrcharset=CP852 -xf "$archive") || e2e_fail "bsdtar cannot read $archive"
+    diff -r "$list" "$target" >"$E2E_DIR/diff.txt" 2>&1 || e2e_fail "installed files differ from the archive: $(head -5 "$E2E_DIR/diff.txt")"
+    rm -rf "$list"
+}
+
+# Kreator Stron, the third row, a folder on the disc, copied by the copy wizard
+# from the disc's folder src to drive C: (folder c): everything arrives, writable
+# (a pressed disc's files are read-only), and its setup program may still run. The
+# last page is kept as wizard-7.png.
+menu_copy_kreator() {
+    local src=$1 c=$2
+    e2e_click "$(menu_row_x 1)" "$(menu_row_y 3)"
+    # shellcheck disable=SC2086
+    menu_wait_region kreator $MENU_SHOT_TOP "$(menu_small kreator1.jpg)"
+    menu_open_wizard copy 936 366
+    e2e_shot copy1
+    xdotool windowactivate --sync "$WIZ" 2>/dev/null || true
+    e2e_key Return
+    local dst="$c/VEMI - kopie programów/Kreator Stron Internetowych Professional Edition 2008 – pełna wersja dla Czytelników VEMI"
+    e2e_until "$E2E_WAIT" test -f "$dst/dane/program.dat" || e2e_fail "nothing arrived in $dst: $(find "$c" | head)"
+    # The last page: "Kopiowanie zakończone." with the folder; OK closes it.
+    sleep 0.5
+    e2e_shot copy7
+    cp "$E2E_SHOT" "$E2E_DIR/wizard-7.png"
+    menu_wizard_ok
+    diff -r "$src" "$dst" >"$E2E_DIR/diff.txt" 2>&1 || e2e_fail "the copy differs: $(head -5 "$E2E_DIR/diff.txt")"
+    local f
+    while IFS= read -r -d '' f; do
+        [ -w "$f" ] || e2e_fail "$f arrived read-only"
+    done < <(find "$dst" -print0)
+    [ -x "$dst/instaluj.exe" ] || e2e_fail "the setup program lost its right to run"
+}

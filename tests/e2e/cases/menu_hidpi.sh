@@ -7,12 +7,6 @@
 # as hidpi.png (docs/menu-hidpi.png).
 E2E_SCREEN=2048x1536
 
-# The wizard's window, by its caption.
-find_wizard() {
-    WIZ=$(xdotool search --onlyvisible --name '^VEMI CD/DVD Instalator$' 2>/dev/null | head -n 1)
-    [ -n "$WIZ" ]
-}
-wizard_gone() { ! find_wizard; }
 # The question the wizard asks before it stops: a window of the menu's title.
 find_question() {
     local w
@@ -67,9 +61,7 @@ e2e_case() {
     # Back to Malarz 3; its install button opens the wizard, twice its size.
     e2e_click $((2 * $(menu_row_x 1))) $((2 * $(menu_row_y 1)))
     sleep 0.5
-    e2e_click $((2 * 829)) $((2 * 364))
-    e2e_until "$E2E_WAIT" find_wizard || e2e_fail "the install button opened no wizard"
-    e2e_wait_geometry_settled "$WIZ"
+    menu_open_wizard install $((2 * 829)) $((2 * 364))
     [ "$E2E_W" -eq 1004 ] && [ "$E2E_H" -eq 708 ] || e2e_fail "the wizard is ${E2E_W}x$E2E_H, not 1004x708"
     local cx=$((E2E_X + E2E_W / 2))
     [ $((cx - 1024)) -le 4 ] && [ $((1024 - cx)) -le 4 ] || e2e_fail "the wizard is not centred across ($E2E_X)"
@@ -86,7 +78,7 @@ e2e_case() {
     [ "$E2E_H" -eq 220 ] || e2e_fail "the question is ${E2E_W}x$E2E_H, not 220 high"
     xdotool windowactivate --sync "$QUESTION" 2>/dev/null || true
     e2e_key Return
-    e2e_until "$E2E_WAIT" wizard_gone || e2e_fail "the wizard stayed after the answer"
+    e2e_until "$E2E_WAIT" menu_wizard_gone || e2e_fail "the wizard stayed after the answer"
 
     e2e_click $((2 * 1005)) $((2 * 121))
     e2e_expect_exit 0

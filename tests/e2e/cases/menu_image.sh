@@ -15,30 +15,6 @@ E2E_SCREEN=1024x768
 
 E2E_SKIPPED=77
 
-find_wizard() {
-    WIZ=$(xdotool search --onlyvisible --name '^VEMI CD/DVD Instalator$' 2>/dev/null | head -n 1)
-    [ -n "$WIZ" ]
-}
-wizard_gone() { ! find_wizard; }
-copied() { [ -f "$1" ]; }
-
-# A checksum of the wizard's header band, which differs from page to page.
-band_sum() {
-    e2e_shot "$1"
-    BAND=""
-    e2e_geometry "$WIZ" || return 1
-    BAND=$(convert "$E2E_SHOT" -crop "400x40+$E2E_X+$E2E_Y" +repage -format '%#' info:)
-}
-wait_page_change() {
-    local before=$1 what=$2
-    for _ in $(seq 1 $((E2E_WAIT * 10))); do
-        band_sum "$what"
-        [ -n "$BAND" ] && [ "$BAND" != "$before" ] && PAGE_SUM=$BAND && return 0
-        sleep 0.1
-    done
-    e2e_fail "$what: the wizard stayed on its page"
-}
-
 image_skip() {
     e2e_log "skipped: $*"
     exit "$E2E_SKIPPED"
@@ -149,49 +125,22 @@ e2e_case() {
     e2e_click "$(menu_row_x 1)" "$(menu_row_y 1)"
     # shellcheck disable=SC2086
     menu_wait_region malarz $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
-    e2e_click 829 364
-    e2e_until "$E2E_WAIT" find_wizard || e2e_fail "the install button opened no wizard"
-    e2e_wait_geometry_settled "$WIZ"
-    band_sum install1
+    menu_open_wizard install 829 364
+    menu_band_sum install1
     PAGE_SUM=$BAND
     xdotool windowactivate --sync "$WIZ" 2>/dev/null || true
     local page
     for page in install2 install3 install5; do
         e2e_key Return
-        wait_page_change "$PAGE_SUM" "$page"
+        menu_wait_page_change "$PAGE_SUM" "$page"
     done
-    e2e_click_client "$WIZ" $((416 + 37)) $((320 + 12))
-    e2e_until "$E2E_WAIT" wizard_gone || e2e_fail "OK did not close the wizard"
+    menu_wizard_ok
     e2e_wait_line 'Malarz 3 .* the program z płyty'
-    local target="$c/VEMI-12-2007/Malarz 3" list
-    list=$(mktemp -d)
-    (cd "$list" && bsdtar --options hdrcharset=CP852 -xf "$MENU_DISC/Programy/PelneWersje/Malarz3.zip") || e2e_fail "bsdtar cannot read the archive"
-    diff -r "$list" "$target" >"$E2E_DIR/diff.txt" 2>&1 || e2e_fail "installed files differ from the archive: $(head -5 "$E2E_DIR/diff.txt")"
-    rm -rf "$list"
+    menu_expect_unpacked "$MENU_DISC/Programy/PelneWersje/Malarz3.zip" "$c/VEMI-12-2007/Malarz 3"
 
     # Kreator Stron's folder copied to C:, everything writable there although the
     # disc's files are read-only.
-    e2e_click "$(menu_row_x 1)" "$(menu_row_y 3)"
-    # shellcheck disable=SC2086
-    menu_wait_region kreator $MENU_SHOT_TOP "$(menu_small kreator1.jpg)"
-    e2e_click 936 366
-    e2e_until "$E2E_WAIT" find_wizard || e2e_fail "the copy button opened no wizard"
-    e2e_wait_geometry_settled "$WIZ"
-    xdotool windowactivate --sync "$WIZ" 2>/dev/null || true
-    e2e_key Return
-    local dst="$c/VEMI - kopie programów/Kreator Stron Internetowych Professional Edition 2008 – pełna wersja dla Czytelników VEMI"
-    e2e_until "$E2E_WAIT" copied "$dst/dane/program.dat" || e2e_fail "nothing arrived in $dst: $(find "$c" | head)"
-    sleep 0.5
-    e2e_shot copied
-    e2e_click_client "$WIZ" $((416 + 37)) $((320 + 12))
-    e2e_until "$E2E_WAIT" wizard_gone || e2e_fail "OK did not close the wizard"
-    diff -r "$MENU_DISC/Programy/PelneWersje/KreatorStron" "$dst" >"$E2E_DIR/diff.txt" 2>&1 ||
-        e2e_fail "the copy differs: $(head -5 "$E2E_DIR/diff.txt")"
-    local f
-    while IFS= read -r -d '' f; do
-        [ -w "$f" ] || e2e_fail "$f arrived read-only"
-    done < <(find "$dst" -print0)
-    [ -x "$dst/instaluj.exe" ] || e2e_fail "the setup program lost its right to run"
+    menu_copy_kreator "$MENU_DISC/Programy/PelneWersje/KreatorStron" "$c"
 
     # Leaving runs the disc's exit program.
     e2e_click $MENU_CLOSE

@@ -7,32 +7,6 @@
 # Screenshots of the pages go to the case's folder (docs/ keeps copies).
 E2E_SCREEN=1024x768
 
-# The wizard's window, by its caption.
-find_wizard() {
-    WIZ=$(xdotool search --onlyvisible --name '^VEMI CD/DVD Instalator$' 2>/dev/null | head -n 1)
-    [ -n "$WIZ" ]
-}
-wizard_gone() { ! find_wizard; }
-
-# The title of the page showing now, read from the desktop's point of view: the
-# header band's title differs from page to page, so a changed band is a new page.
-# Takes a screenshot and sets BAND to a checksum of the band's pixels.
-band_sum() {
-    e2e_shot "$1"
-    BAND=""
-    e2e_geometry "$WIZ" || return 1
-    BAND=$(convert "$E2E_SHOT" -crop "400x40+$E2E_X+$E2E_Y" +repage -format '%#' info:)
-}
-wait_page_change() {
-    local before=$1 what=$2
-    for _ in $(seq 1 $((E2E_WAIT * 10))); do
-        band_sum "$what"
-        [ -n "$BAND" ] && [ "$BAND" != "$before" ] && PAGE_SUM=$BAND && return 0
-        sleep 0.1
-    done
-    e2e_fail "$what: the wizard stayed on its page"
-}
-
 e2e_case() {
     . "$here/menu_lib.sh"
     local c="$E2E_DIR/c" xdg="$E2E_DIR/xdg"
@@ -49,14 +23,12 @@ e2e_case() {
     menu_wait_region first $MENU_SHOT_TOP "$(menu_small malarz1.jpg)"
 
     # Malarz 3 is selected: its install button opens the wizard in front of the menu.
-    e2e_click 829 364
-    e2e_until "$E2E_WAIT" find_wizard || e2e_fail "the install button opened no wizard"
-    e2e_wait_geometry_settled "$WIZ"
+    menu_open_wizard install 829 364
     [ "$E2E_W" -eq 502 ] && [ "$E2E_H" -eq 354 ] || e2e_fail "the wizard is ${E2E_W}x$E2E_H, not 502x354"
     local cx=$((E2E_X + E2E_W / 2)) cy=$((E2E_Y + E2E_H / 2))
     [ $((cx - 512)) -le 2 ] && [ $((512 - cx)) -le 2 ] || e2e_fail "the wizard is not centred across ($E2E_X)"
     [ "$cy" -ge 370 ] && [ "$cy" -le 410 ] || e2e_fail "the wizard is not centred down ($E2E_Y)"
-    band_sum page1
+    menu_band_sum page1
     PAGE_SUM=$BAND
     cp "$E2E_SHOT" "$E2E_DIR/wizard-1.png"
     # The menu, which stays on top, does not hide it: the band's white shows.
@@ -65,12 +37,12 @@ e2e_case() {
     # A click on the menu does nothing while the wizard is open.
     e2e_click 500 300
     sleep 0.3
-    find_wizard || e2e_fail "a click on the menu closed the wizard"
+    menu_find_wizard || e2e_fail "a click on the menu closed the wizard"
 
     # Enter on each page: the group page, the summary, then the installation.
     xdotool windowactivate --sync "$WIZ" 2>/dev/null || true
     e2e_key Return
-    wait_page_change "$PAGE_SUM" page2
+    menu_wait_page_change "$PAGE_SUM" page2
     cp "$E2E_SHOT" "$E2E_DIR/wizard-2.png"
     # A group of one's own, with Polish letters, typed over the proposal (the
     # group field has the focus on this page).
@@ -78,25 +50,20 @@ e2e_case() {
     xdotool type --delay 30 "Moje gry źółć"
     sleep 0.3
     e2e_key Return
-    wait_page_change "$PAGE_SUM" page3
+    menu_wait_page_change "$PAGE_SUM" page3
     cp "$E2E_SHOT" "$E2E_DIR/wizard-3.png"
     e2e_key Return
-    wait_page_change "$PAGE_SUM" page5
+    menu_wait_page_change "$PAGE_SUM" page5
     cp "$E2E_SHOT" "$E2E_DIR/wizard-5.png"
 
     # OK at the end: "Uruchom teraz" is ticked, so the program starts from its new
     # folder (the sample disc's program says so on the menu's terminal).
-    e2e_click_client "$WIZ" $((416 + 37)) $((320 + 12))
-    e2e_until "$E2E_WAIT" wizard_gone || e2e_fail "OK did not close the wizard"
+    menu_wizard_ok
     e2e_wait_line 'Malarz 3 .* the program z płyty'
 
     # The files are the archive's, byte for byte.
-    local target="$c/VEMI-12-2007/Malarz 3" list
-    [ -d "$target" ] || e2e_fail "nothing was installed in $target"
-    list=$(mktemp -d)
-    (cd "$list" && LC_ALL=C.UTF-8 bsdtar --options hdrcharset=CP852 -xf "$MENU_DISC/Programy/PelneWersje/Malarz3.zip") || e2e_fail "bsdtar cannot read the archive"
-    diff -r "$list" "$target" >"$E2E_DIR/diff.txt" 2>&1 || e2e_fail "installed files differ from the archive: $(head -5 "$E2E_DIR/diff.txt")"
-    rm -rf "$list"
+    local target="$c/VEMI-12-2007/Malarz 3"
+    menu_expect_unpacked "$MENU_DISC/Programy/PelneWersje/Malarz3.zip" "$target"
 
     # The shortcut: the reader's own, since the all-users menu is not the reader's
     # to write; in the typed group, valid, starting the program in its folder; the
@@ -116,18 +83,15 @@ e2e_case() {
     e2e_click "$(menu_row_x 1)" "$y"
     # shellcheck disable=SC2086
     menu_wait_region biuro $MENU_SHOT_TOP "$(menu_small biuro1.jpg)"
-    e2e_click 829 364
-    e2e_until "$E2E_WAIT" find_wizard || e2e_fail "the install button opened no wizard for Biuro Domowe"
-    e2e_wait_geometry_settled "$WIZ"
+    menu_open_wizard install 829 364
     [ -d "$c/Wersje_instalacyjne" ] || e2e_fail "the temporary folder was not made at once"
-    band_sum setup1
+    menu_band_sum setup1
     PAGE_SUM=$BAND
     xdotool windowactivate --sync "$WIZ" 2>/dev/null || true
     e2e_key Return
-    wait_page_change "$PAGE_SUM" setup6
+    menu_wait_page_change "$PAGE_SUM" setup6
     cp "$E2E_SHOT" "$E2E_DIR/wizard-6.png"
-    e2e_click_client "$WIZ" $((416 + 37)) $((320 + 12))
-    e2e_until "$E2E_WAIT" wizard_gone || e2e_fail "OK did not close the wizard"
+    menu_wizard_ok
     e2e_wait_line 'Biuro Domowe 2007 .* instalator'
     [ -f "$c/Wersje_instalacyjne/Biuro Domowe 2007/setup.exe" ] || e2e_fail "setup.exe was not unpacked"
 

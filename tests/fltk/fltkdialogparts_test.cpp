@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "platform/fltk/Fltkdialogparts.h"
@@ -27,85 +28,68 @@ Image Paint(const std::vector<EdgeLine>& lines, int w, int h) {
 
 const Rgb kUntouched{1, 2, 3};
 
+// A picture's pixels that must have the given colours.
+struct Look {
+    const char* what;
+    std::vector<EdgeLine> lines;
+    int w, h;
+    std::vector<std::tuple<int, int, Rgb>> pixels;
+};
+
+void ExpectLooks(const std::vector<Look>& looks) {
+    for (const Look& look : looks) {
+        const Image img = Paint(look.lines, look.w, look.h);
+        for (const auto& [x, y, color] : look.pixels) EXPECT_EQ(img.Pixel(x, y), color) << look.what << " at " << x << "," << y;
+    }
+}
+
 }  // namespace
 
 TEST(DialogLook, PanelBevelsAreOnePixelLightAndShadowEdges) {
-    Rect inside;
-    // Raised: light along the top and left, shadow along the bottom and right; the
-    // far corners belong to the shadow.
-    Image raised = Paint(BevelLines({0, 0, 10, 6}, Bevel::Raised, Bevel::None, &inside), 10, 6);
-    EXPECT_EQ(raised.Pixel(0, 0), kHighlight);
-    EXPECT_EQ(raised.Pixel(5, 0), kHighlight);
-    EXPECT_EQ(raised.Pixel(0, 3), kHighlight);
-    EXPECT_EQ(raised.Pixel(9, 0), kShadow);
-    EXPECT_EQ(raised.Pixel(0, 5), kShadow);
-    EXPECT_EQ(raised.Pixel(9, 5), kShadow);
-    EXPECT_EQ(raised.Pixel(5, 5), kShadow);
-    EXPECT_EQ(raised.Pixel(1, 1), kUntouched);
-    EXPECT_EQ(inside, (Rect{1, 1, 8, 4}));
-
-    // Lowered is the other way round.
-    Image lowered = Paint(BevelLines({0, 0, 10, 6}, Bevel::Lowered, Bevel::None, nullptr), 10, 6);
-    EXPECT_EQ(lowered.Pixel(0, 0), kShadow);
-    EXPECT_EQ(lowered.Pixel(9, 5), kHighlight);
-    EXPECT_EQ(lowered.Pixel(4, 5), kHighlight);
-
-    // The header band: a lowered outer and a raised inner bevel, one inside the other.
-    Image both = Paint(BevelLines({0, 0, 10, 6}, Bevel::Lowered, Bevel::Raised, &inside), 10, 6);
-    EXPECT_EQ(both.Pixel(0, 0), kShadow);
-    EXPECT_EQ(both.Pixel(1, 1), kHighlight);
-    EXPECT_EQ(both.Pixel(8, 4), kShadow);
-    EXPECT_EQ(both.Pixel(9, 5), kHighlight);
-    EXPECT_EQ(both.Pixel(2, 2), kUntouched);
-    EXPECT_EQ(inside, (Rect{2, 2, 6, 2}));
-
-    // A panel two pixels high with a lowered outer bevel is an etched rule: a grey
-    // line over a white one, with nothing left for the panel's colour.
-    Image rule = Paint(BevelLines({0, 0, 20, 2}, Bevel::Lowered, Bevel::None, &inside), 20, 2);
-    for (int x = 0; x < 19; ++x) {
-        EXPECT_EQ(rule.Pixel(x, 0), kShadow) << x;
-        EXPECT_EQ(rule.Pixel(x, 1), kHighlight) << x;
-    }
-    EXPECT_TRUE(inside.Empty());
-
-    // Without bevels nothing is drawn and the colour fills everything; the lines
-    // follow the panel's place in the window.
-    EXPECT_TRUE(BevelLines({3, 4, 10, 6}, Bevel::None, Bevel::None, &inside).empty());
-    EXPECT_EQ(inside, (Rect{3, 4, 10, 6}));
-    Image moved = Paint(BevelLines({3, 4, 5, 3}, Bevel::Raised, Bevel::None, nullptr), 10, 8);
-    EXPECT_EQ(moved.Pixel(2, 4), kUntouched);
-    EXPECT_EQ(moved.Pixel(3, 4), kHighlight);
-    EXPECT_EQ(moved.Pixel(7, 6), kShadow);
-    EXPECT_EQ(moved.Pixel(8, 7), kUntouched);
-    // Degenerate sizes draw nothing outside themselves.
+    Rect raised, both, rule, none;
+    ExpectLooks({
+        // Raised: light along the top and left, shadow along the bottom and right;
+        // the far corners belong to the shadow.
+        {"raised", BevelLines({0, 0, 10, 6}, Bevel::Raised, Bevel::None, &raised), 10, 6,
+         {{0, 0, kHighlight}, {5, 0, kHighlight}, {0, 3, kHighlight}, {9, 0, kShadow}, {0, 5, kShadow},
+          {9, 5, kShadow}, {5, 5, kShadow}, {1, 1, kUntouched}}},
+        // Lowered is the other way round.
+        {"lowered", BevelLines({0, 0, 10, 6}, Bevel::Lowered, Bevel::None, nullptr), 10, 6,
+         {{0, 0, kShadow}, {9, 5, kHighlight}, {4, 5, kHighlight}}},
+        // The header band: a lowered outer and a raised inner bevel, one inside the other.
+        {"header band", BevelLines({0, 0, 10, 6}, Bevel::Lowered, Bevel::Raised, &both), 10, 6,
+         {{0, 0, kShadow}, {1, 1, kHighlight}, {8, 4, kShadow}, {9, 5, kHighlight}, {2, 2, kUntouched}}},
+        // A panel two pixels high with a lowered outer bevel is an etched rule: a
+        // grey line over a white one, with nothing left for the panel's colour.
+        {"rule", BevelLines({0, 0, 20, 2}, Bevel::Lowered, Bevel::None, &rule), 20, 2,
+         {{0, 0, kShadow}, {10, 0, kShadow}, {18, 0, kShadow}, {0, 1, kHighlight}, {10, 1, kHighlight}, {18, 1, kHighlight}}},
+        // The lines follow the panel's place in the window.
+        {"moved", BevelLines({3, 4, 5, 3}, Bevel::Raised, Bevel::None, nullptr), 10, 8,
+         {{2, 4, kUntouched}, {3, 4, kHighlight}, {7, 6, kShadow}, {8, 7, kUntouched}}},
+        // Degenerate sizes draw nothing outside themselves.
+        {"dot", BevelLines({1, 1, 1, 1}, Bevel::Raised, Bevel::None, nullptr), 3, 3,
+         {{1, 1, kShadow}, {0, 0, kUntouched}, {2, 2, kUntouched}}},
+    });
+    EXPECT_EQ(raised, (Rect{1, 1, 8, 4}));
+    EXPECT_EQ(both, (Rect{2, 2, 6, 2}));
+    EXPECT_TRUE(rule.Empty());
+    // Without bevels nothing is drawn and the colour fills everything.
+    EXPECT_TRUE(BevelLines({3, 4, 10, 6}, Bevel::None, Bevel::None, &none).empty());
+    EXPECT_EQ(none, (Rect{3, 4, 10, 6}));
     EXPECT_TRUE(BevelLines({0, 0, 0, 5}, Bevel::Raised, Bevel::Raised, nullptr).empty());
-    Image dot = Paint(BevelLines({1, 1, 1, 1}, Bevel::Raised, Bevel::None, nullptr), 3, 3);
-    EXPECT_EQ(dot.Pixel(1, 1), kShadow);
-    EXPECT_EQ(dot.Pixel(0, 0), kUntouched);
-    EXPECT_EQ(dot.Pixel(2, 2), kUntouched);
 }
 
 TEST(DialogLook, ButtonsStandOutFieldsSinkInAndAPressedButtonFlattens) {
     Rect inside;
-    Image button = Paint(EdgeLines({0, 0, 8, 8}, Edge::Raised, &inside), 8, 8);
-    EXPECT_EQ(button.Pixel(0, 0), kHighlight);
-    EXPECT_EQ(button.Pixel(7, 7), kDarkShadow);
-    EXPECT_EQ(button.Pixel(1, 1), kLightEdge);
-    EXPECT_EQ(button.Pixel(6, 6), kShadow);
+    ExpectLooks({
+        {"button", EdgeLines({0, 0, 8, 8}, Edge::Raised, &inside), 8, 8,
+         {{0, 0, kHighlight}, {7, 7, kDarkShadow}, {1, 1, kLightEdge}, {6, 6, kShadow}}},
+        {"field", EdgeLines({0, 0, 8, 8}, Edge::Sunken, nullptr), 8, 8,
+         {{0, 0, kShadow}, {7, 7, kHighlight}, {1, 1, kDarkShadow}, {6, 6, kLightEdge}, {3, 3, kUntouched}}},
+        {"pressed", EdgeLines({0, 0, 8, 8}, Edge::Pressed, nullptr), 8, 8,
+         {{0, 0, kDarkShadow}, {7, 7, kDarkShadow}, {1, 1, kShadow}, {6, 6, kShadow}}},
+    });
     EXPECT_EQ(inside, (Rect{2, 2, 4, 4}));
-
-    Image field = Paint(EdgeLines({0, 0, 8, 8}, Edge::Sunken, &inside), 8, 8);
-    EXPECT_EQ(field.Pixel(0, 0), kShadow);
-    EXPECT_EQ(field.Pixel(7, 7), kHighlight);
-    EXPECT_EQ(field.Pixel(1, 1), kDarkShadow);
-    EXPECT_EQ(field.Pixel(6, 6), kLightEdge);
-    EXPECT_EQ(field.Pixel(3, 3), kUntouched);
-
-    Image pressed = Paint(EdgeLines({0, 0, 8, 8}, Edge::Pressed, &inside), 8, 8);
-    EXPECT_EQ(pressed.Pixel(0, 0), kDarkShadow);
-    EXPECT_EQ(pressed.Pixel(7, 7), kDarkShadow);
-    EXPECT_EQ(pressed.Pixel(1, 1), kShadow);
-    EXPECT_EQ(pressed.Pixel(6, 6), kShadow);
 }
 
 TEST(DialogLook, AnEnlargedEdgeIsTheSmallOnePixelForPixelAndKeepsToTheEdgesOfAnOddSizedBox) {

@@ -23,6 +23,8 @@
 # are missing (for the system's own python3); needs /dev/fuse (root, or a container that passes it through).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=lib.sh
+. bench/lib.sh
 BUILD_DIR=${BUILD_DIR:-build}
 RUNS=7
 DRIVE=dvd8
@@ -90,18 +92,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -br 3>"$WORK/display" 2>"$WORK/xvfb.log" &
-PIDS+=($!)
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-[ -s "$WORK/display" ] || { echo "coldstart_bench: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$WORK/display")"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-if [ "${NO_WM:-0}" != 1 ]; then
-  openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-  PIDS+=($!)
-  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
-  sleep 0.5
-fi
+bench_screen coldstart_bench
 
 # One start from a drive mounted for it alone; appends "first_paint_ms=... requests=..."
 # to $1. The host's own libraries and fonts stay warm: a reader's machine has them.
@@ -124,24 +115,22 @@ cold_start() {
 : >"$WORK/runs"
 for _ in $(seq "$RUNS"); do cold_start "$WORK/runs"; done
 
-# The values of one key=value field over the runs: their median, and their range.
-values() { grep -o "\b$1=[0-9.]*" "$2" | cut -d= -f2 | sort -g; }
-median() { values "$1" "$2" | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-range() { values "$1" "$2" | awk 'NR == 1 {lo = $1} {hi = $1} END {printf "%.0f-%.0f", lo, hi}'; }
-FP=$(median first_paint_ms "$WORK/runs")
+# The range of one key=value field over the runs.
+range() { bench_values "$1" "$2" | awk 'NR == 1 {lo = $1} {hi = $1} END {printf "%.0f-%.0f", lo, hi}'; }
+FP=$(bench_median first_paint_ms "$WORK/runs")
 if [ -n "$IMAGE" ]; then
   echo "cold start from a simulated drive ($DRIVE: $RATE MB/s, $SEEK ms seek, $JUMP ms jump of up to 1 MiB) reading $(basename "$IMAGE"), median of $RUNS starts:"
 else
   echo "cold start from a simulated drive ($DRIVE: $RATE MB/s, $SEEK ms seek, $JUMP ms jump in a file), median of $RUNS starts:"
 fi
 printf '  first paint      %8.0f ms   (%s ms)\n' "$FP" "$(range first_paint_ms "$WORK/runs")"
-awk -v b="$(median bytes "$WORK/runs")" 'BEGIN { printf "  bytes read       %8.2f MB\n", b / 1e6 }'
-printf '  requests         %8s\n' "$(median requests "$WORK/runs")"
+awk -v b="$(bench_median bytes "$WORK/runs")" 'BEGIN { printf "  bytes read       %8.2f MB\n", b / 1e6 }'
+printf '  requests         %8s\n' "$(bench_median requests "$WORK/runs")"
 if [ -n "$IMAGE" ]; then
-  printf '  seeks            %8s   (further than 1 MiB)\n' "$(median seeks "$WORK/runs")"
-  printf '  jumps            %8s   (up to 1 MiB)\n' "$(median jumps "$WORK/runs")"
+  printf '  seeks            %8s   (further than 1 MiB)\n' "$(bench_median seeks "$WORK/runs")"
+  printf '  jumps            %8s   (up to 1 MiB)\n' "$(bench_median jumps "$WORK/runs")"
 else
-  printf '  seeks            %8s   (to another file or folder)\n' "$(median seeks "$WORK/runs")"
-  printf '  jumps            %8s   (within a file)\n' "$(median jumps "$WORK/runs")"
+  printf '  seeks            %8s   (to another file or folder)\n' "$(bench_median seeks "$WORK/runs")"
+  printf '  jumps            %8s   (within a file)\n' "$(bench_median jumps "$WORK/runs")"
 fi
-printf '  drive busy       %8.0f ms\n' "$(median busy_ms "$WORK/runs")"
+printf '  drive busy       %8.0f ms\n' "$(bench_median busy_ms "$WORK/runs")"

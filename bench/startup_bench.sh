@@ -11,6 +11,8 @@
 # back end (VEMI_GUI=ON, the default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=lib.sh
+. bench/lib.sh
 RUNS=${1:-11}
 BUILD_DIR=${BUILD_DIR:-build}
 for tool in Xvfb xdpyinfo; do
@@ -42,19 +44,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private 1024 x 768 screen (the menu's own screen mode fills it exactly).
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -br 3>"$WORK/display" 2>"$WORK/xvfb.log" &
-PIDS+=($!)
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-[ -s "$WORK/display" ] || { echo "startup_bench: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$WORK/display")"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-if [ "${NO_WM:-0}" != 1 ]; then
-  openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-  PIDS+=($!)
-  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
-  sleep 0.5  # the manager announces itself a little before it manages windows
-fi
+bench_screen startup_bench
 
 # Both programs once untimed (disk cache, font cache), then turn by turn, so that a
 # busy moment of the machine does not fall on one of them alone.
@@ -73,11 +63,10 @@ for _ in $(seq "$RUNS"); do
 done
 
 # Median of one key=value field over the runs.
-median() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "$2" | sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-E_MS=$(median first_paint_ms "$WORK/empty"); M_MS=$(median first_paint_ms "$WORK/menu")
-E_KB=$(median peak_kib "$WORK/empty"); M_KB=$(median peak_kib "$WORK/menu")
-T_MS=$(median first_paint_ms "$WORK/tuned"); T_KB=$(median peak_kib "$WORK/tuned")
-E_PF=$(median faults "$WORK/empty"); M_PF=$(median faults "$WORK/menu"); T_PF=$(median faults "$WORK/tuned")
+E_MS=$(bench_median first_paint_ms "$WORK/empty"); M_MS=$(bench_median first_paint_ms "$WORK/menu")
+E_KB=$(bench_median peak_kib "$WORK/empty"); M_KB=$(bench_median peak_kib "$WORK/menu")
+T_MS=$(bench_median first_paint_ms "$WORK/tuned"); T_KB=$(bench_median peak_kib "$WORK/tuned")
+E_PF=$(bench_median faults "$WORK/empty"); M_PF=$(bench_median faults "$WORK/menu"); T_PF=$(bench_median faults "$WORK/tuned")
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 echo "start-up to the first whole picture on Xvfb 1024x768$([ "${NO_WM:-0}" = 1 ] && echo ', no window manager' || echo ', openbox'), median of $RUNS runs:"
 printf '  empty FLTK window         %8.1f ms   peak memory %6s MiB   page faults %6s\n' "$E_MS" "$(mib "$E_KB")" "$E_PF"
@@ -85,7 +74,7 @@ printf '  vemi32 menu               %8.1f ms   peak memory %6s MiB   page faults
 printf '  vemi32, allocator tuned   %8.1f ms   peak memory %6s MiB   page faults %6s\n' "$T_MS" "$(mib "$T_KB")" "$T_PF"
 awk -v m="$M_MS" -v e="$E_MS" 'BEGIN { r = m / e; printf "  ratio menu / empty window: %.2f (%s the 1.5 limit)\n", r, r <= 1.5 ? "within" : "OVER" }'
 if [ -n "$EMPTY_STATIC" ]; then
-  S_MS=$(median first_paint_ms "$WORK/static"); S_KB=$(median peak_kib "$WORK/static"); S_PF=$(median faults "$WORK/static")
+  S_MS=$(bench_median first_paint_ms "$WORK/static"); S_KB=$(bench_median peak_kib "$WORK/static"); S_PF=$(bench_median faults "$WORK/static")
   printf '  empty, linked as vemi32   %8.1f ms   peak memory %6s MiB   page faults %6s\n' "$S_MS" "$(mib "$S_KB")" "$S_PF"
   awk -v m="$M_MS" -v e="$S_MS" 'BEGIN { printf "  ratio menu / empty window linked alike: %.2f\n", m / e }'
 fi

@@ -168,3 +168,31 @@ menu_copy_kreator() {
     done < <(find "$dst" -print0)
     [ -x "$dst/instaluj.exe" ] || e2e_fail "the setup program lost its right to run"
 }
+
+# --- a disc's image, mounted as a drive shows it ---
+
+# The mount of IMAGE at MNT as the kernel lists it (root cannot look into a
+# reader's FUSE mount).
+menu_image_mount_line() { awk -v m="$MNT" '$2 == m' /proc/mounts; }
+menu_image_mounted() { [ -n "$(menu_image_mount_line)" ]; }
+menu_image_mount_ended() { menu_image_mounted || ! kill -0 "$FUSE_PID" 2>/dev/null; }
+
+# Mounts IMAGE at MNT with fuseiso in the foreground (the case's clean-up ends it,
+# and with it the mount); $1 runs it (e2e_exec_as_reader or exec), $2 are its
+# mount options. Fails (returns 1) where FUSE does not mount.
+menu_image_mount() {
+    local how=$1 opts=$2
+    (
+        "$how" fuseiso -n "$IMAGE" "$MNT" -f -o "$opts"
+    ) >>"$E2E_DIR/fuseiso.log" 2>&1 &
+    FUSE_PID=$!
+    E2E_PIDS+=("$FUSE_PID")
+    e2e_until "$E2E_WAIT" menu_image_mount_ended
+    menu_image_mounted
+}
+
+menu_image_unmount() {
+    kill "$FUSE_PID" 2>/dev/null
+    wait "$FUSE_PID" 2>/dev/null
+    e2e_until "$E2E_WAIT" eval '! menu_image_mounted' || e2e_fail "the image stays mounted at $MNT"
+}

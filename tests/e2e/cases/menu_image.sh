@@ -20,31 +20,6 @@ image_skip() {
     exit "$E2E_SKIPPED"
 }
 
-# The mount as the kernel lists it (root cannot look into a reader's FUSE mount).
-image_mount_line() { awk -v m="$MNT" '$2 == m' /proc/mounts; }
-image_mounted() { [ -n "$(image_mount_line)" ]; }
-image_mount_ended() { image_mounted || ! kill -0 "$FUSE_PID" 2>/dev/null; }
-
-# Mounts the image with fuseiso in the foreground (the case's clean-up ends it,
-# and with it the mount); $1 runs it: e2e_exec_as_reader or exec.
-image_mount() {
-    local how=$1
-    shift
-    (
-        "$how" fuseiso -n "$IMAGE" "$MNT" -f -o "$@"
-    ) >>"$E2E_DIR/fuseiso.log" 2>&1 &
-    FUSE_PID=$!
-    E2E_PIDS+=("$FUSE_PID")
-    e2e_until "$E2E_WAIT" image_mount_ended
-    image_mounted
-}
-
-image_unmount() {
-    kill "$FUSE_PID" 2>/dev/null
-    wait "$FUSE_PID" 2>/dev/null
-    e2e_until "$E2E_WAIT" eval '! image_mounted' || e2e_fail "the image stays mounted at $MNT"
-}
-
 e2e_case() {
     . "$here/menu_lib.sh"
     command -v fuseiso >/dev/null || image_skip "fuseiso is missing (scripts/setup.sh installs it)"
@@ -70,16 +45,16 @@ e2e_case() {
         read -r -a ids <<<"$(e2e_reader_ids)"
         chown "${ids[0]}:${ids[1]}" "$MNT"
     fi
-    if ! image_mount e2e_exec_as_reader ro; then
+    if ! menu_image_mount e2e_exec_as_reader ro; then
         e2e_log "the reader cannot mount the image: $(tail -n 1 "$E2E_DIR/fuseiso.log")"
         [ "$(id -u)" = 0 ] || image_skip "FUSE does not mount here: $(tail -n 1 "$E2E_DIR/fuseiso.log")"
         e2e_log "root mounts it for the reader instead (read-only, open to other users)"
-        image_mount exec ro,allow_other || image_skip "FUSE does not mount here: $(tail -n 1 "$E2E_DIR/fuseiso.log")"
+        menu_image_mount exec ro,allow_other || image_skip "FUSE does not mount here: $(tail -n 1 "$E2E_DIR/fuseiso.log")"
     fi
-    e2e_log "mounted: $(image_mount_line)"
-    case ",$(image_mount_line | awk '{ print $4 }')," in
+    e2e_log "mounted: $(menu_image_mount_line)"
+    case ",$(menu_image_mount_line | awk '{ print $4 }')," in
     *,ro,*) ;;
-    *) e2e_fail "the image is not mounted read-only: $(image_mount_line)" ;;
+    *) e2e_fail "the image is not mounted read-only: $(menu_image_mount_line)" ;;
     esac
 
     # The menu from the mount, as the reader starts it from a disc: D: is the folder
@@ -152,7 +127,7 @@ e2e_case() {
     if (e2e_exec_as_reader touch "$MNT/Outro.exe" "$MNT/nowy.txt") 2>/dev/null; then
         e2e_fail "the reader could write to the mounted image"
     fi
-    image_unmount
+    menu_image_unmount
     rmdir "$MNT"
     [ "$(sha256sum <"$IMAGE")" = "$before" ] || e2e_fail "the image changed"
 }

@@ -1,16 +1,16 @@
-# The Windows build's sample disc, one for both systems: its Linux menu, vemi32, and
-# its Windows menu, vemi32.exe, under wine, on the same screen: the same picture
-# (the window system draws nothing of its own on a borderless window, so the whole
-# 1024 x 768 counts), a click on a program and the arrow key change the panel
-# alike; a program of the disc (a Windows stand-in that writes down that it ran)
-# started from each, the Linux menu handing it to wine; the close button ends the
-# Windows menu with code 0 and starts the disc's exit program; then, under wine, the picture
-# viewer clicked through, minimising and restoring, and the installer wizard in
-# front of the menu, whose screenshot is kept, with the window manager's close box
-# on the wizard and on its about box, and a folder copied twice, the shell's
-# question before a file is replaced in front of the wizard and stopping the copy
-# with its close box. The Windows build runs it, next to the native build that
-# made its disc.
+# The Windows build's sample disc, one for both systems, from its image: its Linux
+# menu, vemi32, and its Windows menu, vemi32.exe, under wine, on the same screen:
+# the same picture (the window system draws nothing of its own on a borderless
+# window, so the whole 1024 x 768 counts), a click on a program and the arrow key
+# change the panel alike; a program of the disc (a Windows stand-in that writes down
+# that it ran) started from each, the Linux menu handing it to wine; the close
+# button ends the Windows menu with code 0 and starts the disc's exit program; then,
+# under wine, the picture viewer clicked through, minimising and restoring, and the
+# installer wizard in front of the menu, whose screenshot is kept, with the window
+# manager's close box on the wizard and on its about box, and a folder copied twice,
+# the shell's question before a file is replaced in front of the wizard and stopping
+# the copy with its close box. The Windows build runs it, next to the native build
+# that made its disc.
 # wine keeps to a prefix owned by the user who runs it, and the Windows build's
 # prefix is the build's: this case runs its programs as the build's own user.
 E2E_AS_READER=0
@@ -143,6 +143,26 @@ e2e_case() {
     WIN_DISC=${E2E_WIN_BUILD_DIR:-$E2E_BUILD_DIR/../build-windows}/sample-disc/disc
     [ -f "$WIN_DISC/vemi32.exe" ] || e2e_fail "no Windows menu at $WIN_DISC"
     [ -x "$WIN_DISC/vemi32" ] || e2e_fail "no Linux menu at $WIN_DISC"
+    # Both menus start from the image scripts/build-windows.sh made of that disc,
+    # mounted read-only as a reader's drive shows the pressed disc (a name is the
+    # same in both of the image's trees: the image's maker sees to it). Where FUSE
+    # does not mount, they start from the folder the image was made of.
+    local image="${WIN_DISC%/disc}/vemi-12-2007.iso"
+    [ -f "$image" ] || e2e_fail "no image of the disc at $image"
+    if command -v fuseiso >/dev/null && [ -c /dev/fuse ]; then
+        IMAGE=$image
+        MNT="$E2E_DIR.mnt"
+        fusermount -u -z "$MNT" 2>/dev/null
+        mkdir -p "$MNT"
+        if menu_image_mount exec ro; then
+            WIN_DISC=$MNT
+            e2e_log "the disc: $(basename "$image"), mounted at $MNT"
+        else
+            e2e_log "FUSE does not mount here ($(tail -n 1 "$E2E_DIR/fuseiso.log")): the disc's folder instead of its image"
+        fi
+    else
+        e2e_log "no fuseiso or no FUSE here: the disc's folder instead of its image"
+    fi
     # The Linux menu of this case is the one on the Windows build's disc.
     MENU_DISC=$WIN_DISC
     WINE_TRACE=$E2E_DIR/standin-trace.txt

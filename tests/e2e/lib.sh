@@ -452,9 +452,7 @@ e2e_app_ended() { ! kill -0 "$E2E_APP_PID" 2>/dev/null; }
 # What a program that did not end was doing, for the failure's message: its state
 # and where it waits, its windows, and where the pointer was.
 e2e_app_state() {
-    local pid
-    local child
-    pid=$E2E_APP_PID
+    local pid=$E2E_APP_PID child
     # (the reader's account runs it through a chain of starters: the last one is it)
     while child=$(pgrep -n -P "$pid" 2>/dev/null); do pid=$child; done
     printf 'state %s, waits in %s; windows: %s; pointer %s' \
@@ -466,7 +464,9 @@ e2e_app_state() {
 
 # Mouse and keys, by screen position. (xdotool's own --sync waits forever when the
 # pointer is already where it is sent, hence the check of our own.)
-e2e_pointer_at() { [ "$(DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool getmouselocation --shell | sed -n 's/^[XY]=//p' | tr '\n' ' ')" = "$1 $2 " ]; }
+# (on the seat's display; e2e_pointer_on names the display)
+e2e_pointer_on() { [ "$(DISPLAY=$1 xdotool getmouselocation --shell | sed -n 's/^[XY]=//p' | tr '\n' ' ')" = "$2 $3 " ]; }
+e2e_pointer_at() { e2e_pointer_on "${E2E_SEAT_DISPLAY:-$DISPLAY}" "$1" "$2"; }
 e2e_move() {
     DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool mousemove "$1" "$2"
     e2e_until "$E2E_WAIT" e2e_pointer_at "$1" "$2" || e2e_fail "pointer did not reach $1,$2"
@@ -475,11 +475,10 @@ e2e_move() {
 # windows learn of it only when the compositor passes the move on: a click sent
 # before then has been seen to miss the window on a busy machine. So a click
 # waits until the windows' own server has the pointer there too.
-e2e_inner_pointer_at() { [ "$(xdotool getmouselocation --shell | sed -n 's/^[XY]=//p' | tr '\n' ' ')" = "$1 $2 " ]; }
 e2e_click() {
     e2e_move "$1" "$2"
     if [ -n "${E2E_SEAT_DISPLAY:-}" ]; then
-        e2e_until "$E2E_WAIT" e2e_inner_pointer_at "$1" "$2" ||
+        e2e_until "$E2E_WAIT" e2e_pointer_on "$DISPLAY" "$1" "$2" ||
             e2e_fail "the compositor did not pass the pointer to $1,$2 (X server has $(xdotool getmouselocation))"
     fi
     DISPLAY=${E2E_SEAT_DISPLAY:-$DISPLAY} xdotool click "${3:-1}"

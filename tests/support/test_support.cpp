@@ -56,7 +56,7 @@ std::string ToolPath() { return VEMI_TOOL; }
 std::vector<uint8_t> ReadFile(const std::string& path) {
     std::ifstream f(U8Path(path), std::ios::binary);
     if (!f) throw std::runtime_error("cannot read " + path);
-    // In one read: a character at a time, unoptimised as the tests are under the
+    // In blocks: a character at a time, unoptimised as the tests are under the
     // sanitizers, a disc image takes seconds.
     std::vector<uint8_t> data;
     char chunk[1 << 16];
